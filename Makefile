@@ -1,0 +1,32 @@
+# Two commands: `make run` and `make test`. Both install what is missing first.
+BUILD_RELEASE := build/release
+BUILD_TEST := build/test
+BUILD_BENCH := build/bench
+JOBS ?= 2
+
+.PHONY: run test build bench deps clean
+
+deps:
+	@scripts/install-deps
+
+build: deps
+	@cmake -S . -B $(BUILD_RELEASE) -G Ninja -DCMAKE_BUILD_TYPE=Release -DQUINTORA_TESTS=OFF >/dev/null
+	@cmake --build $(BUILD_RELEASE) -j $(JOBS)
+
+# The game runs in its program folder, beside its sound library and waves;
+# the settings file is written there.
+run: build
+	cd $(BUILD_RELEASE)/bin && ./quintora
+
+test: deps
+	@cmake -S . -B $(BUILD_TEST) -G Ninja -DCMAKE_BUILD_TYPE=Debug -DQUINTORA_SANITIZE=ON >/dev/null
+	@cmake --build $(BUILD_TEST) -j $(JOBS)
+	cd $(BUILD_TEST) && ctest --output-on-failure -j $(JOBS)
+
+bench: deps
+	@cmake -S . -B $(BUILD_BENCH) -G Ninja -DCMAKE_BUILD_TYPE=Release -DQUINTORA_TESTS=OFF -DQUINTORA_BENCH=ON >/dev/null
+	@cmake --build $(BUILD_BENCH) -j $(JOBS)
+	$(BUILD_BENCH)/bin/quintora_bench
+
+clean:
+	rm -rf build

@@ -1,0 +1,8 @@
+#include "game/game.h"
+
+namespace quintora {
+
+Game::Game(Platform p)
+    : s_(std::make_unique<GameState>()), p_(p), view_(p.canvas, *s_, p.marks), module1_(p.sound, p.dialogs) {}
+
+}  // namespace quintora

@@ -1,0 +1,15 @@
+#pragma once
+// The check marks of the option menu: they are the live settings.
+
+namespace quintora {
+
+enum class Mark { TEJYUN, AICON, BGM };
+
+class Marks {
+public:
+    virtual ~Marks() = default;
+    virtual bool checked(Mark m) const = 0;
+    virtual void setChecked(Mark m, bool on) = 0;
+};
+
+}  // namespace quintora

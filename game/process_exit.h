@@ -1,0 +1,12 @@
+#pragma once
+// Ending the program at once. A test double records the exit instead.
+
+namespace quintora {
+
+class ProcessExit {
+public:
+    virtual ~ProcessExit() = default;
+    [[noreturn]] virtual void endProcess(int code) = 0;
+};
+
+}  // namespace quintora

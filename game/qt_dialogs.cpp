@@ -1,0 +1,43 @@
+#include "game/qt_dialogs.h"
+
+#include <QMessageBox>
+#include <cstdio>
+#include <cstdlib>
+
+namespace quintora {
+
+namespace {
+QString qs(std::string_view s) {
+    QString t = QString::fromUtf8(s.data(), qsizetype(s.size()));
+    t.replace(QLatin1Char('\r'), QLatin1Char('\n'));  // our texts break lines with CR
+    return t;
+}
+
+int show(QWidget* parent, QMessageBox::Icon icon, std::string_view text, const QString& title,
+         QMessageBox::StandardButtons buttons) {
+    QMessageBox box(icon, title, qs(text), buttons, parent);
+    return box.exec();
+}
+}  // namespace
+
+void QtDialogs::message(std::string_view text, std::string_view caption) {
+    show(parent_, QMessageBox::NoIcon, text, qs(caption), QMessageBox::Ok);
+}
+
+void QtDialogs::about(std::string_view text) { show(parent_, QMessageBox::NoIcon, text, "Quintora", QMessageBox::Ok); }
+
+bool QtDialogs::askYesNo(std::string_view text, std::string_view caption) {
+    return show(parent_, QMessageBox::NoIcon, text, qs(caption), QMessageBox::Yes | QMessageBox::No) ==
+           QMessageBox::Yes;
+}
+
+void QtDialogs::warning(std::string_view text, std::string_view caption) {
+    show(parent_, QMessageBox::Warning, text, qs(caption), QMessageBox::Ok);
+}
+
+void ImmediateExit::endProcess(int code) {
+    std::fflush(nullptr);
+    std::_Exit(code);
+}
+
+}  // namespace quintora

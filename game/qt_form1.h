@@ -1,0 +1,42 @@
+#pragma once
+// The main window: menu bar, painted surface, mouse, keys and close. Every
+// event goes to the game; the window holds nothing of the game itself.
+
+#include <QAction>
+#include <QMainWindow>
+#include <memory>
+
+#include "game/game.h"
+#include "game/marks.h"
+#include "view/qt_canvas.h"
+
+namespace quintora {
+
+class Form1 : public QMainWindow, private Marks {
+public:
+    Form1(Dialogs& dialogs, Pause& pause, SoundLibrary& sound, ProcessExit& exit);
+
+    // Runs the start-up of the game; call once, after construction.
+    void start();
+
+    Game& game() { return *game_; }
+    QtCanvas& canvas() { return *canvas_; }
+    Marks& marks() { return *this; }
+    QAction* action(const char* name) const;
+
+protected:
+    void keyPressEvent(QKeyEvent* e) override;
+    void closeEvent(QCloseEvent* e) override;
+
+private:
+    bool checked(Mark m) const override { return ticks_[int(m)]; }
+    void setChecked(Mark m, bool on) override;
+    void build_menus();
+
+    QtCanvas* canvas_;
+    QAction* tick_actions_[3]{};
+    bool ticks_[3]{};
+    std::unique_ptr<Game> game_;
+};
+
+}  // namespace quintora

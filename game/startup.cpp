@@ -1,0 +1,97 @@
+// Start-up, the reset for a new game, the about box and the way out.
+#include <cstdlib>
+
+#include "game/game.h"
+#include "rules/five.h"
+
+namespace quintora {
+
+namespace {
+// Lines of the about box, one carriage return between lines.
+constexpr std::string_view about_text =
+    "QuintoraⅠ\r"
+    "\r"
+    "Version 1.0\r"
+    "\r"
+    "Home page\r"
+    "https://quintora.example.org/\r"
+    "\r"
+    "e-mail\r"
+    "quintora@example.org";
+}  // namespace
+
+void Game::起動(std::int32_t window) {
+    GameState& s = *s_;
+    module1_.初期化_サウンド(window);
+    s.snd_other = module1_.読込_サウンド("その他.wav", 3);
+    s.snd_forbidden = module1_.読込_サウンド("禁止.wav", 3);
+    s.snd_stone = module1_.読込_サウンド("石打音.wav", 3);
+    s.snd_game_end = module1_.読込_サウンド("終局.wav", 3);
+    s.snd_bgm = module1_.読込_サウンド("BGM.wav", 1);
+    p_.sound.dsPlayLooping(s.snd_bgm);
+    p_.marks.setChecked(Mark::BGM, true);
+
+    s.to_move = no_game;
+    s.resume_pending = flag_no;
+    p_.canvas.fillRect(0, 0, 9850, 8300, board_colour);
+    s.last_x = 0;
+    s.last_y = 0;
+    p_.marks.setChecked(Mark::TEJYUN, false);
+    s.game_mode = no_game;
+    view_.描画_枠();
+    初期設定();
+    設定_中央得点(s);
+    調査_保存(s, s.move_number);
+    view_.描画_盤();
+    p_.canvas.drawPicture("PG_NAME", twips_x(21), twips_y(0.5));
+    p_.canvas.refresh();
+}
+
+void Game::初期設定() {
+    GameState& s = *s_;
+    view_.消去_全手番アイコン();
+    s.to_move = no_game;
+    s.game_mode = no_game;
+    s.max_move_number = 0;
+    s.move_number = 0;
+    view_.描画_四角形(21.5, 5, 2200, 300, board_colour);
+    view_.描画_四角形(21, 6, 1800, 2600, board_colour);
+    初期化_五止座標(s);
+    for (int x = 1; x <= field_last; ++x)
+        for (int y = 1; y <= field_last; ++y) {
+            s.near_flag[x][y] = flag_no;
+            if (s.board[x][y] != cell_empty) view_.描画_桝(x, y);
+            s.board[x][y] = cell_empty;
+        }
+    読込_環境設定ファイル();
+    読込_環境設定データ();
+    s.near_flag[10][10] = flag_yes;
+    調査_保存(s, s.move_number);
+}
+
+void Game::終了処理() {
+    GameState& s = *s_;
+    p_.sound.dsFree(s.snd_other);
+    p_.sound.dsFree(s.snd_forbidden);
+    p_.sound.dsFree(s.snd_stone);
+    p_.sound.dsFree(s.snd_game_end);
+    p_.sound.dsFree(s.snd_bgm);
+    module1_.終了_サウンド();
+}
+
+void Game::終了() {
+    終了処理();
+    p_.exit.endProcess(0);
+    std::abort();  // an exit that came back would leave a half-freed program
+}
+
+void Game::on_key(int character) {
+    if (character == 27) 終了();
+}
+
+void Game::on_about() {
+    p_.sound.dsPlay(s_->snd_other);
+    p_.dialogs.about(about_text);
+}
+
+}  // namespace quintora

@@ -1,0 +1,54 @@
+#include "rules/line_scan.h"
+
+namespace quintora {
+
+int count_run(const Board& board, Step d, i16 colour, int x, int y) {
+    int count = 0;
+    for (int i = 1;; ++i) {
+        const int cx = x + d.dx * i;
+        const int cy = y + d.dy * i;
+        // Only the moving coordinates are tested, strictly against the field,
+        // before the cell is read: row and column 0 are never touched.
+        if ((d.dx != 0 && (cx < 1 || cx > field_last)) || (d.dy != 0 && (cy < 1 || cy > field_last))) break;
+        if (board[cx][cy] != colour) break;
+        ++count;
+    }
+    return count;
+}
+
+i16 probe_run_end(const Board& board, Step d, i16 colour, int x, int y) {
+    // A probe started outside the field would never meet its last line; no
+    // caller does that, and reading nothing is the safe answer.
+    if (!on_field(x, y)) return cell_empty;
+    const int last_x = d.dx < 0 ? 1 : field_last;
+    const int last_y = d.dy < 0 ? 1 : field_last;
+    int cx = x;
+    int cy = y;
+    for (;;) {
+        if ((d.dx != 0 && cx == last_x) || (d.dy != 0 && cy == last_y)) break;
+        if (board[cx][cy] != colour) break;
+        cx += d.dx;
+        cy += d.dy;
+    }
+    return board[cx][cy];
+}
+
+int 調査_上(const GameState& s, i16 c, int x, int y) { return count_run(s.board, step_up, c, x, y); }
+int 調査_下(const GameState& s, i16 c, int x, int y) { return count_run(s.board, step_down, c, x, y); }
+int 調査_左(const GameState& s, i16 c, int x, int y) { return count_run(s.board, step_left, c, x, y); }
+int 調査_右(const GameState& s, i16 c, int x, int y) { return count_run(s.board, step_right, c, x, y); }
+int 調査_左上(const GameState& s, i16 c, int x, int y) { return count_run(s.board, step_up_left, c, x, y); }
+int 調査_右下(const GameState& s, i16 c, int x, int y) { return count_run(s.board, step_down_right, c, x, y); }
+int 調査_左下(const GameState& s, i16 c, int x, int y) { return count_run(s.board, step_down_left, c, x, y); }
+int 調査_右上(const GameState& s, i16 c, int x, int y) { return count_run(s.board, step_up_right, c, x, y); }
+
+i16 調査_上端(const GameState& s, i16 c, int x, int y) { return probe_run_end(s.board, step_up, c, x, y); }
+i16 調査_下端(const GameState& s, i16 c, int x, int y) { return probe_run_end(s.board, step_down, c, x, y); }
+i16 調査_左端(const GameState& s, i16 c, int x, int y) { return probe_run_end(s.board, step_left, c, x, y); }
+i16 調査_右端(const GameState& s, i16 c, int x, int y) { return probe_run_end(s.board, step_right, c, x, y); }
+i16 調査_左上端(const GameState& s, i16 c, int x, int y) { return probe_run_end(s.board, step_up_left, c, x, y); }
+i16 調査_右下端(const GameState& s, i16 c, int x, int y) { return probe_run_end(s.board, step_down_right, c, x, y); }
+i16 調査_左下端(const GameState& s, i16 c, int x, int y) { return probe_run_end(s.board, step_down_left, c, x, y); }
+i16 調査_右上端(const GameState& s, i16 c, int x, int y) { return probe_run_end(s.board, step_up_right, c, x, y); }
+
+}  // namespace quintora

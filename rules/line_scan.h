@@ -1,0 +1,68 @@
+#pragma once
+// Read-only queries along the eight directions through a cell.
+//
+// A counter tells how many cells next to (x, y) in one direction hold
+// `colour` in unbroken succession; it never reads (x, y) itself. A probe walks
+// from (x, y) over `colour` and returns what lies where the walk stopped; a
+// walk that reaches the last line of the field stops on that line and returns
+// its content, so a run touching the border reads as closed.
+
+#include "game/game_state.h"
+
+namespace quintora {
+
+struct Step {
+    int dx;
+    int dy;
+};
+
+inline constexpr Step step_up{0, -1};
+inline constexpr Step step_down{0, 1};
+inline constexpr Step step_left{-1, 0};
+inline constexpr Step step_right{1, 0};
+inline constexpr Step step_up_left{-1, -1};
+inline constexpr Step step_down_right{1, 1};
+inline constexpr Step step_down_left{-1, 1};
+inline constexpr Step step_up_right{1, -1};
+
+int count_run(const Board& board, Step d, i16 colour, int x, int y);
+i16 probe_run_end(const Board& board, Step d, i16 colour, int x, int y);
+
+// The four lines through a cell, in the order every caller examines them:
+// vertical, horizontal, falling diagonal, rising diagonal. Each line is a
+// direction and its opposite.
+struct Line {
+    Step back;
+    Step forward;
+};
+inline constexpr Line lines[4] = {
+    {step_up, step_down},
+    {step_left, step_right},
+    {step_up_left, step_down_right},
+    {step_down_left, step_up_right},
+};
+
+// Length of the run of `colour` through (x, y) on one line, (x, y) counted as one.
+inline int run_length(const Board& board, const Line& l, i16 colour, int x, int y) {
+    return count_run(board, l.back, colour, x, y) + count_run(board, l.forward, colour, x, y) + 1;
+}
+
+int 調査_上(const GameState& s, i16 colour, int x, int y);
+int 調査_下(const GameState& s, i16 colour, int x, int y);
+int 調査_左(const GameState& s, i16 colour, int x, int y);
+int 調査_右(const GameState& s, i16 colour, int x, int y);
+int 調査_左上(const GameState& s, i16 colour, int x, int y);
+int 調査_右下(const GameState& s, i16 colour, int x, int y);
+int 調査_左下(const GameState& s, i16 colour, int x, int y);
+int 調査_右上(const GameState& s, i16 colour, int x, int y);
+
+i16 調査_上端(const GameState& s, i16 colour, int x, int y);
+i16 調査_下端(const GameState& s, i16 colour, int x, int y);
+i16 調査_左端(const GameState& s, i16 colour, int x, int y);
+i16 調査_右端(const GameState& s, i16 colour, int x, int y);
+i16 調査_左上端(const GameState& s, i16 colour, int x, int y);
+i16 調査_右下端(const GameState& s, i16 colour, int x, int y);
+i16 調査_左下端(const GameState& s, i16 colour, int x, int y);
+i16 調査_右上端(const GameState& s, i16 colour, int x, int y);
+
+}  // namespace quintora

@@ -1,0 +1,184 @@
+// Sound library of Quintora on SDL2_mixer. See quintora_dll.h for the
+// contract with the game.
+//
+// All state lives in one table touched only by the game's GUI thread; SDL
+// mixes on its own audio thread, which we never call back into (no
+// Mix_ChannelFinished hook), so no locking of our own is needed.
+#include "sound/library/quintora_dll.h"
+
+#include <SDL.h>
+#include <SDL_mixer.h>
+
+#include <cstddef>
+#include <cstdint>
+#include <cstring>
+#include <limits>
+#include <map>
+
+namespace {
+
+constexpr int kSampleRate = 44100;
+constexpr int kOutputChannels = 2;
+constexpr int kChunkBytes = 2048;
+// Enough for the music loop plus a burst of stone clicks; grown on demand up
+// to kMaxMixChannels rather than dropping a sound.
+constexpr int kMixChannels = 16;
+constexpr int kMaxMixChannels = 64;
+// The largest sound the game ships is a few megabytes; a header claiming far
+// more is broken, and must not make us read that far past the caller's data.
+constexpr std::uint32_t kMaxRiffSize = 256u * 1024u * 1024u;
+
+struct Buffer {
+    Mix_Chunk* chunk = nullptr;
+    int loopChannel = -1;  // channel of the running endless loop, or -1
+};
+
+struct State {
+    std::int32_t system = 0;          // handle of the open sound system, 0 when closed
+    std::int32_t lastSystemHandle = 0;
+    std::int32_t lastBufferHandle = 0;
+    std::map<std::int32_t, Buffer> buffers;
+};
+
+State state;
+
+Buffer* findBuffer(std::int32_t handle) {
+    if (handle <= 0 || state.system == 0) return nullptr;
+    auto it = state.buffers.find(handle);
+    return it == state.buffers.end() ? nullptr : &it->second;
+}
+
+std::uint32_t readLe32(const unsigned char* p) {
+    return static_cast<std::uint32_t>(p[0]) | (static_cast<std::uint32_t>(p[1]) << 8) |
+           (static_cast<std::uint32_t>(p[2]) << 16) | (static_cast<std::uint32_t>(p[3]) << 24);
+}
+
+// Length of the wave image from its RIFF header, or 0 when the 12 bytes at
+// `image` are not a RIFF/WAVE header with a believable size.
+std::size_t waveImageLength(const void* image) {
+    if (image == nullptr) return 0;
+    const auto* bytes = static_cast<const unsigned char*>(image);
+    if (std::memcmp(bytes, "RIFF", 4) != 0) return 0;
+    const std::uint32_t riffSize = readLe32(bytes + 4);
+    if (riffSize < 4 || riffSize > kMaxRiffSize) return 0;
+    if (std::memcmp(bytes + 8, "WAVE", 4) != 0) return 0;
+    return static_cast<std::size_t>(riffSize) + 8;
+}
+
+// Plays `chunk` on a free channel, allocating more channels when all are
+// busy. Returns the channel or -1.
+int playOnFreeChannel(Mix_Chunk* chunk, int loops) {
+    int channel = Mix_PlayChannel(-1, chunk, loops);
+    if (channel < 0) {
+        const int allocated = Mix_AllocateChannels(-1);
+        if (allocated < kMaxMixChannels) {
+            Mix_AllocateChannels(allocated * 2 < kMaxMixChannels ? allocated * 2 : kMaxMixChannels);
+            channel = Mix_PlayChannel(-1, chunk, loops);
+        }
+    }
+    return channel;
+}
+
+void haltChunk(Buffer& buffer) {
+    const int allocated = Mix_AllocateChannels(-1);
+    for (int channel = 0; channel < allocated; ++channel) {
+        // A channel keeps pointing at the last chunk it played after it
+        // finishes; halting a finished channel is harmless.
+        if (Mix_GetChunk(channel) == buffer.chunk) Mix_HaltChannel(channel);
+    }
+    buffer.loopChannel = -1;
+}
+
+void releaseBuffer(Buffer& buffer) {
+    haltChunk(buffer);
+    Mix_FreeChunk(buffer.chunk);
+    buffer.chunk = nullptr;
+}
+
+}  // namespace
+
+extern "C" {
+
+std::int32_t dsInitialize(std::int32_t /*windowHandle*/) {
+    if (state.system != 0) return state.system;
+    if (state.lastSystemHandle == std::numeric_limits<std::int32_t>::max()) return 0;
+
+    if (SDL_InitSubSystem(SDL_INIT_AUDIO) != 0) return 0;
+    if (Mix_OpenAudio(kSampleRate, AUDIO_S16SYS, kOutputChannels, kChunkBytes) != 0) {
+        SDL_QuitSubSystem(SDL_INIT_AUDIO);
+        return 0;
+    }
+    Mix_AllocateChannels(kMixChannels);
+    state.system = ++state.lastSystemHandle;
+    return state.system;
+}
+
+std::int32_t dsCreateDSB(std::int32_t system, const void* waveImage, std::int32_t /*flags*/) {
+    if (system <= 0 || system != state.system) return 0;
+    if (state.lastBufferHandle == std::numeric_limits<std::int32_t>::max()) return 0;
+    const std::size_t length = waveImageLength(waveImage);
+    if (length == 0) return 0;
+
+    SDL_RWops* stream = SDL_RWFromConstMem(waveImage, static_cast<int>(length));
+    if (stream == nullptr) return 0;
+    // Mix_LoadWAV_RW converts the samples into a buffer of its own (unlike
+    // Mix_QuickLoad_WAV), which is what lets the caller drop the image, and it
+    // closes the stream itself, on failure too.
+    Mix_Chunk* chunk = Mix_LoadWAV_RW(stream, 1);
+    if (chunk == nullptr) return 0;
+
+    const std::int32_t handle = ++state.lastBufferHandle;
+    state.buffers[handle].chunk = chunk;
+    return handle;
+}
+
+std::int32_t dsPlay(std::int32_t buffer) {
+    Buffer* b = findBuffer(buffer);
+    if (b == nullptr) return 0;
+    return playOnFreeChannel(b->chunk, 0) >= 0 ? 1 : 0;
+}
+
+std::int32_t dsPlayLooping(std::int32_t buffer) {
+    Buffer* b = findBuffer(buffer);
+    if (b == nullptr) return 0;
+    // Only dsStop/dsFree end a loop, and both forget its channel, so a channel
+    // still playing our chunk here is our loop.
+    if (b->loopChannel >= 0 && Mix_Playing(b->loopChannel) != 0 &&
+        Mix_GetChunk(b->loopChannel) == b->chunk) {
+        return 1;
+    }
+    const int channel = playOnFreeChannel(b->chunk, -1);
+    b->loopChannel = channel;
+    return channel >= 0 ? 1 : 0;
+}
+
+std::int32_t dsStop(std::int32_t buffer) {
+    Buffer* b = findBuffer(buffer);
+    if (b == nullptr) return 0;
+    haltChunk(*b);
+    return 1;
+}
+
+std::int32_t dsFree(std::int32_t buffer) {
+    Buffer* b = findBuffer(buffer);
+    if (b == nullptr) return 0;
+    releaseBuffer(*b);
+    state.buffers.erase(buffer);
+    return 1;
+}
+
+std::int32_t dsTerminate(std::int32_t system) {
+    if (system <= 0 || system != state.system) return 0;
+    Mix_HaltChannel(-1);
+    for (auto& entry : state.buffers) releaseBuffer(entry.second);
+    state.buffers.clear();
+    Mix_CloseAudio();
+    SDL_QuitSubSystem(SDL_INIT_AUDIO);
+    // When nobody else in the process uses SDL, let it drop the rest of its
+    // global state too (hints, error strings), so nothing stays behind.
+    if (SDL_WasInit(SDL_INIT_EVERYTHING) == 0) SDL_Quit();
+    state.system = 0;
+    return 1;
+}
+
+}  // extern "C"

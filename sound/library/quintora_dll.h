@@ -1,0 +1,61 @@
+// Sound library of Quintora (libQuintora.so).
+//
+// The game opens this library by name at run time and calls the functions
+// below from its GUI thread only. Every argument and result is a 32-bit
+// integer; handles are small positive numbers that index tables kept inside
+// the library, never addresses, so a wrong or stale handle can never reach
+// freed memory: any call given 0, an unknown handle or one already released
+// does nothing and returns 0.
+//
+// Numbering never restarts while the process lives, so a handle from before
+// dsTerminate cannot name something created after the next dsInitialize.
+#pragma once
+
+#include <cstdint>
+
+#if defined(__GNUC__)
+#define QUINTORA_SOUND_API __attribute__((visibility("default")))
+#else
+#define QUINTORA_SOUND_API
+#endif
+
+extern "C" {
+
+// Opens the audio device. Returns the sound system handle, or 0 when no
+// audio device can be opened (the game then simply stays silent). Calling it
+// again while open returns the same handle. The window handle only mattered
+// on the platform the game first ran on; it is ignored here.
+QUINTORA_SOUND_API std::int32_t dsInitialize(std::int32_t windowHandle);
+
+// Decodes a complete RIFF/WAVE file image held in memory. No length is
+// passed: the RIFF header's own size field (plus the 8 bytes before it)
+// tells how long the image is, and the caller vouches that it has that many
+// bytes. The samples are copied, so the image may be discarded as soon as
+// this returns. Returns a buffer handle, or 0 when `system` is not the open
+// sound system or the image is not a wave the mixer can decode. `flags`
+// (3 for effects, 1 for music) makes no difference to playback here.
+QUINTORA_SOUND_API std::int32_t dsCreateDSB(std::int32_t system, const void* waveImage,
+                                            std::int32_t flags);
+
+// Starts one playback in the background and returns at once; a sound that is
+// already playing is mixed over itself. Returns 1 when it started.
+QUINTORA_SOUND_API std::int32_t dsPlay(std::int32_t buffer);
+
+// Plays the buffer in an endless loop. While that loop is playing, further
+// calls leave it alone (no restart, no second copy). Returns 1 when the loop
+// is playing afterwards.
+QUINTORA_SOUND_API std::int32_t dsPlayLooping(std::int32_t buffer);
+
+// Stops every playback of the buffer, looping or not. Returns 1 for a live
+// buffer.
+QUINTORA_SOUND_API std::int32_t dsStop(std::int32_t buffer);
+
+// Stops and releases the buffer; its handle is dead afterwards. Returns 1
+// for a live buffer.
+QUINTORA_SOUND_API std::int32_t dsFree(std::int32_t buffer);
+
+// Releases every buffer and closes the audio device, after which
+// dsInitialize may open it again. Returns 1 when `system` was the open one.
+QUINTORA_SOUND_API std::int32_t dsTerminate(std::int32_t system);
+
+}  // extern "C"

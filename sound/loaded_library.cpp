@@ -1,0 +1,62 @@
+#include "sound/loaded_library.h"
+
+#include <dlfcn.h>
+#include <unistd.h>
+
+#include <climits>
+
+namespace quintora {
+
+LoadedSoundLibrary::LoadedSoundLibrary(const std::string& path) {
+    handle_ = dlopen(path.c_str(), RTLD_NOW | RTLD_LOCAL);
+    if (!handle_) return;
+    auto sym = [this](const char* name) { return dlsym(handle_, name); };
+    initialize_ = reinterpret_cast<Fn1>(sym("dsInitialize"));
+    create_ = reinterpret_cast<FnCreate>(sym("dsCreateDSB"));
+    play_ = reinterpret_cast<Fn1>(sym("dsPlay"));
+    play_looping_ = reinterpret_cast<Fn1>(sym("dsPlayLooping"));
+    stop_ = reinterpret_cast<Fn1>(sym("dsStop"));
+    free_ = reinterpret_cast<Fn1>(sym("dsFree"));
+    terminate_ = reinterpret_cast<Fn1>(sym("dsTerminate"));
+    // A library missing any entry point is not used at all: half a sound
+    // system would leave buffers the game can never free.
+    complete_ = initialize_ && create_ && play_ && play_looping_ && stop_ && free_ && terminate_;
+}
+
+LoadedSoundLibrary::~LoadedSoundLibrary() {
+    // The library is not unloaded: SDL's audio thread may still be winding
+    // down when the process ends.
+}
+
+std::int32_t LoadedSoundLibrary::dsInitialize(std::int32_t window) { return complete_ ? initialize_(window) : 0; }
+
+std::int32_t LoadedSoundLibrary::dsCreateDSB(std::int32_t system, const void* image, std::int32_t flags) {
+    return complete_ ? create_(system, image, flags) : 0;
+}
+
+void LoadedSoundLibrary::dsPlay(std::int32_t b) {
+    if (complete_) play_(b);
+}
+void LoadedSoundLibrary::dsPlayLooping(std::int32_t b) {
+    if (complete_) play_looping_(b);
+}
+void LoadedSoundLibrary::dsStop(std::int32_t b) {
+    if (complete_) stop_(b);
+}
+void LoadedSoundLibrary::dsFree(std::int32_t b) {
+    if (complete_) free_(b);
+}
+void LoadedSoundLibrary::dsTerminate(std::int32_t s) {
+    if (complete_) terminate_(s);
+}
+
+std::string program_folder() {
+    char buffer[PATH_MAX];
+    const ssize_t n = readlink("/proc/self/exe", buffer, sizeof buffer - 1);
+    if (n <= 0) return ".";
+    std::string path(buffer, std::size_t(n));
+    const auto slash = path.rfind('/');
+    return slash == std::string::npos ? "." : path.substr(0, slash);
+}
+
+}  // namespace quintora

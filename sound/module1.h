@@ -1,0 +1,33 @@
+#pragma once
+// The game's side of the sound library: starting and stopping the sound
+// system and turning wave files of the current directory into buffers.
+
+#include <cstdint>
+#include <string>
+
+#include "game/dialogs.h"
+#include "sound/sound_library.h"
+
+namespace quintora {
+
+class Module1 {
+public:
+    Module1(SoundLibrary& library, Dialogs& dialogs) : lib_(library), dialogs_(dialogs) {}
+
+    void 初期化_サウンド(std::int32_t window);
+    // A buffer holding the wave file `name`, or 0 (missing file: silently;
+    // unreadable or malformed file: after a warning).
+    std::int32_t 読込_サウンド(const std::string& name, std::int32_t flags);
+    void 終了_サウンド();
+    void 表示_警告(std::string_view text);
+
+    std::int32_t system() const { return system_; }
+    SoundLibrary& library() { return lib_; }
+
+private:
+    SoundLibrary& lib_;
+    Dialogs& dialogs_;
+    std::int32_t system_ = 0;
+};
+
+}  // namespace quintora

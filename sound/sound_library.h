@@ -1,0 +1,21 @@
+#pragma once
+// The sound library's entry points as the game calls them. Every call that
+// takes a buffer handle accepts 0 and then does nothing.
+
+#include <cstdint>
+
+namespace quintora {
+
+class SoundLibrary {
+public:
+    virtual ~SoundLibrary() = default;
+    virtual std::int32_t dsInitialize(std::int32_t window) = 0;
+    virtual std::int32_t dsCreateDSB(std::int32_t system, const void* image, std::int32_t flags) = 0;
+    virtual void dsPlay(std::int32_t buffer) = 0;
+    virtual void dsPlayLooping(std::int32_t buffer) = 0;
+    virtual void dsStop(std::int32_t buffer) = 0;
+    virtual void dsFree(std::int32_t buffer) = 0;
+    virtual void dsTerminate(std::int32_t system) = 0;
+};
+
+}  // namespace quintora

@@ -1,0 +1,17 @@
+#pragma once
+// The sound library is given no length: it trusts the RIFF header of the
+// image. So the game checks the header against the bytes it really read.
+
+#include <cstddef>
+#include <optional>
+#include <string>
+
+namespace quintora {
+
+inline constexpr std::size_t largest_wave_file = 64u * 1024u * 1024u;
+
+// Nothing when `bytes` hold a RIFF/WAVE image whose stated length fits in
+// them; otherwise a description of what is wrong, for the warning box.
+std::optional<std::string> 調査_波形(const unsigned char* bytes, std::size_t size);
+
+}  // namespace quintora

@@ -1,0 +1,252 @@
+// Checks the generated artwork under view/pictures: sizes, where the grid
+// lines run in every cell picture, the star dot, the stone colours and the
+// transparency of the turn icons. The board is assembled from these cells at
+// run time, so a line that stops short or runs past the border shows up as a
+// broken grid in the game.
+
+#include <gtest/gtest.h>
+
+#include <QColor>
+#include <QImage>
+#include <QString>
+
+#include <array>
+#include <ostream>
+#include <string>
+#include <utility>
+#include <vector>
+
+#ifndef QUINTORA_PICTURES_DIR
+#error "QUINTORA_PICTURES_DIR must name the directory of the PNG pictures"
+#endif
+
+namespace {
+
+QImage load(const std::string& name)
+{
+    return QImage(QStringLiteral(QUINTORA_PICTURES_DIR "/") + QString::fromStdString(name) +
+                  QStringLiteral(".png"));
+}
+
+bool isDark(const QColor& c) { return c.red() < 70 && c.green() < 70 && c.blue() < 70; }
+
+// Board wood: between RGB(223,204,113) and RGB(239,220,129), with a little slack.
+bool isWood(const QColor& c)
+{
+    return c.alpha() == 255 && c.red() >= 215 && c.red() <= 247 && c.green() >= 196 && c.green() <= 228 &&
+           c.blue() >= 105 && c.blue() <= 137;
+}
+
+std::string where(const std::string& name, int x, int y)
+{
+    return name + " pixel (" + std::to_string(x) + "," + std::to_string(y) + ")";
+}
+
+struct Position {
+    const char* suffix;
+    bool left, right, up, down;  // directions in which the grid leaves the cell
+};
+
+constexpr std::array<Position, 9> kPositions{{
+    {"UEHIDARI", false, true, false, true},
+    {"UENAKA", true, true, false, true},
+    {"UEMIGI", true, false, false, true},
+    {"HIDARINAKA", false, true, true, true},
+    {"NAKA", true, true, true, true},
+    {"MIGINAKA", true, false, true, true},
+    {"SITAHIDARI", false, true, true, false},
+    {"SITANAKA", true, true, true, false},
+    {"SITAMIGI", true, false, true, false},
+}};
+
+void PrintTo(const Position& p, std::ostream* os) { *os << p.suffix; }
+
+constexpr std::array<const char*, 4> kStonePrefixes{"KURO", "SIRO", "AO", "AKA"};
+
+// The four arms of the grid cross: a unit step and whether the grid goes that way.
+struct Arm {
+    int dx, dy;
+    bool continues;
+};
+
+std::array<Arm, 4> arms(const Position& p)
+{
+    return {{{-1, 0, p.left}, {1, 0, p.right}, {0, -1, p.up}, {0, 1, p.down}}};
+}
+
+TEST(Pictures, EveryFileExistsWithItsSize)
+{
+    std::vector<std::pair<std::string, int>> expected;  // name, width
+    for (const Position& p : kPositions) {
+        expected.emplace_back(std::string("KARA") + p.suffix, 21);
+        for (const char* prefix : kStonePrefixes) expected.emplace_back(std::string(prefix) + p.suffix, 21);
+    }
+    expected.emplace_back("KARANAKATEN", 21);
+    for (int i = 1; i <= 4; ++i) {
+        expected.emplace_back("ICO_MAN" + std::to_string(i), 32);
+        expected.emplace_back("ICO_COM" + std::to_string(i), 32);
+    }
+
+    for (const auto& [name, side] : expected) {
+        const QImage img = load(name);
+        ASSERT_FALSE(img.isNull()) << name << " is missing or unreadable";
+        EXPECT_EQ(img.size(), QSize(side, side)) << name;
+    }
+    const QImage title = load("PG_NAME");
+    ASSERT_FALSE(title.isNull()) << "PG_NAME is missing or unreadable";
+    EXPECT_EQ(title.size(), QSize(147, 34));
+}
+
+class CellPictures : public ::testing::TestWithParam<Position> {};
+
+// Empty cells: black line from the centre pixel to the edge along every arm
+// that continues, bare wood along every arm that does not, wood elsewhere.
+TEST_P(CellPictures, EmptyCellHasGridExactlyWhereItContinues)
+{
+    const Position& p = GetParam();
+    const std::string name = std::string("KARA") + p.suffix;
+    const QImage img = load(name);
+    ASSERT_EQ(img.size(), QSize(21, 21)) << name;
+
+    EXPECT_TRUE(isDark(img.pixelColor(10, 10))) << where(name, 10, 10);
+    for (const Arm& a : arms(p)) {
+        for (int step = 1; step <= 10; ++step) {
+            const int x = 10 + a.dx * step, y = 10 + a.dy * step;
+            if (a.continues)
+                EXPECT_TRUE(isDark(img.pixelColor(x, y))) << where(name, x, y) << " should be grid line";
+            else
+                EXPECT_TRUE(isWood(img.pixelColor(x, y))) << where(name, x, y) << " should be bare board";
+        }
+    }
+    for (int y = 0; y < 21; ++y)
+        for (int x = 0; x < 21; ++x)
+            if (x != 10 && y != 10) {
+                EXPECT_TRUE(isWood(img.pixelColor(x, y))) << where(name, x, y);
+            }
+}
+
+// Stones: drawn over the empty picture of the same position (its corners
+// show unchanged), the grid-line ends stay black where the grid continues,
+// no line end appears where it does not, and the middle is the stone colour.
+TEST_P(CellPictures, StonesKeepLineEndsAndShowTheirColour)
+{
+    const Position& p = GetParam();
+    const QImage board = load(std::string("KARA") + p.suffix);
+    ASSERT_EQ(board.size(), QSize(21, 21));
+
+    for (const char* prefix : kStonePrefixes) {
+        const std::string name = std::string(prefix) + p.suffix;
+        const QImage img = load(name);
+        ASSERT_EQ(img.size(), QSize(21, 21)) << name;
+
+        for (const auto& [x, y] : {std::pair{0, 0}, {20, 0}, {0, 20}, {20, 20}})
+            EXPECT_EQ(img.pixelColor(x, y), board.pixelColor(x, y)) << where(name, x, y) << " should be board";
+
+        for (const Arm& a : arms(p)) {
+            const int x = 10 + a.dx * 10, y = 10 + a.dy * 10;
+            EXPECT_EQ(isDark(img.pixelColor(x, y)), a.continues) << where(name, x, y) << " (line end)";
+        }
+
+        for (int y = 8; y <= 12; ++y) {
+            for (int x = 8; x <= 12; ++x) {
+                const QColor c = img.pixelColor(x, y);
+                const std::string at = where(name, x, y);
+                EXPECT_EQ(c.alpha(), 255) << at;
+                if (std::string(prefix) == "KURO")
+                    EXPECT_TRUE(c.red() < 60 && c.green() < 60 && c.blue() < 60) << at << " should be black";
+                else if (std::string(prefix) == "SIRO")
+                    EXPECT_TRUE(c.red() > 200 && c.green() > 200 && c.blue() > 200) << at << " should be white";
+                else if (std::string(prefix) == "AO")
+                    EXPECT_TRUE(c.blue() > 180 && c.red() < 80 && c.green() < 80) << at << " should be blue";
+                else
+                    EXPECT_TRUE(c.red() > 180 && c.green() < 80 && c.blue() < 80) << at << " should be red";
+            }
+        }
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(AllPositions, CellPictures, ::testing::ValuesIn(kPositions),
+                         [](const ::testing::TestParamInfo<Position>& info) { return info.param.suffix; });
+
+TEST(Pictures, StarPointHasDotThatPlainCrossingLacks)
+{
+    const QImage star = load("KARANAKATEN");
+    const QImage plain = load("KARANAKA");
+    ASSERT_EQ(star.size(), QSize(21, 21));
+    ASSERT_EQ(plain.size(), QSize(21, 21));
+
+    for (int y = 8; y <= 12; ++y) {
+        for (int x = 8; x <= 12; ++x) {
+            const QColor c = star.pixelColor(x, y);
+            // The corners of the dot may be softened, but stay well darker than the board.
+            EXPECT_LT(c.lightness(), 128) << where("KARANAKATEN", x, y);
+            if (x != 10 && y != 10) {
+                EXPECT_TRUE(isWood(plain.pixelColor(x, y))) << where("KARANAKA", x, y);
+            }
+        }
+    }
+    // Nothing of the dot outside 8..12: the ring around it is board or grid line.
+    for (int i = 7; i <= 13; ++i) {
+        for (const auto& [x, y] : {std::pair{i, 7}, {i, 13}, {7, i}, {13, i}}) {
+            const QColor c = star.pixelColor(x, y);
+            EXPECT_TRUE(x == 10 || y == 10 ? isDark(c) : isWood(c)) << where("KARANAKATEN", x, y);
+        }
+    }
+    // Away from the dot the two pictures are the same.
+    EXPECT_EQ(star.copy(0, 0, 21, 7), plain.copy(0, 0, 21, 7));
+    EXPECT_EQ(star.copy(0, 14, 21, 7), plain.copy(0, 14, 21, 7));
+}
+
+TEST(Pictures, TitleShowsLetteringOnTheWindowGreen)
+{
+    const QImage title = load("PG_NAME");
+    ASSERT_EQ(title.size(), QSize(147, 34));
+    EXPECT_EQ(title.pixelColor(0, 0), QColor(0, 128, 0));
+    EXPECT_EQ(title.pixelColor(146, 33), QColor(0, 128, 0));
+
+    int gold = 0;
+    for (int y = 0; y < title.height(); ++y)
+        for (int x = 0; x < title.width(); ++x) {
+            const QColor c = title.pixelColor(x, y);
+            if (c.red() > 200 && c.green() > 140 && c.blue() < 140) ++gold;
+        }
+    // Nine letters in gold cover a good share of the picture; an empty or
+    // failed text rendering leaves next to nothing.
+    EXPECT_GT(gold, 300);
+}
+
+// The icons are shown over the window surface, so everything around the
+// figure must be transparent and the figure itself solid in its colour.
+TEST(Pictures, TurnIconsAreSolidFiguresOnTransparentGround)
+{
+    const std::array<QColor, 4> person{QColor(0, 0, 0), QColor(0, 255, 255), QColor(255, 255, 255),
+                                       QColor(255, 0, 0)};
+    const std::array<QColor, 4> computer{QColor(192, 192, 192), QColor(0, 0, 255), QColor(255, 255, 255),
+                                         QColor(255, 0, 0)};
+    for (int i = 1; i <= 4; ++i) {
+        const std::string man = "ICO_MAN" + std::to_string(i);
+        const std::string com = "ICO_COM" + std::to_string(i);
+        for (const std::string& name : {man, com}) {
+            const QImage img = load(name);
+            ASSERT_EQ(img.size(), QSize(32, 32)) << name;
+            ASSERT_TRUE(img.hasAlphaChannel()) << name;
+            for (const auto& [x, y] : {std::pair{0, 0}, {31, 0}, {0, 31}, {31, 31}})
+                EXPECT_EQ(img.pixelColor(x, y).alpha(), 0) << where(name, x, y);
+        }
+
+        const QImage m = load(man);
+        EXPECT_EQ(m.pixelColor(16, 9), person[i - 1]) << man << " head";
+        EXPECT_EQ(m.pixelColor(16, 25), person[i - 1]) << man << " body";
+        EXPECT_EQ(m.pixelColor(1, 10).alpha(), 0) << man << " beside the head";
+
+        const QImage c = load(com);
+        EXPECT_EQ(c.pixelColor(4, 10), computer[i - 1]) << com << " case";
+        EXPECT_EQ(c.pixelColor(3, 10), QColor(0, 0, 0)) << com << " outline";
+        EXPECT_EQ(c.pixelColor(16, 28).alpha(), 255) << com << " keyboard";
+        const QColor screen = c.pixelColor(16, 12);
+        EXPECT_EQ(screen.alpha(), 255) << com << " screen";
+        EXPECT_LT(screen.lightness(), computer[i - 1].lightness()) << com << " screen is the darker shade";
+    }
+}
+
+}  // namespace

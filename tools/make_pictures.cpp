@@ -1,0 +1,515 @@
+// Draws every picture the game shows (cells, stones, the title lettering and
+// the turn icons) and writes them as PNG files into the directory given on
+// the command line:
+//
+//     make_pictures OUTDIR
+//
+// The output is fully determined by this code and the IPA P Mincho font: no
+// clock, no system random source. Running it twice gives the same files, so
+// regenerated artwork only shows up in a diff when the drawing code changed.
+
+#include <QColor>
+#include <QDir>
+#include <QFont>
+#include <QFontDatabase>
+#include <QGuiApplication>
+#include <QImage>
+#include <QLinearGradient>
+#include <QPainter>
+#include <QPainterPath>
+#include <QString>
+
+#include <algorithm>
+#include <array>
+#include <cmath>
+#include <cstdint>
+#include <cstdio>
+
+namespace {
+
+constexpr int kCell = 21;  // one board cell, in pixels
+constexpr int kMid = 10;   // row and column of the grid lines inside a cell
+constexpr double kPi = 3.14159265358979323846;
+
+// ---------------------------------------------------------------------------
+// Noise. Everything random comes from this integer hash, so the pictures are
+// the same on every run.
+
+std::uint32_t hash3(std::uint32_t x, std::uint32_t y, std::uint32_t seed)
+{
+    std::uint32_t h = seed * 0x9E3779B9u;
+    h ^= x * 0x85EBCA6Bu;
+    h = (h << 13) | (h >> 19);
+    h ^= y * 0xC2B2AE35u;
+    h ^= h >> 16;
+    h *= 0x7FEB352Du;
+    h ^= h >> 15;
+    h *= 0x846CA68Bu;
+    h ^= h >> 16;
+    return h;
+}
+
+double unitHash(std::uint32_t x, std::uint32_t y, std::uint32_t seed)
+{
+    return (hash3(x, y, seed) >> 8) * (1.0 / 16777216.0);
+}
+
+double smooth(double t) { return t * t * (3.0 - 2.0 * t); }
+
+// Value noise whose lattice wraps around after `nodes` steps across one cell,
+// so the noise of the right edge continues into the left edge of the next
+// copy of the same picture (and likewise bottom into top).
+double tileNoise(double x, double y, int nodes, std::uint32_t seed)
+{
+    const double u = x * nodes / kCell;
+    const double v = y * nodes / kCell;
+    const int i0 = static_cast<int>(std::floor(u));
+    const int j0 = static_cast<int>(std::floor(v));
+    const double fu = smooth(u - i0);
+    const double fv = smooth(v - j0);
+    auto node = [&](int i, int j) {
+        return unitHash(static_cast<std::uint32_t>(((i % nodes) + nodes) % nodes),
+                        static_cast<std::uint32_t>(((j % nodes) + nodes) % nodes), seed);
+    };
+    const double a = node(i0, j0) + (node(i0 + 1, j0) - node(i0, j0)) * fu;
+    const double b = node(i0, j0 + 1) + (node(i0 + 1, j0 + 1) - node(i0, j0 + 1)) * fu;
+    return a + (b - a) * fv;
+}
+
+// ---------------------------------------------------------------------------
+// The wooden board.
+//
+// All 361 cells of the board show one of ten pictures, and most of them show
+// the same one, so any striking feature in the wood would repeat 289 times in
+// a regular lattice. The wood is therefore kept soft and low in contrast:
+// wrapped noise for the mottling and a few faint wavy streaks whose waves
+// have the cell width as period, so they run on unbroken from cell to cell
+// like long fibres of the board.
+
+struct Streak {
+    double y;          // mean row of the fibre
+    double amplitude;  // height of its wave
+    double phase;      // where the wave starts, in turns
+    double strength;   // darkening at its middle, in tone units
+};
+
+constexpr std::array<Streak, 4> kStreaks{{
+    {2.6, 0.9, 0.10, 0.22},
+    {7.3, 1.2, 0.55, 0.16},
+    {13.8, 0.8, 0.80, 0.20},
+    {17.9, 1.1, 0.30, 0.14},
+}};
+
+// Tone of the wood at a pixel: 0 is the darker end of the board colour,
+// 1 the lighter end.
+double woodTone(int px, int py)
+{
+    const double x = px + 0.5;
+    const double y = py + 0.5;
+    double t = 0.62;
+    t += 0.22 * (tileNoise(x, y, 3, 11) - 0.5);
+    t += 0.18 * (tileNoise(x, y, 7, 23) - 0.5);
+    t += 0.12 * (unitHash(static_cast<std::uint32_t>(px), static_cast<std::uint32_t>(py), 37) - 0.5);
+    for (const Streak& s : kStreaks) {
+        const double centre = s.y + s.amplitude * std::sin(2.0 * kPi * (x / kCell + s.phase));
+        const double d = (y - centre) / 0.9;
+        // Long fibres fade in and out along their length a little.
+        const double along = 0.75 + 0.25 * std::sin(2.0 * kPi * (x / kCell + s.phase * 2.0));
+        t -= s.strength * along * std::exp(-d * d);
+    }
+    return std::clamp(t, 0.0, 1.0);
+}
+
+QColor woodColour(int px, int py)
+{
+    // From RGB(223,204,113) to RGB(239,220,129): the same 16 steps on every
+    // channel, so the hue of the board stays put and only its lightness moves.
+    const int step = static_cast<int>(std::lround(woodTone(px, py) * 16.0));
+    return QColor(223 + step, 204 + step, 113 + step);
+}
+
+// ---------------------------------------------------------------------------
+// Cell pictures.
+
+// Which way the grid continues out of a cell.
+struct Lines {
+    bool left, right, up, down;
+};
+
+struct Position {
+    const char* suffix;
+    Lines lines;
+};
+
+// The nine places a cell can have on the board; the stone pictures use the
+// same nine, the empty board adds the star point.
+constexpr std::array<Position, 9> kPositions{{
+    {"UEHIDARI", {false, true, false, true}},
+    {"UENAKA", {true, true, false, true}},
+    {"UEMIGI", {true, false, false, true}},
+    {"HIDARINAKA", {false, true, true, true}},
+    {"NAKA", {true, true, true, true}},
+    {"MIGINAKA", {true, false, true, true}},
+    {"SITAHIDARI", {false, true, true, false}},
+    {"SITANAKA", {true, true, true, false}},
+    {"SITAMIGI", {true, false, true, false}},
+}};
+
+QImage boardCell(const Lines& lines, bool starPoint)
+{
+    QImage img(kCell, kCell, QImage::Format_RGB32);
+    for (int y = 0; y < kCell; ++y)
+        for (int x = 0; x < kCell; ++x)
+            img.setPixelColor(x, y, woodColour(x, y));
+
+    const QColor black(0, 0, 0);
+    img.setPixelColor(kMid, kMid, black);
+    for (int i = 0; i < kMid; ++i) {
+        if (lines.left) img.setPixelColor(i, kMid, black);
+        if (lines.up) img.setPixelColor(kMid, i, black);
+    }
+    for (int i = kMid + 1; i < kCell; ++i) {
+        if (lines.right) img.setPixelColor(i, kMid, black);
+        if (lines.down) img.setPixelColor(kMid, i, black);
+    }
+
+    if (starPoint) {
+        // A 5 x 5 dot; its corner pixels are only partly dark, which makes
+        // it read as round instead of as a little square.
+        for (int y = kMid - 2; y <= kMid + 2; ++y) {
+            for (int x = kMid - 2; x <= kMid + 2; ++x) {
+                const bool corner = std::abs(x - kMid) == 2 && std::abs(y - kMid) == 2;
+                const QColor wood = img.pixelColor(x, y);
+                img.setPixelColor(x, y, corner ? QColor(wood.red() * 2 / 5, wood.green() * 2 / 5,
+                                                        wood.blue() * 2 / 5)
+                                               : black);
+            }
+        }
+    }
+    return img;
+}
+
+// ---------------------------------------------------------------------------
+// Stones.
+
+struct Rgb {
+    double r, g, b;
+};
+
+Rgb mix(const Rgb& a, const Rgb& b, double t)
+{
+    return {a.r + (b.r - a.r) * t, a.g + (b.g - a.g) * t, a.b + (b.b - a.b) * t};
+}
+
+struct StoneLook {
+    const char* prefix;
+    Rgb body;       // colour of the lit face
+    Rgb shade;      // colour of the side turned away from the light
+    Rgb highlight;  // colour of the glint at the upper left
+    double glint;   // how strongly the glint shows
+};
+
+constexpr std::array<StoneLook, 4> kStones{{
+    {"KURO", {18, 18, 18}, {0, 0, 0}, {175, 175, 175}, 0.85},
+    {"SIRO", {255, 255, 255}, {178, 178, 172}, {255, 255, 255}, 0.0},
+    {"AO", {0, 0, 255}, {0, 0, 150}, {110, 255, 255}, 0.9},
+    {"AKA", {255, 0, 0}, {160, 0, 0}, {255, 185, 200}, 0.9},
+}};
+
+constexpr double kStoneX = kMid + 0.5;  // centre of the cell, in pixel units
+constexpr double kStoneY = kMid + 0.5;
+constexpr double kStoneRadius = 9.4;
+constexpr double kShadowOffset = 0.9;
+const Rgb kShadow{164, 164, 0};  // dark olive, the board in the stone's shade
+
+Rgb stoneSurface(const StoneLook& look, double sx, double sy)
+{
+    // Treat the stone as a sphere cap lit from the upper left and front.
+    const double nx = (sx - kStoneX) / kStoneRadius;
+    const double ny = (sy - kStoneY) / kStoneRadius;
+    const double nz = std::sqrt(std::max(0.0, 1.0 - nx * nx - ny * ny));
+
+    const double lx = -0.48, ly = -0.58, lz = 0.66;  // unit light direction
+    const double diffuse = std::max(0.0, nx * lx + ny * ly + nz * lz);
+    // The lit face keeps the plain body colour over most of the stone; only
+    // the lower right rim turns into the shade colour.
+    const double lit = smooth(std::clamp((diffuse - 0.05) / 0.6, 0.0, 1.0));
+    Rgb c = mix(look.shade, look.body, lit);
+
+    // Glint: a soft spot where the surface faces the half vector.
+    const double hx = -0.40, hy = -0.46, hz = 0.79;
+    const double facing = std::max(0.0, nx * hx + ny * hy + nz * hz);
+    const double glint = look.glint * std::pow(facing, 22.0);
+    return mix(c, look.highlight, std::min(1.0, glint));
+}
+
+QImage stoneCell(const QImage& board, const StoneLook& look)
+{
+    constexpr int kSub = 8;  // samples per pixel side for the anti-aliasing
+    QImage img = board.copy();
+    for (int py = 0; py < kCell; ++py) {
+        for (int px = 0; px < kCell; ++px) {
+            const QColor under = board.pixelColor(px, py);
+            const Rgb ground{static_cast<double>(under.red()), static_cast<double>(under.green()),
+                             static_cast<double>(under.blue())};
+            // The shadow darkens what lies under it and never lightens it, so
+            // a black grid line stays black where the shadow falls on it.
+            const Rgb shaded{std::min(ground.r, kShadow.r), std::min(ground.g, kShadow.g),
+                             std::min(ground.b, kShadow.b)};
+            Rgb sum{0, 0, 0};
+            for (int j = 0; j < kSub; ++j) {
+                for (int i = 0; i < kSub; ++i) {
+                    const double sx = px + (i + 0.5) / kSub;
+                    const double sy = py + (j + 0.5) / kSub;
+                    const double dx = sx - kStoneX, dy = sy - kStoneY;
+                    const double ex = dx - kShadowOffset, ey = dy - kShadowOffset;
+                    Rgb s;
+                    if (dx * dx + dy * dy <= kStoneRadius * kStoneRadius)
+                        s = stoneSurface(look, sx, sy);
+                    else if (ex * ex + ey * ey <= kStoneRadius * kStoneRadius)
+                        s = mix(ground, shaded, 0.85);
+                    else
+                        s = ground;
+                    sum.r += s.r;
+                    sum.g += s.g;
+                    sum.b += s.b;
+                }
+            }
+            const double n = kSub * kSub;
+            img.setPixelColor(px, py,
+                              QColor(static_cast<int>(std::lround(sum.r / n)),
+                                     static_cast<int>(std::lround(sum.g / n)),
+                                     static_cast<int>(std::lround(sum.b / n))));
+        }
+    }
+    return img;
+}
+
+// ---------------------------------------------------------------------------
+// Title lettering.
+
+QString titleFontFamily()
+{
+    // Load the font file itself first: the family name alone could resolve
+    // to another installed Mincho and change the lettering.
+    const int id = QFontDatabase::addApplicationFont(
+        QStringLiteral("/usr/share/fonts/opentype/ipafont-mincho/ipamp.ttf"));
+    if (id >= 0) {
+        const QStringList families = QFontDatabase::applicationFontFamilies(id);
+        if (!families.isEmpty()) return families.first();
+    }
+    if (QFontDatabase::families().contains(QStringLiteral("IPAPMincho")))
+        return QStringLiteral("IPAPMincho");
+    return {};
+}
+
+QImage titlePicture(const QString& family)
+{
+    const int width = 147, height = 34;
+    QImage img(width, height, QImage::Format_RGB32);
+    img.fill(QColor(0, 128, 0));  // the window's green, so the picture has no visible box
+
+    QFont font(family);
+    font.setPixelSize(40);
+    font.setHintingPreference(QFont::PreferNoHinting);
+    font.setStyleStrategy(QFont::PreferOutline);
+    font.setKerning(true);
+
+    // The numeral is a full-width glyph with wide side bearings; set it
+    // after the name at about a letter gap instead of its own advance.
+    QPainterPath text;
+    text.addText(0, 0, font, QStringLiteral("Quintora"));
+    QPainterPath numeral;
+    numeral.addText(0, 0, font, QString(QChar(0x2160)));
+    text.addPath(numeral.translated(text.boundingRect().right() - numeral.boundingRect().left() + 9.0, 0));
+    // Fit the lettering into the picture with room for outline and shadow.
+    const QRectF box = text.boundingRect();
+    const double scale = std::min((width - 8) / box.width(), (height - 7) / box.height());
+    QTransform fit;
+    fit.translate((width - box.width() * scale) / 2.0 - 1.0, (height - box.height() * scale) / 2.0 - 1.0);
+    fit.scale(scale, scale);
+    fit.translate(-box.left(), -box.top());
+    text = fit.map(text);
+
+    QPainter p(&img);
+    p.setRenderHint(QPainter::Antialiasing, true);
+
+    // Drop shadow, towards the lower right like the stones'.
+    p.setPen(QPen(QColor(0, 50, 0), 2.6, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
+    p.setBrush(QColor(0, 50, 0));
+    p.drawPath(text.translated(1.6, 1.6));
+
+    // Dark outline, drawn wide so that half of it shows outside the letters
+    // and the thin Mincho strokes gain some body.
+    p.setPen(QPen(QColor(70, 35, 0), 2.4, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
+    p.setBrush(Qt::NoBrush);
+    p.drawPath(text);
+
+    // Gold fill, bright at the top and deep at the bottom.
+    const QRectF tb = text.boundingRect();
+    QLinearGradient gold(0, tb.top(), 0, tb.bottom());
+    gold.setColorAt(0.0, QColor(255, 250, 205));
+    gold.setColorAt(0.45, QColor(250, 210, 80));
+    gold.setColorAt(0.55, QColor(225, 165, 30));
+    gold.setColorAt(1.0, QColor(165, 95, 10));
+    p.setPen(QPen(QBrush(gold), 0.7, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
+    p.setBrush(gold);
+    p.drawPath(text);
+    p.end();
+    return img;
+}
+
+// ---------------------------------------------------------------------------
+// Turn icons.
+
+struct IconLook {
+    QColor colour;
+    QColor shade;    // darker part of the computer (screen, stand)
+    QColor outline;  // edge of the person, so light colours stand out on green
+};
+
+QImage personIcon(const IconLook& look)
+{
+    QImage img(32, 32, QImage::Format_ARGB32);
+    img.fill(Qt::transparent);
+
+    QPainterPath head;
+    head.addEllipse(QPointF(16.0, 9.0), 5.6, 5.6);
+    // Shoulders and chest: a rounded block cut off flat at the bottom.
+    QPainterPath body;
+    body.moveTo(4.5, 30.5);
+    body.lineTo(4.5, 24.0);
+    body.cubicTo(4.5, 18.0, 9.0, 16.2, 16.0, 16.2);
+    body.cubicTo(23.0, 16.2, 27.5, 18.0, 27.5, 24.0);
+    body.lineTo(27.5, 30.5);
+    body.closeSubpath();
+
+    QPainter p(&img);
+    p.setRenderHint(QPainter::Antialiasing, true);
+    for (const QPainterPath* part : {&head, &body}) {
+        p.setPen(QPen(look.outline, 2.0, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
+        p.setBrush(look.colour);
+        p.drawPath(*part);
+        // Fill again without pen: the outline only shows outside the shape.
+        p.setPen(Qt::NoPen);
+        p.drawPath(*part);
+    }
+    p.end();
+    return img;
+}
+
+// Fills the inclusive pixel rectangle (x0, y0)..(x1, y1).
+void box(QImage& img, int x0, int y0, int x1, int y1, const QColor& c)
+{
+    for (int y = y0; y <= y1; ++y)
+        for (int x = x0; x <= x1; ++x) img.setPixelColor(x, y, c);
+}
+
+// A rectangle of colour c with a one-pixel black border.
+void framed(QImage& img, int x0, int y0, int x1, int y1, const QColor& c)
+{
+    box(img, x0, y0, x1, y1, Qt::black);
+    box(img, x0 + 1, y0 + 1, x1 - 1, y1 - 1, c);
+}
+
+QImage computerIcon(const IconLook& look)
+{
+    QImage img(32, 32, QImage::Format_ARGB32);
+    img.fill(Qt::transparent);
+    const QColor black(0, 0, 0);
+    const QColor glare = QColor::fromRgbF(std::min(1.0, look.shade.redF() + 0.35),
+                                          std::min(1.0, look.shade.greenF() + 0.35),
+                                          std::min(1.0, look.shade.blueF() + 0.35));
+
+    // Monitor: case, screen, a glare line on the screen, a power light.
+    framed(img, 3, 2, 28, 20, look.colour);
+    box(img, 3, 2, 3, 2, Qt::transparent);  // rounded outer corners
+    box(img, 28, 2, 28, 2, Qt::transparent);
+    box(img, 3, 20, 3, 20, Qt::transparent);
+    box(img, 28, 20, 28, 20, Qt::transparent);
+    framed(img, 6, 4, 25, 16, look.shade);
+    box(img, 8, 6, 12, 6, glare);
+    box(img, 8, 7, 8, 8, glare);
+    box(img, 25, 18, 26, 18, black);
+    // Stand: neck and foot, in the darker shade.
+    framed(img, 13, 20, 18, 23, look.shade);
+    framed(img, 9, 22, 22, 24, look.colour);
+    // Keyboard with two rows of keys.
+    framed(img, 2, 26, 29, 30, look.colour);
+    for (int x = 4; x <= 26; x += 3) {
+        box(img, x, 27, x + 1, 27, look.shade);
+        box(img, x + 1, 29, x + 2, 29, look.shade);
+    }
+    return img;
+}
+
+bool save(const QImage& img, const QDir& dir, const char* name)
+{
+    const QString path = dir.filePath(QString::fromLatin1(name) + QStringLiteral(".png"));
+    if (!img.save(path, "PNG")) {
+        std::fprintf(stderr, "make_pictures: cannot write %s\n", qPrintable(path));
+        return false;
+    }
+    return true;
+}
+
+}  // namespace
+
+int main(int argc, char** argv)
+{
+    if (argc != 2) {
+        std::fprintf(stderr, "usage: make_pictures OUTDIR\n");
+        return 2;
+    }
+    // Text needs a GUI application for its font database, but no screen.
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
+    QGuiApplication app(argc, argv);
+
+    QDir dir(QString::fromLocal8Bit(argv[1]));
+    if (!dir.exists() && !QDir().mkpath(dir.path())) {
+        std::fprintf(stderr, "make_pictures: cannot create %s\n", argv[1]);
+        return 1;
+    }
+
+    bool ok = true;
+    int written = 0;
+    auto put = [&](const QImage& img, const QByteArray& name) {
+        ok = save(img, dir, name.constData()) && ok;
+        ++written;
+    };
+
+    for (const Position& pos : kPositions) {
+        const QImage board = boardCell(pos.lines, false);
+        put(board, QByteArray("KARA") + pos.suffix);
+        for (const StoneLook& look : kStones) put(stoneCell(board, look), QByteArray(look.prefix) + pos.suffix);
+    }
+    put(boardCell({true, true, true, true}, true), "KARANAKATEN");
+
+    const QString family = titleFontFamily();
+    if (family.isEmpty()) {
+        std::fprintf(stderr, "make_pictures: font IPA P Mincho not found (package fonts-ipafont-mincho)\n");
+        return 1;
+    }
+    put(titlePicture(family), "PG_NAME");
+
+    const std::array<IconLook, 4> people{{
+        {QColor(0, 0, 0), QColor(0, 0, 0), QColor(0, 0, 0)},
+        {QColor(0, 255, 255), QColor(0, 128, 128), QColor(0, 40, 40)},
+        {QColor(255, 255, 255), QColor(192, 192, 192), QColor(40, 40, 40)},
+        {QColor(255, 0, 0), QColor(128, 0, 0), QColor(90, 0, 0)},
+    }};
+    const std::array<IconLook, 4> computers{{
+        {QColor(192, 192, 192), QColor(112, 112, 112), QColor(0, 0, 0)},
+        {QColor(0, 0, 255), QColor(0, 0, 128), QColor(0, 0, 0)},
+        {QColor(255, 255, 255), QColor(176, 176, 176), QColor(0, 0, 0)},
+        {QColor(255, 0, 0), QColor(128, 0, 0), QColor(0, 0, 0)},
+    }};
+    for (int i = 0; i < 4; ++i) {
+        put(personIcon(people[i]), "ICO_MAN" + QByteArray::number(i + 1));
+        put(computerIcon(computers[i]), "ICO_COM" + QByteArray::number(i + 1));
+    }
+
+    if (!ok) return 1;
+    std::printf("make_pictures: wrote %d pictures to %s\n", written, qPrintable(dir.path()));
+    return 0;
+}

@@ -1,0 +1,49 @@
+#include "view/view.h"
+
+namespace quintora {
+
+namespace {
+constexpr std::string_view colour_words[5] = {"", "黒", "青", "白", "赤"};
+constexpr IconPlace icon_places[5] = {{0, 0}, {3600, 6300}, {650, 3200}, {3600, 300}, {6700, 3200}};
+}  // namespace
+
+IconPlace icon_place(int colour) { return is_colour(colour) ? icon_places[colour] : IconPlace{0, 0}; }
+
+void View::描画_手番(int colour) {
+    描画_四角形(21.5, 5, 2200, 300, board_colour);
+    描画_打手(colour);
+    if (is_colour(colour)) 描画_文字列(21.5, 5, colour_words[colour], palette_white, 12);
+    描画_文字列(22.5, 5, "の番です", palette_white, 12);
+}
+
+void View::描画_打手(int colour) {
+    消去_全手番アイコン();
+    if (!marks_.checked(Mark::AICON)) return;
+    if (!is_colour(colour)) return;  // player_kind is only read for a colour
+    const i16 kind = s_.player_kind[colour];
+    IconKind icon;
+    if (kind == player_computer)
+        icon = IconKind::com;
+    else if (kind == player_human)
+        icon = IconKind::man;
+    else
+        return;  // before any setup nobody holds the colour
+    const IconPlace p = icon_places[colour];
+    c_.showIcon(icon, colour, p.left, p.top);
+}
+
+void View::消去_全手番アイコン() {
+    for (int i = 1; i <= 4; ++i) {
+        c_.hideIcon(IconKind::man, i);
+        c_.hideIcon(IconKind::com, i);
+    }
+}
+
+void View::描画_手数(int count) {
+    描画_四角形(21.5, 9, 1000, 300, board_colour);
+    const double x = count < 10 ? 22 : count < 100 ? 21.8 : 21.5;
+    描画_文字列(x, 9, long(count), palette_white, 11);
+    描画_文字列(23, 9, "手目", palette_white, 11);
+}
+
+}  // namespace quintora

@@ -1,0 +1,65 @@
+#pragma once
+// What the game paints: cells, stones, the last-stone mark, texts beside the
+// board, the turn icons and the move numbers. Positions are cell
+// coordinates (real numbers) turned into twips as (800 + 315x, 450 + 315y).
+
+#include <string>
+#include <string_view>
+
+#include "game/game_state.h"
+#include "game/marks.h"
+#include "view/canvas.h"
+
+namespace quintora {
+
+inline constexpr double twips_x(double x) { return grid_origin_x + x * cell_width; }
+inline constexpr double twips_y(double y) { return grid_origin_y + y * cell_height; }
+
+// A number as the window draws it: one blank before (the sign's place), one after.
+std::string number_text(long n);
+
+// Names of the picture set.
+std::string_view 空桝の絵(int x, int y);
+// Empty view when `colour` is no stone colour.
+std::string_view 駒の絵(int x, int y, int colour);
+
+// Where the icon of a colour stands, twips of its top-left corner.
+struct IconPlace {
+    double left;
+    double top;
+};
+IconPlace icon_place(int colour);
+
+class View {
+public:
+    View(Canvas& canvas, const GameState& state, const Marks& marks) : c_(canvas), s_(state), marks_(marks) {}
+
+    Canvas& canvas() { return c_; }
+
+    // Board and cells.
+    void 描画_四角形(double x, double y, double width, double height, int palette);
+    void 描画_文字列(double x, double y, std::string_view text, int palette, double points);
+    void 描画_文字列(double x, double y, long number, int palette, double points);
+    void 描画_桝(int x, int y);
+    void 描画_駒(int x, int y, int colour);
+    void 描画_打駒印(int x, int y, int palette);
+    void 描画_盤();
+    void 描画_枠();  // the coordinate labels
+
+    // Beside the board.
+    void 描画_手番(int colour);
+    void 描画_打手(int colour);
+    void 消去_全手番アイコン();
+    void 描画_手数(int count);
+
+    // Move numbers.
+    void 描画_手順番号(int x, int y, int n, int palette);
+    void 描画_全手順番号(int newest);
+
+private:
+    Canvas& c_;
+    const GameState& s_;
+    const Marks& marks_;
+};
+
+}  // namespace quintora
