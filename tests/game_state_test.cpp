@@ -1,0 +1,76 @@
+#include <gtest/gtest.h>
+
+#include <chrono>
+
+#include "game/game_state.h"
+#include "game/pause.h"
+
+using namespace quintora;
+
+TEST(NextColour, CyclesThroughAllFourAndNothingElse) {
+    EXPECT_EQ(調査_次手番(colour_black), colour_blue);
+    EXPECT_EQ(調査_次手番(colour_blue), colour_white);
+    EXPECT_EQ(調査_次手番(colour_white), colour_red);
+    EXPECT_EQ(調査_次手番(colour_red), colour_black);
+    for (i16 c : {cell_empty, no_game, i16(5), i16(-1), player_computer}) EXPECT_FALSE(調査_次手番(c).has_value()) << c;
+}
+
+TEST(BoardCopies, RestoreGivesBackTheSavedFieldAndLeavesRowZeroAlone) {
+    auto s = std::make_unique<GameState>();
+    s->board[3][4] = colour_red;
+    s->board[19][19] = colour_blue;
+    退避_碁盤(*s);
+    for (int x = 1; x <= 19; ++x)
+        for (int y = 1; y <= 19; ++y) s->board[x][y] = i16((x * y) % 5);
+    戻し_碁盤(*s);
+    for (int x = 0; x < 20; ++x)
+        for (int y = 0; y < 20; ++y) {
+            const i16 want = (x == 3 && y == 4) ? colour_red : (x == 19 && y == 19) ? colour_blue : cell_empty;
+            ASSERT_EQ(s->board[x][y], want) << x << "," << y;
+            ASSERT_EQ(s->saved_board[x][y], want) << "the saved copy keeps its content";
+        }
+}
+
+TEST(BoardCopies, HistoryStoresTheFieldOnlyAndRefusesStepsOutsideTheRecord) {
+    auto s = std::make_unique<GameState>();
+    s->board[1][1] = colour_black;
+    調査_保存(*s, 500);
+    EXPECT_EQ(s->board_history[500][1][1], colour_black);
+    調査_保存(*s, 501);  // no room: nothing written past the table
+    調査_保存(*s, -1);
+    EXPECT_EQ(s->board_history[0][1][1], cell_empty);
+}
+
+TEST(CentreBonus, IsTheBlockNineToTwelve) {
+    auto s = std::make_unique<GameState>();
+    設定_中央得点(*s);
+    for (auto [x, y] : {std::pair{9, 9}, {12, 12}, {9, 12}, {12, 9}}) EXPECT_DOUBLE_EQ(s->centre_bonus[x][y], 0.1);
+    for (auto [x, y] : {std::pair{8, 10}, {13, 10}, {10, 8}, {10, 13}}) EXPECT_DOUBLE_EQ(s->centre_bonus[x][y], 0);
+    int n = 0;
+    for (int x = 0; x < 20; ++x)
+        for (int y = 0; y < 20; ++y) n += s->centre_bonus[x][y] > 0;
+    EXPECT_EQ(n, 16);
+}
+
+TEST(SleepingPause, WaitsAtLeastTheTimeAskedAndZeroReturnsAtOnce) {
+    SleepingPause p;
+    using clock = std::chrono::steady_clock;
+    auto t0 = clock::now();
+    p.wait(0);
+    p.wait(-1);
+    p.wait(0.03);
+    EXPECT_GE(clock::now() - t0, std::chrono::milliseconds(30));
+}
+
+TEST(ModeTable, EveryModeHasAPersonAndAComputerFollowsEachPersonButInFourPlay) {
+    for (int m = 0; m < 7; ++m) {
+        int people = 0;
+        for (int c = 0; c < 4; ++c) {
+            people += mode_player_kinds[m][c] == player_human;
+            if (m != mode_four - 1 && mode_player_kinds[m][c] == player_human) {
+                EXPECT_EQ(mode_player_kinds[m][(c + 1) % 4], player_computer) << "mode " << m + 1;
+            }
+        }
+        EXPECT_GE(people, 1);
+    }
+}

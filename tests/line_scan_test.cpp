@@ -1,0 +1,108 @@
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <random>
+
+#include "rules/line_scan.h"
+
+using namespace quintora;
+
+namespace {
+constexpr i16 c = colour_red;
+
+struct ScanTest : ::testing::Test {
+    std::unique_ptr<GameState> st = std::make_unique<GameState>();
+    GameState& s = *st;
+};
+
+using Counter = int (*)(const GameState&, i16, int, int);
+using Probe = i16 (*)(const GameState&, i16, int, int);
+constexpr Counter counters[8] = {調査_上, 調査_下, 調査_左, 調査_右, 調査_左上, 調査_右下, 調査_左下, 調査_右上};
+constexpr Probe probes[8] = {調査_上端, 調査_下端, 調査_左端, 調査_右端, 調査_左上端, 調査_右下端, 調査_左下端, 調査_右上端};
+constexpr Step steps[8] = {step_up, step_down, step_left, step_right, step_up_left, step_down_right, step_down_left, step_up_right};
+}  // namespace
+
+TEST_F(ScanTest, LoneStoneCountsNothingAndEveryEndIsOpen) {
+    s.board[10][10] = c;
+    for (int k = 0; k < 8; ++k) {
+        EXPECT_EQ(counters[k](s, c, 10, 10), 0) << k;
+        EXPECT_EQ(probes[k](s, c, 10, 10), cell_empty) << k;
+    }
+}
+
+TEST_F(ScanTest, CountersStopAtTheBorderAndIgnoreTheStartCell) {
+    for (int x = 16; x <= 19; ++x) s.board[x][10] = c;
+    EXPECT_EQ(調査_右(s, c, 15, 10), 4);
+    s.board[15][10] = colour_blue;  // the start cell is never read
+    EXPECT_EQ(調査_右(s, c, 15, 10), 4);
+    EXPECT_EQ(調査_左(s, c, 1, 7), 0);
+    EXPECT_EQ(調査_上(s, c, 7, 1), 0);
+    // Row and column 0 hold the colour but are never part of the field.
+    s.board[0][5] = c;
+    s.board[5][0] = c;
+    EXPECT_EQ(調査_左(s, c, 1, 5), 0);
+    EXPECT_EQ(調査_上(s, c, 5, 1), 0);
+    EXPECT_EQ(調査_左上(s, c, 1, 1), 0);
+}
+
+TEST_F(ScanTest, ProbeReportsWhatEndsTheRunAndTheBorderClosesIt) {
+    s.board[10][10] = c;
+    s.board[9][10] = c;
+    EXPECT_EQ(調査_左端(s, c, 10, 10), cell_empty);
+    s.board[8][10] = colour_white;
+    EXPECT_EQ(調査_左端(s, c, 10, 10), colour_white);
+
+    for (int x = 1; x <= 4; ++x) s.board[x][7] = c;
+    EXPECT_EQ(調査_左端(s, c, 4, 7), c) << "a run covering the last-line cell is closed";
+    s.board[1][7] = cell_empty;
+    EXPECT_EQ(調査_左端(s, c, 4, 7), cell_empty);
+
+    s.board[3][1] = colour_blue;
+    EXPECT_EQ(調査_左上端(s, c, 3, 1), colour_blue) << "a probe starting on the last line returns its own cell";
+    EXPECT_EQ(調査_右上端(s, c, 3, 1), colour_blue);
+}
+
+TEST_F(ScanTest, ScansCompareWithAnyValue) {
+    for (int y = 3; y <= 6; ++y) s.board[2][y] = player_computer;
+    EXPECT_EQ(調査_下(s, player_computer, 2, 2), 4);
+    EXPECT_EQ(調査_下端(s, player_computer, 2, 3), cell_empty);
+    EXPECT_EQ(調査_上端(s, player_computer, 2, 6), cell_empty);
+}
+
+// Brute force: walk cell by cell with explicit bounds.
+namespace {
+int brute_count(const Board& b, Step d, i16 v, int x, int y) {
+    int n = 0;
+    for (int cx = x + d.dx, cy = y + d.dy; cx >= 1 && cx <= 19 && cy >= 1 && cy <= 19 && b[cx][cy] == v;
+         cx += d.dx, cy += d.dy)
+        ++n;
+    return n;
+}
+i16 brute_probe(const Board& b, Step d, i16 v, int x, int y) {
+    int cx = x, cy = y;
+    while (b[cx][cy] == v) {
+        const int nx = cx + d.dx, ny = cy + d.dy;
+        if (nx < 1 || nx > 19 || ny < 1 || ny > 19) break;  // the walk stays on its last line
+        cx = nx;
+        cy = ny;
+    }
+    return b[cx][cy];
+}
+}  // namespace
+
+TEST_F(ScanTest, AgreeWithABruteForceWalkOnRandomBoards) {
+    std::mt19937 rng(20261207);
+    for (int round = 0; round < 300; ++round) {
+        const int density = 1 + round % 5;
+        for (int x = 1; x <= 19; ++x)
+            for (int y = 1; y <= 19; ++y) s.board[x][y] = i16(rng() % (density + 1) == 0 ? 0 : 1 + rng() % 2);
+        for (int t = 0; t < 40; ++t) {
+            const int x = 1 + rng() % 19, y = 1 + rng() % 19;
+            const i16 v = i16(rng() % 3);
+            for (int k = 0; k < 8; ++k) {
+                ASSERT_EQ(counters[k](s, v, x, y), brute_count(s.board, steps[k], v, x, y)) << k << " at " << x << "," << y;
+                ASSERT_EQ(probes[k](s, v, x, y), brute_probe(s.board, steps[k], v, x, y)) << k << " at " << x << "," << y;
+            }
+        }
+    }
+}

@@ -1,0 +1,179 @@
+#include <gtest/gtest.h>
+
+#include <memory>
+
+#include "ai/scoring.h"
+#include "ai/search.h"
+#include "rules/five.h"
+
+using namespace quintora;
+
+namespace {
+constexpr i16 own = player_computer;
+constexpr i16 others = player_human;
+
+// A working board: own and others' stones, every cell a candidate unless said.
+struct ScoreTest : ::testing::Test {
+    std::unique_ptr<GameState> st = std::make_unique<GameState>();
+    GameState& s = *st;
+    ScoreTest() {
+        設定_中央得点(s);
+        for (int x = 1; x <= 19; ++x)
+            for (int y = 1; y <= 19; ++y) s.near_flag[x][y] = flag_yes;
+    }
+    void row(int from, int to, int y, i16 v) {
+        for (int x = from; x <= to; ++x) s.board[x][y] = v;
+    }
+    double score(int x, int y) {
+        const double v = 調査_得点(s, x, y);
+        EXPECT_EQ(s.board[x][y], cell_empty) << "the scored cell is left empty";
+        return v;
+    }
+};
+}  // namespace
+
+TEST_F(ScoreTest, PatternRowsInTheirOrder) {
+    row(2, 5, 2, own);  // own four: (6,2) completes exactly five
+    EXPECT_EQ(score(6, 2), 1000);
+    row(2, 5, 5, others);  // others' four, open at (6,5)
+    EXPECT_EQ(score(6, 5), 900);
+    row(3, 5, 8, own);  // own three with both ends open after (6,8)
+    EXPECT_EQ(score(6, 8), 800);
+    row(3, 5, 14, others);
+    EXPECT_EQ(score(6, 14), 700);
+}
+
+TEST_F(ScoreTest, FiveStopComesFirstEvenWhereTheComputerWouldWin) {
+    row(2, 5, 2, own);
+    s.five_stop[6][2] = flag_yes;
+    EXPECT_EQ(score(6, 2), 999);
+}
+
+TEST_F(ScoreTest, ClosedOwnFourAtTheEdgeIsFiveHundred) {
+    row(1, 3, 10, own);  // the border closes the left end
+    EXPECT_EQ(score(4, 10), 500);
+}
+
+TEST_F(ScoreTest, OwnOpenThreeIsFourHundredWithoutTheCentreBonus) {
+    row(9, 10, 10, own);
+    EXPECT_EQ(score(11, 10), 400) << "not 400.1: a matched row replaces the base";
+    row(9, 10, 3, others);
+    EXPECT_EQ(score(11, 3), 300);
+}
+
+TEST_F(ScoreTest, OthersPlainFourIsTheLastRowAndOwnOpenThreeComesBeforeIt) {
+    row(2, 4, 17, others);
+    s.board[1][17] = own;  // closed on the left
+    s.board[6][17] = own;  // and on the right once (5,17) is taken
+    EXPECT_EQ(score(5, 17), 500);
+    // Cell (5,17) also gives an own open three vertically: 400 wins by order.
+    s.board[5][15] = own;
+    s.board[5][16] = own;
+    EXPECT_EQ(score(5, 17), 400);
+}
+
+TEST_F(ScoreTest, BaseWhenNothingMatches) {
+    EXPECT_DOUBLE_EQ(score(3, 3), 0);
+    EXPECT_DOUBLE_EQ(score(10, 10), 0.1);
+    // An own run of exactly three closed at one end: no row, the three bonus.
+    row(1, 2, 5, own);
+    EXPECT_DOUBLE_EQ(score(3, 5), 100);
+    row(9, 10, 12, own);
+    s.board[8][12] = others;
+    EXPECT_DOUBLE_EQ(score(11, 12), 100.1);
+    // Not a candidate: the base alone, after the five-stop and three tests.
+    s.near_flag[3][5] = flag_no;
+    EXPECT_DOUBLE_EQ(score(3, 5), 100);
+}
+
+TEST_F(ScoreTest, SixOwnStonesMatchNoFiveRow) {
+    row(2, 6, 7, own);
+    EXPECT_EQ(score(7, 7), 0) << "would make six";
+}
+
+TEST_F(ScoreTest, ThreeDifferentOpponentsCountAsOneSide) {
+    // In colours: blue, white, red in a row; the computer plays black.
+    s.board[4][9] = colour_blue;
+    s.board[5][9] = colour_white;
+    s.board[6][9] = colour_red;
+    s.board[10][2] = colour_black;
+    退避_碁盤(s);
+    int x = 0, y = 0;
+    ASSERT_TRUE(com置場所取得(s, colour_black, x, y));
+    EXPECT_EQ(s.board[4][9], others);
+    EXPECT_EQ(s.board[10][2], own);
+    EXPECT_EQ(調査_得点(s, 3, 9), 700);
+    EXPECT_EQ(調査_得点(s, 7, 9), 700);
+    戻し_碁盤(s);
+    s.board[7][9] = colour_blue;
+    退避_碁盤(s);
+    com置場所取得(s, colour_black, x, y);
+    EXPECT_EQ(調査_得点(s, 8, 9), 900);
+    EXPECT_EQ(x, 3) << "the first of the two 900 cells in column order";
+    戻し_碁盤(s);
+    EXPECT_EQ(s.board[7][9], colour_blue);
+}
+
+TEST(CandidateArea, SquareOfFiveClippedToTheBoard) {
+    auto st = std::make_unique<GameState>();
+    隣接範囲フラグセット(*st, 1, 1);
+    int n = 0;
+    for (int x = 0; x < 20; ++x)
+        for (int y = 0; y < 20; ++y) n += st->near_flag[x][y];
+    EXPECT_EQ(n, 9);
+    EXPECT_EQ(st->near_flag[3][3], flag_yes);
+    隣接範囲フラグセット(*st, 10, 10);
+    EXPECT_EQ(st->near_flag[8][8] + st->near_flag[12][12], 2);
+    EXPECT_EQ(st->near_flag[13][10] + st->near_flag[7][10], 0);
+}
+
+namespace {
+struct SearchTest : ::testing::Test {
+    std::unique_ptr<GameState> st = std::make_unique<GameState>();
+    GameState& s = *st;
+    SearchTest() {
+        設定_中央得点(s);
+        s.near_flag[10][10] = flag_yes;
+    }
+    std::pair<int, int> choose(i16 colour) {
+        int x = 0, y = 0;
+        退避_碁盤(s);
+        com置場所取得(s, colour, x, y);
+        戻し_碁盤(s);
+        return {x, y};
+    }
+};
+}  // namespace
+
+TEST_F(SearchTest, FirstStoneOfAGameGoesToTheCentre) { EXPECT_EQ(choose(colour_black), std::pair(10, 10)); }
+
+TEST_F(SearchTest, AnOpeningOnThreeThreeGetsTheCentre) {
+    s.board[3][3] = colour_black;
+    隣接範囲フラグセット(s, 3, 3);
+    EXPECT_EQ(choose(colour_blue), std::pair(10, 10));
+}
+
+TEST_F(SearchTest, ASingleStoneOnTheCentreGetsNineNine) {
+    s.board[10][10] = colour_black;
+    隣接範囲フラグセット(s, 10, 10);
+    EXPECT_EQ(choose(colour_blue), std::pair(9, 9));
+}
+
+TEST_F(SearchTest, TiesGoToTheLeftmostColumnThenTheTopmostRow) {
+    s.near_flag[10][10] = flag_no;
+    s.near_flag[5][12] = s.near_flag[5][3] = flag_yes;
+    EXPECT_EQ(choose(colour_red), std::pair(5, 3));
+    s.near_flag[5][12] = s.near_flag[5][3] = flag_no;
+    s.near_flag[4][18] = s.near_flag[5][1] = flag_yes;
+    EXPECT_EQ(choose(colour_red), std::pair(4, 18));
+}
+
+TEST_F(SearchTest, NoCandidateLeavesTheCellAsPassed) {
+    s.board[10][10] = colour_white;  // the one flagged cell is taken
+    int x = 42, y = 43;
+    退避_碁盤(s);
+    EXPECT_FALSE(com置場所取得(s, colour_black, x, y));
+    戻し_碁盤(s);
+    EXPECT_EQ(x, 42);
+    EXPECT_EQ(y, 43);
+}

@@ -1,0 +1,166 @@
+#include "support/fakes.h"
+
+#include <unistd.h>
+
+#include <cmath>
+#include <cstdlib>
+#include <sstream>
+
+namespace quintora::testing {
+
+std::vector<std::string> Log::with(const std::string& prefix) const {
+    std::vector<std::string> out;
+    for (const auto& l : lines)
+        if (l.rfind(prefix, 0) == 0) out.push_back(l);
+    return out;
+}
+
+long Log::find(const std::string& prefix, std::size_t from) const {
+    for (std::size_t i = from; i < lines.size(); ++i)
+        if (lines[i].rfind(prefix, 0) == 0) return long(i);
+    return -1;
+}
+
+std::string fmt(double v) {
+    std::ostringstream o;
+    o.precision(10);
+    o << v;
+    return o.str();
+}
+
+namespace {
+std::pair<int, int> cell_at(double x, double y) {
+    const double cx = (x - grid_origin_x) / cell_width;
+    const double cy = (y - grid_origin_y) / cell_height;
+    return {int(std::floor(cx)), int(std::floor(cy))};
+}
+}  // namespace
+
+void RecordingCanvas::fillRect(double x, double y, double w, double h, int c) {
+    log.add("rect " + fmt(x) + " " + fmt(y) + " " + fmt(w) + " " + fmt(h) + " " + std::to_string(c));
+}
+void RecordingCanvas::drawPicture(std::string_view name, double x, double y) {
+    log.add("pic " + std::string(name) + " " + fmt(x) + " " + fmt(y));
+    cell_picture[cell_at(x, y)] = std::string(name);
+}
+void RecordingCanvas::drawText(double x, double y, std::string_view t, int c, double pt) {
+    log.add("text " + fmt(x) + " " + fmt(y) + " '" + std::string(t) + "' " + std::to_string(c) + " " + fmt(pt));
+}
+void RecordingCanvas::fillCircle(double cx, double cy, double r, int c) {
+    log.add("circle " + fmt(cx) + " " + fmt(cy) + " " + fmt(r) + " " + std::to_string(c));
+}
+void RecordingCanvas::showIcon(IconKind k, int colour, double left, double top) {
+    const std::string kind = k == IconKind::man ? "man" : "com";
+    log.add("icon show " + kind + " " + std::to_string(colour) + " " + fmt(left) + " " + fmt(top));
+    auto& shown = icon_shown[{int(k), colour}];
+    if (!shown) ++visible_icons;
+    shown = true;
+}
+void RecordingCanvas::hideIcon(IconKind k, int colour) {
+    auto& shown = icon_shown[{int(k), colour}];
+    if (shown) --visible_icons;
+    shown = false;
+}
+
+void ScriptedDialogs::message(std::string_view text, std::string_view caption) {
+    log.add("box " + std::string(text) + "|" + std::string(caption));
+}
+void ScriptedDialogs::about(std::string_view text) { log.add("about " + std::string(text)); }
+bool ScriptedDialogs::askYesNo(std::string_view text, std::string_view caption) {
+    log.add("ask " + std::string(text) + "|" + std::string(caption));
+    if (answers.empty()) return true;
+    const bool a = answers.front();
+    answers.pop_front();
+    return a;
+}
+void ScriptedDialogs::warning(std::string_view text, std::string_view caption) {
+    log.add("warning " + std::string(text) + "|" + std::string(caption));
+}
+
+void RecordingPause::wait(double s) {
+    total += s;
+    log.add("wait " + fmt(s));
+}
+
+std::int32_t FakeSound::dsInitialize(std::int32_t w) {
+    log.add("dsInitialize " + std::to_string(w));
+    return system_handle;
+}
+std::int32_t FakeSound::dsCreateDSB(std::int32_t s, const void* image, std::int32_t flags) {
+    const auto* b = static_cast<const unsigned char*>(image);
+    const std::uint32_t len = b[4] | b[5] << 8 | b[6] << 16 | std::uint32_t(b[7]) << 24;
+    const std::int32_t h = next_buffer++;
+    log.add("dsCreateDSB " + std::to_string(s) + " flags " + std::to_string(flags) + " len " + std::to_string(len) +
+            " -> " + std::to_string(h));
+    return h;
+}
+
+void ThrowingExit::endProcess(int code) {
+    log.add("exit " + std::to_string(code));
+    throw ProcessEnded{code};
+}
+
+ScratchFolder::ScratchFolder(bool with_waves) {
+    namespace fs = std::filesystem;
+    previous_ = fs::current_path();
+    std::string templ = (fs::temp_directory_path() / "quintora-test-XXXXXX").string();
+    dir_ = mkdtemp(templ.data());
+    if (with_waves)
+        for (const char* w : {"その他.wav", "禁止.wav", "石打音.wav", "終局.wav", "BGM.wav"})
+            fs::create_symlink(fs::u8path(std::string(QUINTORA_WAVES_DIR) + "/" + w), dir_ / fs::u8path(w));
+    fs::current_path(dir_);
+}
+
+ScratchFolder::~ScratchFolder() {
+    namespace fs = std::filesystem;
+    std::error_code ec;
+    fs::current_path(previous_, ec);
+    // A test may have taken permissions away; give them back so all can go.
+    fs::permissions(dir_, fs::perms::owner_all, fs::perm_options::add, ec);
+    for (auto& e : fs::recursive_directory_iterator(dir_, ec))
+        fs::permissions(e.path(), fs::perms::owner_all, fs::perm_options::add, ec);
+    fs::remove_all(dir_, ec);
+}
+
+void Harness::put(int colour, int x, int y) {
+    s.board[x][y] = i16(colour);
+    s.move_x[s.move_number] = i16(x);
+    s.move_y[s.move_number] = i16(y);
+    s.move_colour[s.move_number] = i16(colour);
+    s.move_number++;
+    調査_保存(s, s.move_number);
+    s.max_move_number = s.move_number;
+    s.last_x = i16(x);
+    s.last_y = i16(y);
+    s.last_colour = i16(colour);
+}
+
+std::string broken_invariant(const GameState& s) {
+    if (s.move_number < 0 || s.move_number > s.max_move_number || s.max_move_number > 361) return "move bounds";
+    for (int i = 0; i < board_size; ++i) {
+        if (s.board[0][i] || s.board[i][0] || s.near_flag[0][i] || s.near_flag[i][0] || s.five_stop[0][i] ||
+            s.five_stop[i][0])
+            return "row or column 0 written";
+    }
+    for (int x = 1; x <= field_last; ++x)
+        for (int y = 1; y <= field_last; ++y) {
+            if (s.board_history[s.move_number][x][y] != s.board[x][y]) return "history step differs from the board";
+            if (s.board[x][y] < 0 || s.board[x][y] > 4) return "board holds a value that is no colour";
+        }
+    for (int m = 0; m < s.max_move_number; ++m) {
+        int diffs = 0;
+        for (int x = 1; x <= field_last; ++x)
+            for (int y = 1; y <= field_last; ++y)
+                if (s.board_history[m][x][y] != s.board_history[m + 1][x][y]) {
+                    ++diffs;
+                    if (x != s.move_x[m] || y != s.move_y[m] || s.board_history[m + 1][x][y] != s.move_colour[m])
+                        return "step " + std::to_string(m + 1) + " differs in a cell not recorded";
+                }
+        if (diffs != 1) return "step " + std::to_string(m + 1) + " differs in " + std::to_string(diffs) + " cells";
+    }
+    if (s.game_mode != no_game && !is_colour(s.to_move)) return "a game runs with no colour to move";
+    if (s.game_mode != no_game && (s.game_mode < 1 || s.game_mode > 7)) return "unknown game mode";
+    return {};
+}
+
+}  // namespace quintora::testing

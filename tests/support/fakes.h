@@ -1,0 +1,130 @@
+#pragma once
+// Test doubles of the platform. Every call is written into one ordered log,
+// so a test can assert the order of sounds, boxes, waits and painting.
+
+#include <deque>
+#include <filesystem>
+#include <map>
+#include <stdexcept>
+#include <string>
+#include <vector>
+
+#include "game/game.h"
+
+namespace quintora::testing {
+
+struct Log {
+    std::vector<std::string> lines;
+    void add(std::string s) { lines.push_back(std::move(s)); }
+    // Lines that start with `prefix`, in order.
+    std::vector<std::string> with(const std::string& prefix) const;
+    std::size_t count(const std::string& prefix) const { return with(prefix).size(); }
+    // Index of the first line starting with `prefix` at or after `from`, or -1.
+    long find(const std::string& prefix, std::size_t from = 0) const;
+    void clear() { lines.clear(); }
+};
+
+std::string fmt(double v);  // shortest form: 7572.5, 2025, 0.2
+
+struct RecordingCanvas : Canvas {
+    explicit RecordingCanvas(Log& l) : log(l) {}
+    Log& log;
+    // What each cell last received: picture name, and whether a mark/number sits on it.
+    std::map<std::pair<int, int>, std::string> cell_picture;
+    int visible_icons = 0;
+    std::map<std::pair<int, int>, bool> icon_shown;  // (kind, colour)
+
+    void fillRect(double x, double y, double w, double h, int c) override;
+    void drawPicture(std::string_view name, double x, double y) override;
+    void drawText(double x, double y, std::string_view t, int c, double pt) override;
+    void fillCircle(double cx, double cy, double r, int c) override;
+    void showIcon(IconKind k, int colour, double left, double top) override;
+    void hideIcon(IconKind k, int colour) override;
+    void refresh() override { log.add("refresh"); }
+};
+
+struct ScriptedDialogs : Dialogs {
+    explicit ScriptedDialogs(Log& l) : log(l) {}
+    Log& log;
+    std::deque<bool> answers;  // answers to askYesNo; Yes when empty
+    void message(std::string_view text, std::string_view caption) override;
+    void about(std::string_view text) override;
+    bool askYesNo(std::string_view text, std::string_view caption) override;
+    void warning(std::string_view text, std::string_view caption) override;
+};
+
+struct RecordingPause : Pause {
+    explicit RecordingPause(Log& l) : log(l) {}
+    Log& log;
+    double total = 0;
+    void wait(double s) override;
+};
+
+struct FakeSound : SoundLibrary {
+    explicit FakeSound(Log& l) : log(l) {}
+    Log& log;
+    std::int32_t system_handle = 7;  // what dsInitialize answers
+    std::int32_t next_buffer = 100;
+    std::int32_t dsInitialize(std::int32_t w) override;
+    std::int32_t dsCreateDSB(std::int32_t s, const void* image, std::int32_t flags) override;
+    void dsPlay(std::int32_t b) override { log.add("dsPlay " + std::to_string(b)); }
+    void dsPlayLooping(std::int32_t b) override { log.add("dsPlayLooping " + std::to_string(b)); }
+    void dsStop(std::int32_t b) override { log.add("dsStop " + std::to_string(b)); }
+    void dsFree(std::int32_t b) override { log.add("dsFree " + std::to_string(b)); }
+    void dsTerminate(std::int32_t s) override { log.add("dsTerminate " + std::to_string(s)); }
+};
+
+struct FakeMarks : Marks {
+    bool ticks[3]{};
+    bool checked(Mark m) const override { return ticks[int(m)]; }
+    void setChecked(Mark m, bool on) override { ticks[int(m)] = on; }
+};
+
+struct ProcessEnded {
+    int code;
+};
+struct ThrowingExit : ProcessExit {
+    explicit ThrowingExit(Log& l) : log(l) {}
+    Log& log;
+    [[noreturn]] void endProcess(int code) override;
+};
+
+// A folder of its own per test, holding links to the shipped waves; the
+// test runs inside it, as the game runs inside its program folder.
+class ScratchFolder {
+public:
+    explicit ScratchFolder(bool with_waves = true);
+    ~ScratchFolder();
+    const std::filesystem::path& path() const { return dir_; }
+
+private:
+    std::filesystem::path dir_;
+    std::filesystem::path previous_;
+};
+
+// The whole game on fakes.
+struct Harness {
+    explicit Harness(bool with_waves = true) : folder(with_waves) {}
+    ScratchFolder folder;
+    Log log;
+    RecordingCanvas canvas{log};
+    ScriptedDialogs dialogs{log};
+    RecordingPause pause{log};
+    FakeSound sound{log};
+    FakeMarks marks;
+    ThrowingExit exit{log};
+    Game game{Platform{canvas, dialogs, pause, sound, marks, exit}};
+    GameState& s = game.state();
+
+    void start() { game.起動(1); }
+    // Press on cell (x, y) at its top-left twip.
+    void press(int x, int y) { game.on_board_press(grid_origin_x + x * cell_width, grid_origin_y + y * cell_height); }
+    // Places stones directly (no drawing), as if played, and records them.
+    void put(int colour, int x, int y);
+    bool mark(Mark m) const { return marks.checked(m); }
+};
+
+// Checks the invariants of the game state; empty when all hold.
+std::string broken_invariant(const GameState& s);
+
+}  // namespace quintora::testing
