@@ -2,9 +2,10 @@
 BUILD_RELEASE := build/release
 BUILD_TEST := build/test
 BUILD_BENCH := build/bench
+BUILD_FUZZ := build/fuzz
 JOBS ?= 2
 
-.PHONY: run test build bench deps clean
+.PHONY: run test build bench fuzz deps clean
 
 deps:
 	@scripts/install-deps
@@ -27,6 +28,12 @@ bench: deps
 	@cmake -S . -B $(BUILD_BENCH) -G Ninja -DCMAKE_BUILD_TYPE=Release -DQUINTORA_TESTS=OFF -DQUINTORA_BENCH=ON >/dev/null
 	@cmake --build $(BUILD_BENCH) -j $(JOBS)
 	$(BUILD_BENCH)/bin/quintora_bench
+
+# The libFuzzer targets, built with clang into their own folder; see
+# fuzz/README.md for how to run them.
+fuzz: deps
+	@cmake -S . -B $(BUILD_FUZZ) -G Ninja -DCMAKE_BUILD_TYPE=Debug -DCMAKE_CXX_COMPILER=clang++ -DQUINTORA_FUZZ=ON -DQUINTORA_TESTS=OFF >/dev/null
+	@cmake --build $(BUILD_FUZZ) -j $(JOBS) --target settings_reader_fuzz wave_fuzz
 
 clean:
 	rm -rf build
