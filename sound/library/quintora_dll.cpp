@@ -65,6 +65,21 @@ std::size_t waveImageLength(const void* image) {
     return static_cast<std::size_t>(riffSize) + 8;
 }
 
+// True when every chunk up to and including "data" lies inside the `length`
+// bytes of the image. SDL reserves the size a chunk header states before it
+// reads the chunk, so without this a file of a few dozen bytes that claims a
+// data chunk of gigabytes would make it reserve gigabytes.
+bool chunksFit(const unsigned char* bytes, std::size_t length) {
+    std::size_t at = 12;
+    while (at + 8 <= length) {
+        const std::uint32_t size = readLe32(bytes + at + 4);
+        if (size > length - at - 8) return false;
+        if (std::memcmp(bytes + at, "data", 4) == 0) return true;
+        at += 8 + static_cast<std::size_t>(size) + (size & 1u);  // chunks are padded to even length
+    }
+    return true;  // no data chunk: left to SDL to refuse
+}
+
 // Plays `chunk` on a free channel, allocating more channels when all are
 // busy. Returns the channel or -1.
 int playOnFreeChannel(Mix_Chunk* chunk, int loops) {
@@ -118,6 +133,7 @@ std::int32_t dsCreateDSB(std::int32_t system, const void* waveImage, std::int32_
     if (state.lastBufferHandle == std::numeric_limits<std::int32_t>::max()) return 0;
     const std::size_t length = waveImageLength(waveImage);
     if (length == 0) return 0;
+    if (!chunksFit(static_cast<const unsigned char*>(waveImage), length)) return 0;
 
     SDL_RWops* stream = SDL_RWFromConstMem(waveImage, static_cast<int>(length));
     if (stream == nullptr) return 0;
