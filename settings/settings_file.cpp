@@ -9,7 +9,13 @@ namespace quintora {
 
 namespace {
 bool write_file(const std::string& path, const std::string& text) {
-    std::ofstream out(std::filesystem::u8path(path), std::ios::binary | std::ios::trunc);
+    namespace fs = std::filesystem;
+    const fs::path target = fs::u8path(path);
+    // Only a plain file is replaced: opening a pipe by that name would wait
+    // for a reader for ever, and a device is no place for the settings.
+    std::error_code ec;
+    if (fs::exists(target, ec) && !fs::is_regular_file(target, ec)) return false;
+    std::ofstream out(target, std::ios::binary | std::ios::trunc);
     if (!out) return false;
     out.write(text.data(), std::streamsize(text.size()));
     out.close();

@@ -28,9 +28,13 @@ bool SettingsLineReader::next(SettingsLine& line) {
         any = true;
         if (ch == '\n') return true;
         if (ch == '\r') {
-            if (buf->sgetc() == '\n') {
-                buf->sbumpc();
-                ++consumed_;
+            try {
+                if (buf->sgetc() == '\n') {
+                    buf->sbumpc();
+                    ++consumed_;
+                }
+            } catch (...) {
+                // The line is whole; the error ends the reading at the next call.
             }
             return true;
         }

@@ -1,0 +1,176 @@
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QLabel>
+#include <QMenu>
+#include <QMenuBar>
+#include <QTest>
+
+#include "game/qt_dialogs.h"
+#include "game/qt_form1.h"
+#include "support/fakes.h"
+
+using namespace quintora;
+using namespace quintora::testing;
+
+namespace {
+QApplication& app() {
+    static int argc = 1;
+    static char name[] = "quintora_tests";
+    static char* argv[] = {name, nullptr};
+    static QApplication* a = new QApplication(argc, argv);
+    return *a;
+}
+
+struct Window : ::testing::Test {
+    ScratchFolder folder;
+    Log log;
+    ScriptedDialogs dialogs{log};
+    RecordingPause pause{log};
+    FakeSound sound{log};
+    ThrowingExit exit{log};
+    std::unique_ptr<Form1> form;
+    Window() {
+        app();
+        form = std::make_unique<Form1>(dialogs, pause, sound, exit);
+        form->start();
+    }
+    QRgb pixel(double tx, double ty) const { return form->canvas().surface().pixel(int(tx / 15), int(ty / 15)); }
+    void click_cell(int x, int y) {
+        const QPoint p(int((800 + 315 * x + 157) / 15), int((450 + 315 * y + 157) / 15));
+        QTest::mouseClick(&form->canvas(), Qt::LeftButton, {}, p);
+    }
+};
+}  // namespace
+
+TEST_F(Window, CaptionAndEveryMenuItemWithItsName) {
+    EXPECT_EQ(form->windowTitle(), QStringLiteral("QuintoraⅠ"));
+    const std::pair<const char*, QString> items[] = {
+        {"JYUNBAN_1", "黒"}, {"JYUNBAN_2", "青"}, {"JYUNBAN_3", "白"}, {"JYUNBAN_4", "赤"},
+        {"PLAY_TOIMEN", "黒　×　白"}, {"PLAY_TONARI", "青　×　赤"}, {"PLAY_4", "4_PLAY"},
+        {"SAISYO", "最初"}, {"MODORU", "戻"}, {"SUSUMU", "進"},
+        {"TEJYUN", "手順番号表示"}, {"AICON", "ｱｲｺﾝ表示"}, {"BGM", "BGM"},
+        {"SONOTA", "その他"}, {"SYURYOU", "終了"}};
+    for (const auto& [name, caption] : items) {
+        QAction* a = form->action(name);
+        ASSERT_NE(a, nullptr) << name;
+        EXPECT_EQ(a->text(), caption) << name;
+    }
+    for (const char* tick : {"TEJYUN", "AICON", "BGM"}) EXPECT_TRUE(form->action(tick)->isCheckable());
+    QStringList bar;
+    for (QAction* a : form->menuBar()->actions()) bar << a->text();
+    EXPECT_EQ(bar, (QStringList{"対局", "局面", "ｵﾌﾟｼｮﾝ", "その他", "終了"}));
+    auto* one = form->findChild<QMenu*>("PLAY_1");
+    auto* two = form->findChild<QMenu*>("PLAY_2");
+    ASSERT_TRUE(one && two);
+    EXPECT_EQ(one->title(), "1_PLAY");
+    EXPECT_EQ(two->title(), "2_PLAY");
+    EXPECT_EQ(one->actions().size(), 4);
+    EXPECT_EQ(two->actions().size(), 2);
+}
+
+TEST_F(Window, ClientAreaHoldsTheBoardAndTheStatusTexts) {
+    const QImage& s = form->canvas().surface();
+    EXPECT_GE(s.width() * 15, 7572.5 + 2200) << "the turn box";
+    EXPECT_GE(s.height() * 15, 6300 + 480) << "black's icon below the board";
+    EXPECT_EQ(form->minimumSize(), form->maximumSize()) << "fixed size";
+    EXPECT_EQ(QColor(pixel(100, 100)), QColor(0, 128, 0));
+    // A grid crossing of cell (1,1) is black, its corner wooden.
+    const QRgb centre = s.pixel(74 + 10, 51 + 10);
+    EXPECT_LT(qRed(centre) + qGreen(centre) + qBlue(centre), 60);
+    EXPECT_GT(qRed(s.pixel(74 + 2, 51 + 2)), 180);
+    EXPECT_FALSE(form->canvas().fontFamily().isEmpty());
+}
+
+TEST_F(Window, MarkIsALightCyanDiscOfRadiusFiftyTwips) {
+    Game& g = form->game();
+    g.view().描画_駒(1, 1, colour_red);
+    g.view().描画_打駒印(1, 1, mark_colour);
+    const QColor c(pixel(1265, 915));
+    EXPECT_EQ(c, QColor(0, 255, 255));
+    int cyan = 0;
+    const QImage& s = form->canvas().surface();
+    for (int x = 74; x < 95; ++x)
+        for (int y = 51; y < 72; ++y) cyan += s.pixel(x, y) == qRgb(0, 255, 255);
+    EXPECT_GE(cyan, 20);  // pi * (50/15)^2 = 35 pixels, the antialiased rim not counted
+    EXPECT_LE(cyan, 40);
+    g.view().描画_駒(1, 1, colour_red);
+    EXPECT_NE(QColor(pixel(1265, 915)), QColor(0, 255, 255)) << "repainting the stone takes the mark away";
+}
+
+TEST_F(Window, APressOnTheCanvasPutsTheStoneOnTheSurface) {
+    form->game().on_PLAY_4();
+    const QRgb before = pixel(800 + 315 * 7 + 200, 450 + 315 * 7 + 230);
+    click_cell(7, 7);
+    EXPECT_EQ(form->game().state().board[7][7], colour_black);
+    const QRgb after = pixel(800 + 315 * 7 + 200, 450 + 315 * 7 + 230);
+    EXPECT_NE(before, after);
+    EXPECT_LT(qRed(after) + qGreen(after) + qBlue(after), 150) << "a black stone";
+}
+
+TEST_F(Window, TicksFollowTheGameNotQtsOwnToggle) {
+    QAction* bgm = form->action("BGM");
+    EXPECT_TRUE(bgm->isChecked());
+    bgm->trigger();
+    EXPECT_FALSE(bgm->isChecked());
+    EXPECT_FALSE(form->marks().checked(Mark::BGM));
+    bgm->trigger();
+    EXPECT_TRUE(bgm->isChecked());
+    QAction* aicon = form->action("AICON");
+    aicon->trigger();
+    EXPECT_TRUE(aicon->isChecked());
+    EXPECT_TRUE(form->marks().checked(Mark::AICON));
+}
+
+TEST_F(Window, OneIconAtItsPlaceAndHidingShowsTheSurfaceAgain) {
+    form->action("AICON")->trigger();
+    form->game().on_PLAY_4();
+    QList<QLabel*> shown;
+    for (QLabel* l : form->canvas().findChildren<QLabel*>())
+        if (l->isVisibleTo(&form->canvas())) shown << l;
+    ASSERT_EQ(shown.size(), 1);
+    EXPECT_EQ(shown[0]->pos(), QPoint(240, 420)) << "black's seat below the board";
+    form->action("AICON")->trigger();
+    for (QLabel* l : form->canvas().findChildren<QLabel*>()) EXPECT_FALSE(l->isVisibleTo(&form->canvas()));
+}
+
+TEST_F(Window, SurfaceOutlivesACoveringWindow) {
+    form->show();
+    form->game().on_PLAY_4();
+    click_cell(3, 3);
+    const QImage before = form->canvas().grab().toImage().convertToFormat(QImage::Format_RGB32);
+    {
+        QWidget cover;
+        cover.setGeometry(form->geometry());
+        cover.show();
+        QApplication::processEvents();
+    }
+    form->canvas().repaint();
+    const QImage after = form->canvas().grab().toImage().convertToFormat(QImage::Format_RGB32);
+    EXPECT_EQ(before, after);
+    EXPECT_EQ(after, form->canvas().surface().convertToFormat(QImage::Format_RGB32));
+}
+
+// The real way out: the process ends at once with code 0.
+TEST(WindowQuit, EscapeMenuAndCloseEndTheProcessWithZero) {
+    GTEST_FLAG_SET(death_test_style, "threadsafe");
+    auto quit_by = [](int how) {
+        app();
+        ScratchFolder folder;
+        Log log;
+        ScriptedDialogs dialogs{log};
+        RecordingPause pause{log};
+        FakeSound sound{log};
+        ImmediateExit exit;
+        Form1 form(dialogs, pause, sound, exit);
+        form.start();
+        QTest::keyClick(&form, Qt::Key_A);  // other keys do nothing
+        if (how == 0) QTest::keyClick(&form, Qt::Key_Escape);
+        if (how == 1) form.action("SYURYOU")->trigger();
+        if (how == 2) form.close();
+        std::_Exit(3);  // still running: wrong
+    };
+    EXPECT_EXIT(quit_by(0), ::testing::ExitedWithCode(0), "");
+    EXPECT_EXIT(quit_by(1), ::testing::ExitedWithCode(0), "");
+    EXPECT_EXIT(quit_by(2), ::testing::ExitedWithCode(0), "");
+}

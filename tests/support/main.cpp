@@ -1,0 +1,15 @@
+// The test program's entry: headless window system and silent audio unless
+// the caller chose otherwise, then GoogleTest.
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+
+// fontconfig keeps its caches for the whole process on purpose.
+extern "C" const char* __lsan_default_suppressions() { return "leak:libfontconfig.so\n"; }
+
+int main(int argc, char** argv) {
+    setenv("QT_QPA_PLATFORM", "offscreen", 0);
+    setenv("SDL_AUDIODRIVER", "dummy", 0);
+    ::testing::InitGoogleTest(&argc, argv);
+    return RUN_ALL_TESTS();
+}
