@@ -33,7 +33,9 @@ protected:
     // The handle the library gives for `image`, freed again at once.
     bool accepted(const Bytes& image) {
         const std::int32_t b = dsCreateDSB(system_, image.data(), 3);
-        if (b != 0) EXPECT_EQ(dsFree(b), 1);
+        if (b != 0) {
+            EXPECT_EQ(dsFree(b), 1);
+        }
         return b != 0;
     }
     std::int32_t system_ = 0;

@@ -48,14 +48,26 @@ const QImage& QtCanvas::picture(std::string_view name) {
     return *it;
 }
 
+// Painting goes to the surface at once; the window shows it when the event
+// loop next runs (the handler that painted has returned) or at refresh(),
+// whichever comes first. Without this a person's stone, drawn in a handler
+// that ends without refresh(), stayed off the screen until something else
+// repainted the window.
+void QtCanvas::changed(const QRectF& r) { update(r.toAlignedRect().adjusted(-1, -1, 1, 1)); }
+
 void QtCanvas::fillRect(double x, double y, double width, double height, int palette) {
     QPainter p(&surface_);
-    p.fillRect(QRectF(px(x), px(y), px(width), px(height)), qcolour(palette));
+    const QRectF r(px(x), px(y), px(width), px(height));
+    p.fillRect(r, qcolour(palette));
+    changed(r);
 }
 
 void QtCanvas::drawPicture(std::string_view name, double x, double y) {
     QPainter p(&surface_);
-    p.drawImage(QPoint(qRound(px(x)), qRound(px(y))), picture(name));
+    const QImage& image = picture(name);
+    const QPoint at(qRound(px(x)), qRound(px(y)));
+    p.drawImage(at, image);
+    changed(QRectF(at, image.size()));
 }
 
 void QtCanvas::drawText(double x, double y, std::string_view utf8, int palette, double points) {
@@ -65,7 +77,10 @@ void QtCanvas::drawText(double x, double y, std::string_view utf8, int palette, 
     p.setFont(font);
     p.setPen(qcolour(palette));
     const QFontMetricsF m(font, &surface_);
-    p.drawText(QPointF(px(x), px(y) + m.ascent()), QString::fromUtf8(utf8.data(), qsizetype(utf8.size())));
+    const QString text = QString::fromUtf8(utf8.data(), qsizetype(utf8.size()));
+    const QPointF origin(px(x), px(y) + m.ascent());
+    p.drawText(origin, text);
+    changed(m.boundingRect(text).translated(origin));
 }
 
 void QtCanvas::fillCircle(double cx, double cy, double radius, int palette) {
@@ -74,6 +89,7 @@ void QtCanvas::fillCircle(double cx, double cy, double radius, int palette) {
     p.setPen(Qt::NoPen);
     p.setBrush(qcolour(palette));
     p.drawEllipse(QPointF(px(cx), px(cy)), px(radius), px(radius));
+    changed(QRectF(px(cx - radius), px(cy - radius), px(2 * radius), px(2 * radius)));
 }
 
 void QtCanvas::showIcon(IconKind kind, int colour, double left, double top) {

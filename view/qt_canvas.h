@@ -40,6 +40,8 @@ protected:
 
 private:
     const QImage& picture(std::string_view name);
+    // Asks for the part of the window showing `r` (pixels) to be painted.
+    void changed(const QRectF& r);
     QLabel* icon(IconKind kind, int colour) { return icons_[kind == IconKind::man ? 0 : 1][colour - 1]; }
 
     QImage surface_;
