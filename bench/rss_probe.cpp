@@ -24,6 +24,7 @@ using namespace quintora::bench;
 int main(int argc, char** argv) {
     const int stones = argc > 1 ? std::atoi(argv[1]) : 200;
     default_to_offscreen();
+    setenv("SDL_AUDIODRIVER", "dummy", 0);  // a device that opens, as on a machine with sound
     QApplication app(argc, argv);
     QApplication::setApplicationName("Quintora");
     enter_program_folder();
@@ -52,6 +53,11 @@ int main(int argc, char** argv) {
             return 1;
         }
         app.processEvents();
+    }
+    if (dialogs.boxes != 1 || sound.dsInitialize(0) == 0) {
+        std::fprintf(stderr, "%d message boxes (1 expected), sound system %s\n", dialogs.boxes,
+                     sound.dsInitialize(0) ? "open" : "not open");
+        return 1;
     }
     form.canvas().repaint();
     app.processEvents();

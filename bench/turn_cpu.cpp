@@ -1,9 +1,14 @@
 // Processor time of one whole computer turn (thinking notice, the real 0.5 +
 // 0.5 + 0.2 s pauses, search, drawing into the window, bookkeeping) against
-// its wall time. The window is the real one; sound and message boxes are
-// stand-ins that do nothing, so the figure is the game's own work.
+// its wall time. The window is the real one; message boxes are stand-ins
+// that do nothing, and so is the sound unless asked for, so the figure is the
+// game's own work.
 //
-//   quintora_turn_cpu [turns=10] [stones=100]
+//   quintora_turn_cpu [turns=10] [stones=100] [--sound]
+//
+// With --sound the real sound library is loaded (SDL's dummy device unless
+// SDL_AUDIODRIVER says otherwise): the music loops and the stone clicks
+// play, and the process time then includes SDL's mixing thread.
 //
 // The position before the first turn is a fixed game of `stones` moves,
 // pressed in through the window in the four-person mode. A turn that wins is
@@ -11,6 +16,8 @@
 // laid again and the next turn follows.
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
+#include <memory>
 #include <vector>
 
 #include "boards.h"
@@ -40,20 +47,37 @@ void lay_through_window(Form1& form, QApplication& app, const std::vector<Move>&
 }  // namespace
 
 int main(int argc, char** argv) {
-    const int turns = argc > 1 ? std::atoi(argv[1]) : 10;
-    const int stones = argc > 2 ? std::atoi(argv[2]) : 100;
+    bool real_sound = false;
+    std::vector<int> numbers;
+    for (int i = 1; i < argc; ++i) {
+        if (std::strcmp(argv[i], "--sound") == 0)
+            real_sound = true;
+        else
+            numbers.push_back(std::atoi(argv[i]));
+    }
+    const int turns = numbers.size() > 0 ? numbers[0] : 10;
+    const int stones = numbers.size() > 1 ? numbers[1] : 100;
     default_to_offscreen();
+    if (real_sound) setenv("SDL_AUDIODRIVER", "dummy", 0);
     QApplication app(argc, argv);
     enter_program_folder();
 
     NullDialogs dialogs;
     SleepingPause pause;
-    NullSound sound;
+    NullSound null_sound;
+    std::unique_ptr<LoadedSoundLibrary> loaded;
+    if (real_sound) loaded = std::make_unique<LoadedSoundLibrary>(program_folder() + "/libQuintora.so");
+    SoundLibrary& sound = loaded ? static_cast<SoundLibrary&>(*loaded) : null_sound;
     FailingExit exit;
     Form1 form(dialogs, pause, sound, exit);
     form.show();
     form.start();
     app.processEvents();
+    if (real_sound && (dialogs.boxes != 0 || !loaded->loaded())) {
+        std::fprintf(stderr, "the sound library did not start (%d message boxes)\n", dialogs.boxes);
+        return 1;
+    }
+    std::printf("sound: %s\n", real_sound ? "real library, music looping" : "none (stand-in)");
 
     const std::vector<Move> moves = make_game(stones);
     lay_through_window(form, app, moves);

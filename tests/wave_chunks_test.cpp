@@ -1,6 +1,8 @@
-// Wave images whose chunks do not fit in them, as the wave fuzzer found
-// them (fuzz/regressions/wave) and built by hand around the edges: the sound
-// library must refuse them before SDL reserves what their headers claim.
+// Wave images that would make SDL reserve far more than they hold, as the
+// wave fuzzer found them (fuzz/regressions/wave) and built by hand around the
+// edges: chunks that claim more bytes than the image has, and sample rates so
+// low that converting them to the device's rate would overflow or fill the
+// memory. The sound library must refuse them before SDL sees them.
 // Each image lives in a vector of exactly its length, so AddressSanitizer
 // catches any read past it.
 #include <gtest/gtest.h>
@@ -54,15 +56,15 @@ Bytes chunk(const char* id, std::uint32_t stated, std::size_t present) {
     return c;
 }
 
-// 8-bit mono PCM at 8000 Hz.
-Bytes fmt_chunk() {
+// 8-bit mono PCM.
+Bytes fmt_chunk(std::uint32_t rate = 8000) {
     Bytes c;
     tag(c, "fmt ");
     le(c, 16, 4);
     le(c, 1, 2);
     le(c, 1, 2);
-    le(c, 8000, 4);
-    le(c, 8000, 4);
+    le(c, rate, 4);
+    le(c, rate, 4);
     le(c, 1, 2);
     le(c, 8, 2);
     return c;
@@ -98,7 +100,7 @@ TEST_F(WaveChunks, FuzzerFindingsAreRefused) {
     EXPECT_GT(replayed, 0);
 }
 
-TEST_F(WaveChunks, EveryChunkUpToTheDataMustLieInsideTheImage) {
+TEST_F(WaveChunks, ChunksMustLieInsideTheImageAndTheRateBeUsable) {
     const Bytes list_odd = chunk("LIST", 5, 5);
     Bytes list_padded = list_odd;
     list_padded.push_back(0);
@@ -115,6 +117,11 @@ TEST_F(WaveChunks, EveryChunkUpToTheDataMustLieInsideTheImage) {
         {"chunk before the data claiming past the image",
          image({fmt_chunk(), chunk("LIST", 0xFFFFFFF0u, 8), chunk("data", 40, 40)}), false},
         {"format chunk claiming past the image", image({chunk("fmt ", 4000, 16), chunk("data", 40, 40)}), false},
+        {"format after the data", image({chunk("data", 40, 40), fmt_chunk()}), false},
+        {"no data", image({fmt_chunk()}), false},
+        {"a few seconds at 100 Hz", image({fmt_chunk(100), chunk("data", 400, 400)}), true},
+        {"a thousand samples at 1 Hz", image({fmt_chunk(1), chunk("data", 1000, 1000)}), false},
+        {"rate zero", image({fmt_chunk(0), chunk("data", 40, 40)}), false},
         // What follows the samples is never read; a broken tail is left alone.
         {"broken chunk after the data", image({fmt_chunk(), chunk("data", 40, 40), chunk("LIST", 0xFFFFu, 2)}),
          true},

@@ -65,19 +65,51 @@ std::size_t waveImageLength(const void* image) {
     return static_cast<std::size_t>(riffSize) + 8;
 }
 
-// True when every chunk up to and including "data" lies inside the `length`
-// bytes of the image. SDL reserves the size a chunk header states before it
-// reads the chunk, so without this a file of a few dozen bytes that claims a
-// data chunk of gigabytes would make it reserve gigabytes.
-bool chunksFit(const unsigned char* bytes, std::size_t length) {
+// What SDL_mixer may make of a wave, at most, when it converts it to the
+// device's format in one buffer whose size it computes as an int: decoding
+// and the step to 32-bit float grow the samples up to 8 times (4-bit ADPCM),
+// more device channels by their ratio, and resampling up by the rounded-up
+// rate ratio, doubled for a scratch half.
+constexpr std::uint64_t kFormatGrowth = 8;
+constexpr std::uint64_t kMaxConvertedBytes = 1ull << 30;  // half the int range
+
+bool conversionFits(std::uint32_t dataBytes, std::uint32_t channels, std::uint32_t rate) {
+    if (channels == 0 || rate == 0) return false;  // SDL refuses these too
+    int deviceRate = 0, deviceChannels = 0;
+    Uint16 deviceFormat = 0;
+    if (Mix_QuerySpec(&deviceRate, &deviceFormat, &deviceChannels) == 0 || deviceRate <= 0 || deviceChannels <= 0)
+        return false;
+    const std::uint64_t channelGrowth = (std::uint64_t(deviceChannels) + channels - 1) / channels;
+    const std::uint64_t rateGrowth = 2 * ((std::uint64_t(deviceRate) + rate - 1) / rate);
+    std::uint64_t limit = kMaxConvertedBytes / kFormatGrowth / channelGrowth / rateGrowth;
+    return dataBytes <= limit;
+}
+
+// True when SDL can be given the `length` bytes of the image without being
+// made to reserve more than the image can honestly need: every chunk up to
+// the first "data" must lie inside the image (SDL reserves the size a data
+// chunk states before reading it, so a file of a few dozen bytes could
+// claim gigabytes), and the conversion of the samples must fit the bound
+// above (a rate of a few hertz would otherwise overflow SDL_mixer's int
+// buffer size or fill the memory).
+bool imageFitsTheMixer(const unsigned char* bytes, std::size_t length) {
+    bool haveFormat = false;
+    std::uint32_t channels = 0, rate = 0;
     std::size_t at = 12;
     while (at + 8 <= length) {
         const std::uint32_t size = readLe32(bytes + at + 4);
         if (size > length - at - 8) return false;
-        if (std::memcmp(bytes + at, "data", 4) == 0) return true;
+        const unsigned char* body = bytes + at + 8;
+        if (std::memcmp(bytes + at, "fmt ", 4) == 0 && !haveFormat) {  // SDL reads the first one only
+            if (size < 8) return false;
+            haveFormat = true;
+            channels = static_cast<std::uint32_t>(body[2]) | (static_cast<std::uint32_t>(body[3]) << 8);
+            rate = readLe32(body + 4);
+        }
+        if (std::memcmp(bytes + at, "data", 4) == 0) return haveFormat && conversionFits(size, channels, rate);
         at += 8 + static_cast<std::size_t>(size) + (size & 1u);  // chunks are padded to even length
     }
-    return true;  // no data chunk: left to SDL to refuse
+    return false;  // no samples
 }
 
 // Plays `chunk` on a free channel, allocating more channels when all are
@@ -133,7 +165,7 @@ std::int32_t dsCreateDSB(std::int32_t system, const void* waveImage, std::int32_
     if (state.lastBufferHandle == std::numeric_limits<std::int32_t>::max()) return 0;
     const std::size_t length = waveImageLength(waveImage);
     if (length == 0) return 0;
-    if (!chunksFit(static_cast<const unsigned char*>(waveImage), length)) return 0;
+    if (!imageFitsTheMixer(static_cast<const unsigned char*>(waveImage), length)) return 0;
 
     SDL_RWops* stream = SDL_RWFromConstMem(waveImage, static_cast<int>(length));
     if (stream == nullptr) return 0;
