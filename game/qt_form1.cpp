@@ -13,6 +13,8 @@ Form1::Form1(Dialogs& dialogs, Pause& pause, SoundLibrary& sound, ProcessExit& e
     build_menus();
     game_ = std::make_unique<Game>(Platform{*canvas_, dialogs, pause, sound, *this, exit});
     canvas_->onPress = [this](double x, double y) { game_->on_board_press(x, y); };
+    if (canvas_->fontFamily().contains(QStringLiteral("IPA")))
+        game_->view().use_column_labels(std::string(column_labels_for_ipa_face));
     // Left -60, top -60 twips; the client area holds the board and the status
     // texts beside it, and the window keeps its size.
     move(-4, -4);

@@ -174,3 +174,22 @@ TEST(WindowQuit, EscapeMenuAndCloseEndTheProcessWithZero) {
     EXPECT_EXIT(quit_by(1), ::testing::ExitedWithCode(0), "");
     EXPECT_EXIT(quit_by(2), ::testing::ExitedWithCode(0), "");
 }
+
+// The column letters are one string whose blanks were fitted to the window's
+// face; with the face actually used, each letter must still stand over its column.
+TEST_F(Window, ColumnLettersStandOverTheirColumns) {
+    QFont font(form->canvas().fontFamily());
+    font.setPixelSize(13);  // 10 pt at 96 dpi
+    const QFontMetricsF m(font);
+    const QString labels = QString::fromStdString(form->game().view().column_labels());
+    const double start = 1241.0 / 15;
+    int column = 0;
+    for (int i = 0; i < labels.size(); ++i) {
+        if (labels[i] == ' ') continue;
+        ++column;
+        const double centre = start + m.horizontalAdvance(labels.left(i)) + m.horizontalAdvance(labels[i]) / 2;
+        const double column_centre = (1115 + 315.0 * (column - 1) + 157.5) / 15;
+        EXPECT_NEAR(centre, column_centre, 4.0) << labels[i].toLatin1();
+    }
+    EXPECT_EQ(column, 19);
+}

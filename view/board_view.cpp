@@ -31,9 +31,6 @@ constexpr std::string_view picture_names[5][9] = {
      "AKASITANAKA", "AKANAKA"},
 };
 
-constexpr std::string_view column_labels =
-    "A   B   C   D   E   F   G   H   J    K   L   M   N   O   P   Q   R    S   T";
-
 }  // namespace
 
 std::string_view 空桝の絵(int x, int y) {
@@ -82,7 +79,7 @@ void View::描画_盤() {
 }
 
 void View::描画_枠() {
-    描画_文字列(1.4, 0.1, column_labels, palette_white, 10);
+    描画_文字列(1.4, 0.1, column_labels_, palette_white, 10);
     for (int i = 1; i <= field_last; ++i) 描画_文字列(0, i + 0.1, long(i), palette_white, 9);
 }
 

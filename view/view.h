@@ -18,6 +18,13 @@ inline constexpr double twips_y(double y) { return grid_origin_y + y * cell_heig
 // A number as the window draws it: one blank before (the sign's place), one after.
 std::string number_text(long n);
 
+// The column letters A to T without I, fitted to the window's own face.
+inline constexpr std::string_view column_labels_for_window_face =
+    "A   B   C   D   E   F   G   H   J    K   L   M   N   O   P   Q   R    S   T";
+// The same for the IPA P Mincho face: one blank less between R and S.
+inline constexpr std::string_view column_labels_for_ipa_face =
+    "A   B   C   D   E   F   G   H   J    K   L   M   N   O   P   Q   R   S   T";
+
 // Names of the picture set.
 std::string_view 空桝の絵(int x, int y);
 // Empty view when `colour` is no stone colour.
@@ -45,6 +52,10 @@ public:
     void 描画_打駒印(int x, int y, int palette);
     void 描画_盤();
     void 描画_枠();  // the coordinate labels
+    // The column letters are one string whose blanks are fitted to a face;
+    // the window sets the string that fits the face it really uses.
+    void use_column_labels(std::string labels) { column_labels_ = std::move(labels); }
+    const std::string& column_labels() const { return column_labels_; }
 
     // Beside the board.
     void 描画_手番(int colour);
@@ -60,6 +71,7 @@ private:
     Canvas& c_;
     const GameState& s_;
     const Marks& marks_;
+    std::string column_labels_{column_labels_for_window_face};
 };
 
 }  // namespace quintora
