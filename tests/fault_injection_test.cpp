@@ -14,7 +14,7 @@
 #include "game/qt_dialogs.h"
 #include "game/qt_form1.h"
 #include "sound/loaded_library.h"
-#include "support/fakes.h"
+#include "support/window_harness.h"
 
 using namespace quintora;
 using namespace quintora::testing;
@@ -43,10 +43,7 @@ std::string read(const fs::path& p) {
 // Starts the window in a prepared folder and plays one person against three
 // computers to the end: a win answered with No, or a draw and then 終了.
 [[noreturn]] void play_whole_game(const std::string& library, const std::function<void(const fs::path&)>& prepare) {
-    static int argc = 1;
-    static char name[] = "quintora_faults";
-    static char* argv[] = {name, nullptr};
-    QApplication app(argc, argv);
+    test_app();
     ScratchFolder folder;
     prepare(folder.path());
     Log log;
@@ -173,17 +170,8 @@ namespace {
           "<?xml version=\"1.0\"?><!DOCTYPE fontconfig SYSTEM \"fonts.dtd\"><fontconfig>"
           "<dir>/usr/share/fonts/truetype/dejavu</dir><cachedir>/tmp/quintora-fc-cache</cachedir></fontconfig>");
     setenv("FONTCONFIG_FILE", conf.c_str(), 1);
-    static int argc = 1;
-    static char name[] = "quintora_fonts";
-    static char* argv[] = {name, nullptr};
-    QApplication app(argc, argv);
-    ScratchFolder folder;
-    Log log;
-    ScriptedDialogs dialogs{log};
-    RecordingPause pause{log};
-    FakeSound sound{log};
-    ThrowingExit exit{log};
-    Form1 form(dialogs, pause, sound, exit);
+    WindowHarness w;
+    Form1& form = w.form;
     form.start();
     const QImage& s = form.canvas().surface();
     // White pixels of the row labels left of the board.

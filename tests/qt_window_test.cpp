@@ -8,33 +8,17 @@
 
 #include "game/qt_dialogs.h"
 #include "game/qt_form1.h"
-#include "support/fakes.h"
+#include "support/window_harness.h"
 
 using namespace quintora;
 using namespace quintora::testing;
 
 namespace {
-QApplication& app() {
-    static int argc = 1;
-    static char name[] = "quintora_tests";
-    static char* argv[] = {name, nullptr};
-    static QApplication* a = new QApplication(argc, argv);
-    return *a;
-}
-
 struct Window : ::testing::Test {
-    ScratchFolder folder;
-    Log log;
-    ScriptedDialogs dialogs{log};
-    RecordingPause pause{log};
-    FakeSound sound{log};
-    ThrowingExit exit{log};
-    std::unique_ptr<Form1> form;
-    Window() {
-        app();
-        form = std::make_unique<Form1>(dialogs, pause, sound, exit);
-        form->start();
-    }
+    std::unique_ptr<WindowHarness> w = std::make_unique<WindowHarness>();
+    Log& log = w->log;
+    Form1* form = &w->form;
+    Window() { form->start(); }
     QRgb pixel(double tx, double ty) const { return form->canvas().surface().pixel(int(tx / 15), int(ty / 15)); }
     void click_cell(int x, int y) {
         const QPoint p(int((800 + 315 * x + 157) / 15), int((450 + 315 * y + 157) / 15));
@@ -155,7 +139,7 @@ TEST_F(Window, SurfaceOutlivesACoveringWindow) {
 TEST(WindowQuit, EscapeMenuAndCloseEndTheProcessWithZero) {
     GTEST_FLAG_SET(death_test_style, "threadsafe");
     auto quit_by = [](int how) {
-        app();
+        test_app();
         ScratchFolder folder;
         Log log;
         ScriptedDialogs dialogs{log};

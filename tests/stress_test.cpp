@@ -10,20 +10,12 @@
 #include <random>
 
 #include "game/qt_form1.h"
-#include "support/fakes.h"
+#include "support/window_harness.h"
 
 using namespace quintora;
 using namespace quintora::testing;
 
 namespace {
-QApplication& app() {
-    static int argc = 1;
-    static char name[] = "quintora_stress";
-    static char* argv[] = {name, nullptr};
-    static QApplication* a = new QApplication(argc, argv);
-    return *a;
-}
-
 // Cells whose centre shows the last-stone mark's colour on the surface.
 int marks_on_surface(const QImage& s) {
     int n = 0;
@@ -41,14 +33,9 @@ long events_per_seed() {
 }
 
 void run_seed(unsigned seed) {
-    app();
-    ScratchFolder folder;
-    Log log;
-    ScriptedDialogs dialogs{log};
-    RecordingPause pause{log};
-    FakeSound sound{log};
-    ThrowingExit exit{log};
-    Form1 form(dialogs, pause, sound, exit);
+    WindowHarness w;
+    Form1& form = w.form;
+    Log& log = w.log;
     form.start();
     const GameState& s = form.game().state();
     std::mt19937 rng(seed);
