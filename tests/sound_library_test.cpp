@@ -299,7 +299,7 @@ TEST(SoundLibraryLifetime, CallsAfterTerminateAreHarmlessAndReopeningWorks) {
     EXPECT_EQ(dsFree(oldBuffer), 0);
     EXPECT_EQ(dsCreateDSB(first, image.data(), 1), 0);
     EXPECT_EQ(dsPlay(newBuffer), 1);
-    EXPECT_EQ(Mix_Playing(-1), 1);
+    EXPECT_EQ(Mix_PlayingMusic(), 1) << "a buffer made with flag 1 plays as streamed music";
 
     EXPECT_EQ(dsFree(newBuffer), 1);
     EXPECT_EQ(dsTerminate(second), 1);
@@ -446,3 +446,37 @@ TEST(ShippedWaves, MusicJoinsItsStartWithoutAClick) {
 }
 
 }  // namespace
+
+// The background music (flag 1) streams from the library's own copy of the
+// image: looping again keeps the one loop, stopping it leaves the effects
+// alone, and the caller's image may go at once.
+TEST_F(SoundLibraryTest, MusicBufferStreamsLoopsOnceAndStopsAlone) {
+    Bytes image = readFile(shippedWave(u8"BGM.wav"));
+    const std::int32_t music = dsCreateDSB(system_, image.data(), 1);
+    ASSERT_NE(music, 0);
+    std::fill(image.begin(), image.end(), 0xCD);
+    image.clear();
+    image.shrink_to_fit();
+    const std::int32_t click = load(readFile(shippedWave(u8"石打音.wav")));
+    ASSERT_NE(click, 0);
+
+    EXPECT_EQ(dsPlayLooping(music), 1);
+    EXPECT_EQ(Mix_PlayingMusic(), 1);
+    SDL_Delay(50);
+    EXPECT_EQ(dsPlayLooping(music), 1);
+    EXPECT_EQ(Mix_PlayingMusic(), 1);
+    EXPECT_EQ(dsPlay(click), 1);
+    EXPECT_EQ(Mix_Playing(-1), 1) << "the music takes no effect channel";
+    EXPECT_EQ(dsStop(music), 1);
+    EXPECT_EQ(Mix_PlayingMusic(), 0);
+    EXPECT_EQ(Mix_Playing(-1), 1) << "stopping the music leaves the click playing";
+    EXPECT_EQ(dsPlayLooping(music), 1) << "and it starts again";
+    EXPECT_EQ(Mix_PlayingMusic(), 1);
+    EXPECT_EQ(dsFree(music), 1);
+    EXPECT_EQ(Mix_PlayingMusic(), 0);
+    EXPECT_EQ(dsStop(music), 0);
+    const Bytes garbage(64, 0x41);
+    Bytes fake = sineWave(0.01);
+    std::copy(garbage.begin(), garbage.end(), fake.begin() + 12);  // a RIFF/WAVE header over garbage chunks
+    EXPECT_EQ(dsCreateDSB(system_, fake.data(), 1), 0);
+}

@@ -14,6 +14,8 @@
 #include <cstring>
 #include <limits>
 #include <map>
+#include <memory>
+#include <vector>
 
 namespace {
 
@@ -28,9 +30,17 @@ constexpr int kMaxMixChannels = 64;
 // more is broken, and must not make us read that far past the caller's data.
 constexpr std::uint32_t kMaxRiffSize = 256u * 1024u * 1024u;
 
+// A buffer is either a chunk, decoded and converted once (the effects), or
+// music (flag 1): a copy of the image that SDL_mixer decodes as it plays,
+// so the long background piece costs neither a conversion at start-up nor
+// a converted copy of several times its size in memory.
+constexpr std::int32_t kMusicFlags = 1;
+
 struct Buffer {
     Mix_Chunk* chunk = nullptr;
     int loopChannel = -1;  // channel of the running endless loop, or -1
+    Mix_Music* music = nullptr;
+    std::vector<unsigned char> image;  // what `music` streams from
 };
 
 struct State {
@@ -38,6 +48,7 @@ struct State {
     std::int32_t lastSystemHandle = 0;
     std::int32_t lastBufferHandle = 0;
     std::map<std::int32_t, Buffer> buffers;
+    std::int32_t playingMusic = 0;  // buffer handle of the music started last, 0 when none
 };
 
 State state;
@@ -136,10 +147,31 @@ void haltChunk(Buffer& buffer) {
     buffer.loopChannel = -1;
 }
 
-void releaseBuffer(Buffer& buffer) {
+void haltMusic(std::int32_t handle) {
+    if (state.playingMusic == handle) {
+        Mix_HaltMusic();
+        state.playingMusic = 0;
+    }
+}
+
+void releaseBuffer(std::int32_t handle, Buffer& buffer) {
+    if (buffer.music != nullptr) {
+        haltMusic(handle);
+        Mix_FreeMusic(buffer.music);
+        buffer.music = nullptr;
+        buffer.image.clear();
+        return;
+    }
     haltChunk(buffer);
     Mix_FreeChunk(buffer.chunk);
     buffer.chunk = nullptr;
+}
+
+// The music of `handle` from its start, `loops` -1 for endless.
+int playMusic(std::int32_t handle, Buffer& buffer, int loops) {
+    if (Mix_PlayMusic(buffer.music, loops) != 0) return 0;
+    state.playingMusic = handle;
+    return 1;
 }
 
 }  // namespace
@@ -160,12 +192,25 @@ std::int32_t dsInitialize(std::int32_t /*windowHandle*/) {
     return state.system;
 }
 
-std::int32_t dsCreateDSB(std::int32_t system, const void* waveImage, std::int32_t /*flags*/) {
+std::int32_t dsCreateDSB(std::int32_t system, const void* waveImage, std::int32_t flags) {
     if (system <= 0 || system != state.system) return 0;
     if (state.lastBufferHandle == std::numeric_limits<std::int32_t>::max()) return 0;
     const std::size_t length = waveImageLength(waveImage);
     if (length == 0) return 0;
     if (!imageFitsTheMixer(static_cast<const unsigned char*>(waveImage), length)) return 0;
+
+    if (flags == kMusicFlags) {
+        Buffer music;
+        const auto* bytes = static_cast<const unsigned char*>(waveImage);
+        music.image.assign(bytes, bytes + length);
+        SDL_RWops* stream = SDL_RWFromConstMem(music.image.data(), static_cast<int>(length));
+        if (stream == nullptr) return 0;
+        music.music = Mix_LoadMUSType_RW(stream, MUS_WAV, 1);  // closes the stream when freed, or on failure
+        if (music.music == nullptr) return 0;
+        const std::int32_t handle = ++state.lastBufferHandle;
+        state.buffers[handle] = std::move(music);  // the vector's storage, and so the stream, stays put
+        return handle;
+    }
 
     SDL_RWops* stream = SDL_RWFromConstMem(waveImage, static_cast<int>(length));
     if (stream == nullptr) return 0;
@@ -183,12 +228,17 @@ std::int32_t dsCreateDSB(std::int32_t system, const void* waveImage, std::int32_
 std::int32_t dsPlay(std::int32_t buffer) {
     Buffer* b = findBuffer(buffer);
     if (b == nullptr) return 0;
+    if (b->music != nullptr) return playMusic(buffer, *b, 0);
     return playOnFreeChannel(b->chunk, 0) >= 0 ? 1 : 0;
 }
 
 std::int32_t dsPlayLooping(std::int32_t buffer) {
     Buffer* b = findBuffer(buffer);
     if (b == nullptr) return 0;
+    if (b->music != nullptr) {
+        if (state.playingMusic == buffer && Mix_PlayingMusic() != 0) return 1;  // the loop goes on
+        return playMusic(buffer, *b, -1);
+    }
     // Only dsStop/dsFree end a loop, and both forget its channel, so a channel
     // still playing our chunk here is our loop.
     if (b->loopChannel >= 0 && Mix_Playing(b->loopChannel) != 0 &&
@@ -203,14 +253,17 @@ std::int32_t dsPlayLooping(std::int32_t buffer) {
 std::int32_t dsStop(std::int32_t buffer) {
     Buffer* b = findBuffer(buffer);
     if (b == nullptr) return 0;
-    haltChunk(*b);
+    if (b->music != nullptr)
+        haltMusic(buffer);
+    else
+        haltChunk(*b);
     return 1;
 }
 
 std::int32_t dsFree(std::int32_t buffer) {
     Buffer* b = findBuffer(buffer);
     if (b == nullptr) return 0;
-    releaseBuffer(*b);
+    releaseBuffer(buffer, *b);
     state.buffers.erase(buffer);
     return 1;
 }
@@ -218,7 +271,8 @@ std::int32_t dsFree(std::int32_t buffer) {
 std::int32_t dsTerminate(std::int32_t system) {
     if (system <= 0 || system != state.system) return 0;
     Mix_HaltChannel(-1);
-    for (auto& entry : state.buffers) releaseBuffer(entry.second);
+    Mix_HaltMusic();
+    for (auto& entry : state.buffers) releaseBuffer(entry.first, entry.second);
     state.buffers.clear();
     Mix_CloseAudio();
     SDL_QuitSubSystem(SDL_INIT_AUDIO);
