@@ -8,7 +8,10 @@
 namespace quintora {
 
 LoadedSoundLibrary::LoadedSoundLibrary(const std::string& path) {
-    handle_ = dlopen(path.c_str(), RTLD_NOW | RTLD_LOCAL);
+    // Lazy binding: the sound library pulls in SDL and a dozen codec libraries,
+    // and binding all their symbols up front would cost more than the rest
+    // of start-up. Our own entry points are still checked below.
+    handle_ = dlopen(path.c_str(), RTLD_LAZY | RTLD_LOCAL);
     if (!handle_) return;
     auto sym = [this](const char* name) { return dlsym(handle_, name); };
     initialize_ = reinterpret_cast<Fn1>(sym("dsInitialize"));
