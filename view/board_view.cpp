@@ -2,7 +2,12 @@
 
 namespace quintora {
 
-std::string number_text(long n) { return " " + std::to_string(n) + " "; }
+std::string number_text(long n) {
+    std::string text(1, ' ');
+    text += std::to_string(n);
+    text += ' ';
+    return text;
+}
 
 namespace {
 
