@@ -1,7 +1,9 @@
 // Arbitrary bytes as a wave file: first through the game's own check of the
 // RIFF header, and only when it lets them pass, through the sound library's
-// dsCreateDSB, as 読込_サウンド does. The bytes sit in a heap block of exactly
-// their length, so AddressSanitizer reports any read past the file's end.
+// dsCreateDSB, as 読込_サウンド does, once as an effect (flags 3, decoded at
+// once) and once as music (flags 1, parsed now and decoded while playing).
+// The bytes sit in a heap block of exactly their length, so AddressSanitizer
+// reports any read past the file's end.
 //
 // Most mutations break the 12-byte header and stop at the game's check, so
 // each input is tried a second time with that header made right, which lets
@@ -27,11 +29,11 @@ std::int32_t sound_system = 0;
 constexpr std::size_t outcome_slots = 4096;
 __attribute__((section("__libfuzzer_extra_counters"))) std::uint8_t outcomes[outcome_slots];
 
-void note_outcome(bool repaired, std::int32_t buffer) {
+void note_outcome(int salt, std::int32_t buffer) {
     const std::string_view error = buffer != 0 ? std::string_view("decoded") : std::string_view(SDL_GetError());
     std::uint32_t h = 2166136261u;  // FNV-1a
     for (char c : error) h = (h ^ static_cast<unsigned char>(c)) * 16777619u;
-    outcomes[(h ^ (repaired ? 1u : 0u)) % outcome_slots]++;
+    outcomes[(h + static_cast<std::uint32_t>(salt)) % outcome_slots]++;
 }
 
 void try_image(const std::uint8_t* data, std::size_t size, bool repaired) {
@@ -47,10 +49,12 @@ void try_image(const std::uint8_t* data, std::size_t size, bool repaired) {
         if (repaired) std::abort();  // a right header must pass the game's check
         return;
     }
-    SDL_ClearError();
-    const std::int32_t buffer = dsCreateDSB(sound_system, image.get(), 3);
-    note_outcome(repaired, buffer);
-    if (buffer != 0 && dsFree(buffer) != 1) std::abort();  // a handle just given out must be live
+    for (const std::int32_t flags : {3, 1}) {
+        SDL_ClearError();
+        const std::int32_t buffer = dsCreateDSB(sound_system, image.get(), flags);
+        note_outcome(flags * 2 + (repaired ? 1 : 0), buffer);
+        if (buffer != 0 && dsFree(buffer) != 1) std::abort();  // a handle just given out must be live
+    }
 }
 }  // namespace
 

@@ -231,6 +231,7 @@ struct Unusable {
     bool needs_permissions;  // permissions do not stop root
     void (*make)(const fs::path& folder);
 };
+void PrintTo(const Unusable& u, std::ostream* os) { *os << u.name; }
 class UnusableSettingsFile : public ::testing::TestWithParam<Unusable> {};
 
 TEST_P(UnusableSettingsFile, KeepsTheMarks) {

@@ -83,9 +83,17 @@ std::size_t waveImageLength(const void* image) {
 // rate ratio, doubled for a scratch half.
 constexpr std::uint64_t kFormatGrowth = 8;
 constexpr std::uint64_t kMaxConvertedBytes = 1ull << 30;  // half the int range
+// The rates a DirectSound buffer may have. SDL's resampler, which streams the
+// music, works out its padding from the rate in an int and overflows on
+// rates far beyond this.
+constexpr std::uint32_t kMinRate = 100;
+constexpr std::uint32_t kMaxRate = 200000;
+// SDL mixes at most 7.1. Its music reader keeps the count in a byte, so a
+// header saying 256 channels would reach SDL as none (a division by zero).
+constexpr std::uint32_t kMaxChannels = 8;
 
 bool conversionFits(std::uint32_t dataBytes, std::uint32_t channels, std::uint32_t rate) {
-    if (channels == 0 || rate == 0) return false;  // SDL refuses these too
+    if (channels == 0 || channels > kMaxChannels || rate < kMinRate || rate > kMaxRate) return false;
     int deviceRate = 0, deviceChannels = 0;
     Uint16 deviceFormat = 0;
     if (Mix_QuerySpec(&deviceRate, &deviceFormat, &deviceChannels) == 0 || deviceRate <= 0 || deviceChannels <= 0)
@@ -182,6 +190,10 @@ std::int32_t dsInitialize(std::int32_t /*windowHandle*/) {
     if (state.system != 0) return state.system;
     if (state.lastSystemHandle == std::numeric_limits<std::int32_t>::max()) return 0;
 
+    // Opening audio brings up SDL's event system, which by default takes
+    // SIGINT and SIGTERM for a quit event nobody here reads: the game would
+    // then outlive Ctrl-C and kill. The signals keep their usual meaning.
+    SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");
     if (SDL_InitSubSystem(SDL_INIT_AUDIO) != 0) return 0;
     if (Mix_OpenAudio(kSampleRate, AUDIO_S16SYS, kOutputChannels, kChunkBytes) != 0) {
         SDL_QuitSubSystem(SDL_INIT_AUDIO);
