@@ -36,7 +36,6 @@ public:
     GameState& state() { return *s_; }
     const GameState& state() const { return *s_; }
     View& view() { return view_; }
-    Module1& module1() { return module1_; }
 
     // Start-up, reset, shutdown.
     void 起動(std::int32_t window);

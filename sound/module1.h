@@ -22,7 +22,6 @@ public:
     void 表示_警告(std::string_view text);
 
     std::int32_t system() const { return system_; }
-    SoundLibrary& library() { return lib_; }
 
 private:
     SoundLibrary& lib_;

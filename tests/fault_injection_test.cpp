@@ -74,14 +74,6 @@ std::string read(const fs::path& p) {
 const std::string real_library = QUINTORA_SOUND_LIBRARY;
 void nothing(const fs::path&) {}
 
-std::string riff(std::uint32_t stated, std::size_t payload) {
-    std::string w = "RIFF";
-    for (int i = 0; i < 4; ++i) w.push_back(char((stated >> (8 * i)) & 0xFF));
-    w += "WAVE";
-    w.append(payload, '\0');
-    return w;
-}
-
 // The boxes of a game without faults: the start box, the win or the draw,
 // and that is all.
 const char* const clean_end = "\\[box 黒の番です\\|\\]\n\\[box (　.の勝ち！！\\||引き分け\\|判定)\\]\n\\[end\\]\n$";
@@ -114,7 +106,7 @@ TEST_F(Faults, SoundLibraryMissingOrIncompleteOrNoAudioDevice) {
 TEST_F(Faults, EachBadWaveIsReportedOnceAndAMissingOneNotAtAll) {
     const char* waves[] = {"その他.wav", "禁止.wav", "石打音.wav", "終局.wav", "BGM.wav"};
     const std::pair<std::string, std::string> damage[] = {
-        {"", "空"}, {riff(36, 8).substr(0, 10), "RIFF"}, {"MThd\0\0\0\6 not a wave", "RIFF"}, {riff(100000, 64), "切れて"}};
+        {"", "空"}, {riff_image(36, 8).substr(0, 10), "RIFF"}, {"MThd\0\0\0\6 not a wave", "RIFF"}, {riff_image(100000, 64), "切れて"}};
     for (const char* w : waves) {
         EXPECT_EXIT(play_whole_game(real_library, [w](const fs::path& d) { fs::remove(d / fs::u8path(w)); }),
                     ::testing::ExitedWithCode(0), std::string("(^|\n)") + clean_end)

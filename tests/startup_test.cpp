@@ -19,13 +19,6 @@ std::vector<std::string> sound_calls(const Log& log) {
 void write(const char* name, const std::string& bytes) {
     std::ofstream(std::filesystem::u8path(name), std::ios::binary | std::ios::trunc) << bytes;
 }
-std::string wave_of(std::uint32_t stated, std::size_t real_payload) {
-    std::string w = "RIFF";
-    for (int i = 0; i < 4; ++i) w.push_back(char((stated >> (8 * i)) & 0xFF));
-    w += "WAVE";
-    w.append(real_payload, '\0');
-    return w;
-}
 }  // namespace
 
 TEST(StartUp, SoundCallsInTheirOrderThenTheEmptyBoardAndTheName) {
@@ -70,7 +63,7 @@ TEST(StartUp, MissingWaveIsSilentAndBadWavesWarnWithoutReachingTheLibrary) {
     Harness h(false);
     write("その他.wav", "");
     write("禁止.wav", "not a wave at all");
-    write("石打音.wav", wave_of(1000, 100));  // the header claims more than the file holds
+    write("石打音.wav", riff_image(1000, 100));  // the header claims more than the file holds
     std::filesystem::create_directory(std::filesystem::u8path("終局.wav"));
     h.start();  // BGM.wav is missing
     const auto warnings = h.log.with("warning");
@@ -90,13 +83,13 @@ TEST(WaveCheck, AcceptsOnlyAnImageWhoseStatedLengthFits) {
     auto check = [](const std::string& w) {
         return 調査_波形(reinterpret_cast<const unsigned char*>(w.data()), w.size()).has_value();
     };
-    EXPECT_FALSE(check(wave_of(100, 96))) << "exactly fits";
-    EXPECT_FALSE(check(wave_of(100, 200))) << "trailing bytes are harmless";
-    EXPECT_TRUE(check(wave_of(101, 96)));
-    EXPECT_TRUE(check(wave_of(0xFFFFFFFFu, 96)));
+    EXPECT_FALSE(check(riff_image(100, 96))) << "exactly fits";
+    EXPECT_FALSE(check(riff_image(100, 200))) << "trailing bytes are harmless";
+    EXPECT_TRUE(check(riff_image(101, 96)));
+    EXPECT_TRUE(check(riff_image(0xFFFFFFFFu, 96)));
     EXPECT_TRUE(check("RIFF"));
     EXPECT_TRUE(check(""));
-    std::string w = wave_of(100, 96);
+    std::string w = riff_image(100, 96);
     w[8] = 'X';
     EXPECT_TRUE(check(w));
 }

@@ -7,8 +7,6 @@ constexpr std::string_view colour_words[5] = {"", "黒", "青", "白", "赤"};
 constexpr IconPlace icon_places[5] = {{0, 0}, {3600, 6300}, {650, 3200}, {3600, 300}, {6700, 3200}};
 }  // namespace
 
-IconPlace icon_place(int colour) { return is_colour(colour) ? icon_places[colour] : IconPlace{0, 0}; }
-
 void View::描画_手番(int colour) {
     描画_四角形(21.5, 5, 2200, 300, board_colour);
     描画_打手(colour);

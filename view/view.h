@@ -35,13 +35,10 @@ struct IconPlace {
     double left;
     double top;
 };
-IconPlace icon_place(int colour);
 
 class View {
 public:
     View(Canvas& canvas, const GameState& state, const Marks& marks) : c_(canvas), s_(state), marks_(marks) {}
-
-    Canvas& canvas() { return c_; }
 
     // Board and cells.
     void 描画_四角形(double x, double y, double width, double height, int palette);

@@ -135,6 +135,14 @@ void Harness::put(int colour, int x, int y) {
     s.last_colour = i16(colour);
 }
 
+std::string riff_image(std::uint32_t stated, std::size_t payload) {
+    std::string w = "RIFF";
+    for (int i = 0; i < 4; ++i) w.push_back(char((stated >> (8 * i)) & 0xFF));
+    w += "WAVE";
+    w.append(payload, '\0');
+    return w;
+}
+
 std::string broken_invariant(const GameState& s) {
     if (s.move_number < 0 || s.move_number > s.max_move_number || s.max_move_number > 361) return "move bounds";
     for (int i = 0; i < board_size; ++i) {

@@ -124,6 +124,10 @@ struct Harness {
     bool mark(Mark m) const { return marks.checked(m); }
 };
 
+// A RIFF/WAVE header stating `stated` bytes after its first eight, followed
+// by `payload` zero bytes: the stated length need not match what follows.
+std::string riff_image(std::uint32_t stated, std::size_t payload);
+
 // Checks the invariants of the game state; empty when all hold.
 std::string broken_invariant(const GameState& s);
 
