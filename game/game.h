@@ -87,12 +87,16 @@ private:
     void number_previous_stone();
     void redraw_to_step(int t, bool mark_changed);
     void apply_setting(int key, bool on);
+    // Writes the three marks (or, failing that, the fallback lines); false
+    // when neither could be written.
+    bool write_settings();
 
     std::unique_ptr<GameState> s_;
     Platform p_;
     View view_;
     Module1 module1_;
     std::ifstream settings_in_;
+    bool told_settings_unwritable_ = false;  // the user hears it once per run
 };
 
 }  // namespace quintora

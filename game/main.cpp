@@ -16,6 +16,7 @@ int main(int argc, char** argv) {
 
     quintora::Form1 form(dialogs, pause, sound, exit);
     dialogs.setParent(&form);
+    dialogs.beforeBox = [&form] { form.endIfQuitWaiting(); };
     form.show();
     form.start();
     return app.exec();

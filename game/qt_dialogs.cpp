@@ -13,26 +13,28 @@ QString qs(std::string_view s) {
     return t;
 }
 
-int show(QWidget* parent, QMessageBox::Icon icon, std::string_view text, const QString& title,
-         QMessageBox::StandardButtons buttons) {
-    QMessageBox box(icon, title, qs(text), buttons, parent);
-    return box.exec();
-}
 }  // namespace
 
-void QtDialogs::message(std::string_view text, std::string_view caption) {
-    show(parent_, QMessageBox::NoIcon, text, qs(caption), QMessageBox::Ok);
+int QtDialogs::show(QMessageBox::Icon icon, std::string_view text, const QString& title,
+                    QMessageBox::StandardButtons buttons) {
+    if (beforeBox) beforeBox();
+    QMessageBox box(icon, title, qs(text), buttons, parent_);
+    return box.exec();
 }
 
-void QtDialogs::about(std::string_view text) { show(parent_, QMessageBox::NoIcon, text, "Quintora", QMessageBox::Ok); }
+void QtDialogs::message(std::string_view text, std::string_view caption) {
+    show(QMessageBox::NoIcon, text, qs(caption), QMessageBox::Ok);
+}
+
+void QtDialogs::about(std::string_view text) { show(QMessageBox::NoIcon, text, "Quintora", QMessageBox::Ok); }
 
 bool QtDialogs::askYesNo(std::string_view text, std::string_view caption) {
-    return show(parent_, QMessageBox::NoIcon, text, qs(caption), QMessageBox::Yes | QMessageBox::No) ==
+    return show(QMessageBox::NoIcon, text, qs(caption), QMessageBox::Yes | QMessageBox::No) ==
            QMessageBox::Yes;
 }
 
 void QtDialogs::warning(std::string_view text, std::string_view caption) {
-    show(parent_, QMessageBox::Warning, text, qs(caption), QMessageBox::Ok);
+    show(QMessageBox::Warning, text, qs(caption), QMessageBox::Ok);
 }
 
 void ImmediateExit::endProcess(int code) {

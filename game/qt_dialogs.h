@@ -1,5 +1,7 @@
 #pragma once
+#include <QMessageBox>
 #include <QWidget>
+#include <functional>
 
 #include "game/dialogs.h"
 #include "game/process_exit.h"
@@ -10,12 +12,17 @@ namespace quintora {
 class QtDialogs : public Dialogs {
 public:
     void setParent(QWidget* parent) { parent_ = parent; }
+    // Runs before every box opens (the window ends the program there when a
+    // quit is waiting).
+    std::function<void()> beforeBox;
     void message(std::string_view text, std::string_view caption) override;
     void about(std::string_view text) override;
     bool askYesNo(std::string_view text, std::string_view caption) override;
     void warning(std::string_view text, std::string_view caption) override;
 
 private:
+    int show(QMessageBox::Icon icon, std::string_view text, const QString& title,
+             QMessageBox::StandardButtons buttons);
     QWidget* parent_ = nullptr;
 };
 

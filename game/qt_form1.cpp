@@ -92,6 +92,10 @@ void Form1::build_menus() {
     connect(syuryou, &QAction::triggered, this, [this] { game_->終了(); });
 }
 
+void Form1::endIfQuitWaiting() {
+    if (quit_watch_.quitWaiting()) game_->終了();
+}
+
 void Form1::start() { game_->起動(std::int32_t(winId())); }
 
 void Form1::keyPressEvent(QKeyEvent* e) {

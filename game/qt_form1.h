@@ -8,6 +8,7 @@
 
 #include "game/game.h"
 #include "game/marks.h"
+#include "game/qt_quit_watch.h"
 #include "view/qt_canvas.h"
 
 namespace quintora {
@@ -23,6 +24,9 @@ public:
     QtCanvas& canvas() { return *canvas_; }
     Marks& marks() { return *this; }
     QAction* action(const char* name) const;
+    // Ends the program if Esc or a close request waits in the queue; called
+    // before any message box opens.
+    void endIfQuitWaiting();
 
 protected:
     void keyPressEvent(QKeyEvent* e) override;
@@ -37,6 +41,7 @@ private:
     QAction* tick_actions_[3]{};
     bool ticks_[3]{};
     std::unique_ptr<Game> game_;
+    QuitWatch quit_watch_{this};
 };
 
 }  // namespace quintora

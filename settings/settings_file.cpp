@@ -3,33 +3,32 @@
 #include <filesystem>
 
 #include "game/game.h"
+#include "settings/replace_file.h"
 #include "settings/settings_lines.h"
 
 namespace quintora {
 
 namespace {
-bool write_file(const std::string& path, const std::string& text) {
-    namespace fs = std::filesystem;
-    const fs::path target = fs::u8path(path);
-    // Only a plain file is replaced: opening a pipe by that name would wait
-    // for a reader for ever, and a device is no place for the settings.
-    std::error_code ec;
-    if (fs::exists(target, ec) && !fs::is_regular_file(target, ec)) return false;
-    std::ofstream out(target, std::ios::binary | std::ios::trunc);
-    if (!out) return false;
-    out.write(text.data(), std::streamsize(text.size()));
-    out.close();
-    return !out.fail();
-}
+constexpr std::string_view unwritable_text =
+    "設定ファイル「Quintora.ini」に書き込めません。\r"
+    "ｵﾌﾟｼｮﾝの設定は保存されません。";
+constexpr std::string_view unwritable_caption = "書込データ";
 }  // namespace
 
-void Game::書込_環境設定ファイル() {
+bool Game::write_settings() {
     const Marks& m = p_.marks;
-    if (write_file(settings_path, settings_text(m.checked(Mark::TEJYUN), m.checked(Mark::AICON), m.checked(Mark::BGM))))
-        return;
-    // Writing failed: start over once with the fallback lines. If that fails
-    // too, the program goes on with the marks it has.
-    write_file(settings_path, settings_text(false, true, false));
+    if (replace_file(settings_path, settings_text(m.checked(Mark::TEJYUN), m.checked(Mark::AICON), m.checked(Mark::BGM))))
+        return true;
+    // Writing failed: start over once with the fallback lines.
+    return replace_file(settings_path, settings_text(false, true, false));
+}
+
+void Game::書込_環境設定ファイル() {
+    if (write_settings() || told_settings_unwritable_) return;
+    // The program goes on with the marks it has; a folder that may not be
+    // written stays so, so one word per run is enough.
+    told_settings_unwritable_ = true;
+    p_.dialogs.warning(unwritable_text, unwritable_caption);
 }
 
 void Game::読込_環境設定ファイル() {
@@ -38,7 +37,9 @@ void Game::読込_環境設定ファイル() {
     settings_in_.clear();
     const fs::path path = fs::u8path(settings_path);
     std::error_code ec;
-    if (!fs::exists(path, ec)) 書込_環境設定ファイル();
+    // Created from the current marks when missing. A failure needs no word of
+    // its own here: the missing file is reported just below.
+    if (!fs::exists(path, ec)) write_settings();
     if (!fs::exists(path, ec)) {
         // Not even the fallback could create it (a read-only folder, say).
         p_.dialogs.message("ファイルが見つかりません。", "読込データ");

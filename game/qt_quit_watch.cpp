@@ -1,0 +1,48 @@
+#include "game/qt_quit_watch.h"
+
+#include <QCoreApplication>
+#include <QEvent>
+#include <QKeyEvent>
+#include <QWidget>
+
+namespace quintora {
+
+bool QuitWatch::quitWaiting() {
+    asked_ = false;
+    QCoreApplication* app = QCoreApplication::instance();
+    app->installEventFilter(this);
+    // Input from the window system reaches the widgets in a second pass, so
+    // one round is not always enough.
+    for (int round = 0; round < 3 && !asked_; ++round) QCoreApplication::processEvents();
+    app->removeEventFilter(this);
+    return asked_;
+}
+
+bool QuitWatch::eventFilter(QObject* receiver, QEvent* e) {
+    switch (e->type()) {
+        case QEvent::KeyPress:
+            if (static_cast<QKeyEvent*>(e)->key() == Qt::Key_Escape && receiver->isWidgetType() &&
+                static_cast<QWidget*>(receiver)->window() == window_)
+                asked_ = true;
+            return true;
+        case QEvent::Close:
+            if (receiver != window_) return false;
+            asked_ = true;
+            return true;
+        case QEvent::KeyRelease:
+        case QEvent::MouseButtonPress:
+        case QEvent::MouseButtonRelease:
+        case QEvent::MouseButtonDblClick:
+        case QEvent::Wheel:
+        case QEvent::TouchBegin:
+        case QEvent::TouchUpdate:
+        case QEvent::TouchEnd:
+        case QEvent::ContextMenu:
+        case QEvent::Shortcut:
+            return true;
+        default:
+            return false;
+    }
+}
+
+}  // namespace quintora

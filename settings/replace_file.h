@@ -1,0 +1,22 @@
+#pragma once
+// Writing a small file so that it is replaced whole or not at all: the text
+// goes into a new file beside the old one, which is renamed over it only once
+// every byte is on the disk. A full disk, a size limit or a crash in between
+// leaves the old file exactly as it was and no stray file behind.
+
+#include <string>
+#include <string_view>
+
+namespace quintora {
+
+// Replaces the file `path` with `text`. A symbolic link is followed and the
+// file it points to is replaced in that file's folder, so the link stays a
+// link; a link to nothing creates its target. Only a plain file (or nothing)
+// is replaced. False when nothing was changed.
+bool replace_file(const std::string& path, std::string_view text);
+
+// Where `path` leads after following its symbolic links; `path` itself
+// when it is no link. Empty when the links go round in a circle.
+std::string link_target(const std::string& path);
+
+}  // namespace quintora
