@@ -4,6 +4,7 @@
 #include <QEvent>
 #include <QKeyEvent>
 #include <QWidget>
+#include <QWindow>
 
 namespace quintora {
 
@@ -18,15 +19,20 @@ bool QuitWatch::quitWaiting() {
     return asked_;
 }
 
+// Input from the window system reaches the window's QWindow first and the
+// widgets after it; a test may post straight to a widget.
+bool QuitWatch::aimedAtWindow(QObject* receiver) const {
+    if (receiver->isWindowType()) return receiver == window_->windowHandle();
+    return receiver->isWidgetType() && static_cast<QWidget*>(receiver)->window() == window_;
+}
+
 bool QuitWatch::eventFilter(QObject* receiver, QEvent* e) {
     switch (e->type()) {
         case QEvent::KeyPress:
-            if (static_cast<QKeyEvent*>(e)->key() == Qt::Key_Escape && receiver->isWidgetType() &&
-                static_cast<QWidget*>(receiver)->window() == window_)
-                asked_ = true;
+            if (static_cast<QKeyEvent*>(e)->key() == Qt::Key_Escape && aimedAtWindow(receiver)) asked_ = true;
             return true;
         case QEvent::Close:
-            if (receiver != window_) return false;
+            if (!aimedAtWindow(receiver)) return false;
             asked_ = true;
             return true;
         case QEvent::KeyRelease:

@@ -22,6 +22,7 @@ protected:
     bool eventFilter(QObject* receiver, QEvent* e) override;
 
 private:
+    bool aimedAtWindow(QObject* receiver) const;
     QWidget* window_;
     bool asked_ = false;
 };

@@ -9,6 +9,7 @@
 #include <QApplication>
 #include <QKeyEvent>
 #include <QMessageBox>
+#include <QWindow>
 #include <csignal>
 #include <cstdio>
 #include <filesystem>
@@ -167,10 +168,13 @@ struct QuitDuringBlink : Pause {
     void wait(double) override {
         if (!armed) return;
         armed = false;
+        // Queued for the window's QWindow, which is where the window system
+        // delivers a real key or close button, before any widget sees it.
+        QWindow* w = window->windowHandle();
         if (by_close)
-            QCoreApplication::postEvent(window, new QCloseEvent);
+            QCoreApplication::postEvent(w, new QCloseEvent);
         else
-            QCoreApplication::postEvent(window, new QKeyEvent(QEvent::KeyPress, Qt::Key_Escape, Qt::NoModifier));
+            QCoreApplication::postEvent(w, new QKeyEvent(QEvent::KeyPress, Qt::Key_Escape, Qt::NoModifier));
     }
 };
 
