@@ -259,6 +259,36 @@ TEST_F(Flow, AfterStepBackToAComputerTheFirstPressLetsItPlay) {
     EXPECT_EQ(h.s.board[15][15], colour_black);
 }
 
+// After walking back, the confirming press names the colour to move; each
+// colour has its own name.
+TEST_F(Flow, ResumeBoxesNameEveryColour) {
+    h.game.on_PLAY_4();
+    for (int i = 1; i <= 4; ++i) h.press(i, 8);
+    const char* const names[] = {"黒の番です|再開", "青の番です|再開", "白の番です|再開", "赤の番です|再開"};
+    for (int back = 1; back <= 4; ++back) {
+        h.game.on_MODORU();
+        h.log.clear();
+        h.press(15, 15);
+        ASSERT_EQ(h.s.to_move, 5 - back);
+        EXPECT_EQ(h.log.with("box"), (std::vector<std::string>{"box OKですか？|再開", std::string("box ") + names[4 - back]}));
+    }
+}
+
+// Choosing "red" while red is already to move (after a step back) shows
+// red's icon again before the box.
+TEST_F(Flow, RedChosenWhileRedIsToMoveShowsItsIcon) {
+    h.marks.ticks[int(Mark::AICON)] = true;
+    h.game.on_JYUNBAN_1();
+    h.press(3, 3);
+    h.game.on_MODORU();
+    ASSERT_EQ(h.s.to_move, colour_red);
+    h.log.clear();
+    h.game.on_JYUNBAN_4();
+    const long icon = h.log.find("icon show man 4");
+    EXPECT_GE(icon, 0);
+    EXPECT_GT(h.log.find("box 赤の番です| "), icon);
+}
+
 TEST_F(Flow, NumbersToggleWithNoOneAndManyStones) {
     h.game.on_TEJYUN();
     EXPECT_TRUE(h.mark(Mark::TEJYUN));
@@ -292,7 +322,9 @@ TEST(WholeGames, EveryModeToItsEnd) {
         bool won = false;
         try {
             (h.game.*setups[mode])();
-            while (h.s.game_mode != no_game && stones(h.s) < 361) {
+            // A fault that stops stones from being placed must fail, not hang.
+            for (int presses = 0; h.s.game_mode != no_game && stones(h.s) < 361; ++presses) {
+                ASSERT_LT(presses, 2000) << "mode " << mode + 1 << ": the game does not move on";
                 std::vector<std::pair<int, int>> empty;
                 for (int x = 1; x <= 19; ++x)
                     for (int y = 1; y <= 19; ++y)

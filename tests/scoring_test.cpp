@@ -5,6 +5,7 @@
 #include "ai/scoring.h"
 #include "ai/search.h"
 #include "rules/five.h"
+#include "support/board_text.h"
 
 using namespace quintora;
 
@@ -176,4 +177,20 @@ TEST_F(SearchTest, NoCandidateLeavesTheCellAsPassed) {
     戻し_碁盤(s);
     EXPECT_EQ(x, 42);
     EXPECT_EQ(y, 43);
+}
+
+// A cell that is both the computer's open three and another colour's: the
+// row for its own three comes first.
+TEST_F(ScoreTest, OwnOpenThreeOutranksOthersOpenThreeOnTheSameCell) {
+    quintora::testing::put_board(s.board,
+                       ".......\n"
+                       ".......\n"
+                       ".ooo...\n"
+                       "....x..\n"
+                       "....x..\n"
+                       "....x..\n"
+                       ".......\n");
+    // (5,3) meets three own stones in its row and three of the others in its
+    // column, both lines open at either end.
+    EXPECT_EQ(score(5, 3), 800);
 }

@@ -1,0 +1,19 @@
+#pragma once
+// Boards written as text, so a test shows the position it is about.
+//
+//   "....\n"
+//   ".bu.\n"      row 1 is the first line, column 1 the first character
+//
+// '.' empty, 'b' black, 'u' blue, 'w' white, 'r' red; on a computer's working
+// board 'o' is its own stone (player_computer) and 'x' any other
+// (player_human). Lines may be shorter than the field; the rest stays empty.
+
+#include <string_view>
+
+#include "game/game_state.h"
+
+namespace quintora::testing {
+
+void put_board(Board& board, std::string_view text);
+
+}  // namespace quintora::testing
