@@ -5,16 +5,17 @@
 
 namespace quintora {
 
-void 隣接範囲フラグセット(GameState& s, int x, int y) {
+void 隣接範囲フラグセット(Board& near_flag, int x, int y) {
     for (int i = x - 2; i <= x + 2; ++i)
         for (int j = y - 2; j <= y + 2; ++j)
-            if (i > 0 && i < board_size && j > 0 && j < board_size && s.near_flag[i][j] == flag_no)
-                s.near_flag[i][j] = flag_yes;
+            if (i > 0 && i < board_size && j > 0 && j < board_size && near_flag[i][j] == flag_no)
+                near_flag[i][j] = flag_yes;
 }
 
 namespace {
 
-// What one side would have on each of the four lines with a stone on the cell.
+// What one side would have on each of the four lines with a stone of its own
+// on the (empty) cell; the stone is only supposed, never written.
 struct LineView {
     int n;          // stones of that side in unbroken contact with the cell
     int open_ends;  // 0, 1 or 2 ends where the run is followed by an empty cell
@@ -24,8 +25,8 @@ void read_lines(const Board& board, i16 side, int x, int y, LineView out[4]) {
     for (int k = 0; k < 4; ++k) {
         const Line& l = lines[k];
         out[k].n = count_run(board, l.back, side, x, y) + count_run(board, l.forward, side, x, y);
-        out[k].open_ends = (probe_run_end(board, l.back, side, x, y) == cell_empty) +
-                           (probe_run_end(board, l.forward, side, x, y) == cell_empty);
+        out[k].open_ends = (probe_run_end_through(board, l.back, side, x, y) == cell_empty) +
+                           (probe_run_end_through(board, l.forward, side, x, y) == cell_empty);
     }
 }
 
@@ -38,22 +39,19 @@ bool any_line(const LineView v[4], Pred p) {
 
 }  // namespace
 
-double 調査_得点(GameState& s, int x, int y) {
+double 調査_得点(const Board& working, const ScoreTables& t, int x, int y) {
     const i16 own = player_computer;
     const i16 others = player_human;
 
-    double base = s.centre_bonus[x][y];
-    if (s.five_stop[x][y] == flag_yes) return 999;
-    if (調査_三開(s, own, x, y) == flag_yes) base += 100;
-    if (s.near_flag[x][y] == flag_no) return base;
+    double base = t.centre_bonus[x][y];
+    if (t.five_stop[x][y] == flag_yes) return 999;
+    if (調査_三開(working, own, x, y) == flag_yes) base += 100;
+    if (t.near_flag[x][y] == flag_no) return base;
 
     LineView mine[4];
     LineView theirs[4];
-    s.board[x][y] = own;
-    read_lines(s.board, own, x, y, mine);
-    s.board[x][y] = others;
-    read_lines(s.board, others, x, y, theirs);
-    s.board[x][y] = cell_empty;
+    read_lines(working, own, x, y, mine);
+    read_lines(working, others, x, y, theirs);
 
     // The order of these rows is their priority, not their score.
     if (any_line(mine, [](LineView v) { return v.n == 4; })) return 1000;

@@ -1,13 +1,15 @@
 #pragma once
-#include "game/game_state.h"
+#include <optional>
+
+#include "ai/scoring.h"
+#include "state/cell.h"
 
 namespace quintora {
 
-// Recodes the board into the working board of `colour` (own stones
-// player_computer, all others player_human) and writes the best candidate
-// cell into x, y; they keep the caller's values when there is no candidate.
-// Returns whether a cell was found. The board is left recoded: the caller
-// saves it before and restores it after.
-bool com置場所取得(GameState& s, i16 colour, int& x, int& y);
+// The cell the computer playing `colour` chooses: every candidate cell is
+// scored on a working copy of the board recoded for that colour (own stones
+// player_computer, all others player_human), and the best one wins. Nothing
+// when no candidate cell is empty.
+std::optional<Cell> com置場所取得(const Board& board, const ScoreTables& t, i16 colour);
 
 }  // namespace quintora

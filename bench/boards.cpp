@@ -63,10 +63,10 @@ void lay(GameState& s, const std::vector<Move>& moves) {
         s.move_x[s.move_number] = i16(m.x);
         s.move_y[s.move_number] = i16(m.y);
         s.move_colour[s.move_number] = m.colour;
-        隣接範囲フラグセット(s, m.x, m.y);
+        隣接範囲フラグセット(s.near_flag, m.x, m.y);
         s.move_number++;
         調査_保存(s, s.move_number);
-        設定_五止座標(s, m.colour, m.x, m.y);
+        設定_五止座標(s.board, s.five_stop, m.colour, m.x, m.y);
         s.last_x = i16(m.x);
         s.last_y = i16(m.y);
         s.last_colour = m.colour;

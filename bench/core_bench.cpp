@@ -43,7 +43,7 @@ void BM_five_in_a_row(benchmark::State& st) {
     const int n = s->move_number;
     int k = 0;
     for (auto _ : st) {
-        const i16 r = 調査_5並び(*s, s->move_colour[k], s->move_x[k], s->move_y[k]);
+        const i16 r = 調査_5並び((*s).board, s->move_colour[k], s->move_x[k], s->move_y[k]);
         benchmark::DoNotOptimize(r);
         if (++k == n) k = 0;
     }

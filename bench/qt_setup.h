@@ -7,7 +7,7 @@
 #include <string>
 #include <unistd.h>
 
-#include "game/qt_form1.h"
+#include "app/qt_form1.h"
 #include "sound/loaded_library.h"
 
 namespace quintora::bench {

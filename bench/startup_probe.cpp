@@ -14,8 +14,8 @@
 #include <cstdlib>
 
 #include "boards.h"
-#include "game/pause.h"
-#include "game/qt_dialogs.h"
+#include "app/sleeping_pause.h"
+#include "app/qt_dialogs.h"
 #include "qt_setup.h"
 
 using namespace quintora;

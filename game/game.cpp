@@ -3,6 +3,11 @@
 namespace quintora {
 
 Game::Game(Platform p)
-    : s_(std::make_unique<GameState>()), p_(p), view_(p.canvas, *s_, p.marks), module1_(p.sound, p.dialogs) {}
+    : s_(std::make_unique<GameState>()),
+      p_(p),
+      view_(p.canvas, *s_, p.marks),
+      module1_(p.sound, p.dialogs),
+      options_(p_, view_, *s_),
+      history_(p_, view_, *s_) {}
 
 }  // namespace quintora

@@ -5,29 +5,34 @@
 // interfaces it is given, so the whole game runs headless in the tests.
 
 #include <cstdint>
-#include <fstream>
 #include <memory>
 #include <optional>
-#include <string>
 
-#include "game/dialogs.h"
-#include "game/game_state.h"
-#include "game/marks.h"
-#include "game/pause.h"
-#include "game/process_exit.h"
+#include "game/history_walk.h"
+#include "game/options.h"
+#include "game/platform.h"
 #include "sound/module1.h"
+#include "state/cell.h"
+#include "state/colour.h"
+#include "state/game_state.h"
 #include "view/view.h"
 
 namespace quintora {
 
-struct Platform {
-    Canvas& canvas;
-    Dialogs& dialogs;
-    Pause& pause;
-    SoundLibrary& sound;
-    Marks& marks;
-    ProcessExit& exit;
+// How a stone goes down. The two ways differ on purpose: a person's stone is
+// on the board before anything is painted and sounds after its mark, at once;
+// a computer's stone is painted, pauses, sounds, then gets its mark and a
+// short pause, and the board takes it only after the move count is drawn.
+struct StoneManner {
+    bool board_first;
+    double pause_before_sound;  // 0: none
+    bool sound_before_mark;
+    double pause_after_mark;  // with a refresh before it; 0: none
 };
+inline constexpr StoneManner by_person{true, 0, false, 0};
+inline constexpr StoneManner by_computer{false, 0.5, true, 0.2};
+
+struct SetupCommand;  // one row of the setup table (setup_commands.cpp)
 
 class Game {
 public:
@@ -36,6 +41,8 @@ public:
     GameState& state() { return *s_; }
     const GameState& state() const { return *s_; }
     View& view() { return view_; }
+    Options& options() { return options_; }
+    HistoryWalk& history() { return history_; }
 
     // Start-up, reset, shutdown.
     void 起動(std::int32_t window);
@@ -44,13 +51,9 @@ public:
     [[noreturn]] void 終了();
     void on_key(int character);
     void on_about();  // SONOTA
+    void on_SAISYO();
 
-    // Menu commands of the option menu.
-    void on_TEJYUN();
-    void on_AICON();
-    void on_BGM();
-
-    // Setup commands and the seat rotation.
+    // The setup commands of the 対局 menu.
     void on_JYUNBAN_1();
     void on_JYUNBAN_2();
     void on_JYUNBAN_3();
@@ -58,15 +61,11 @@ public:
     void on_PLAY_TOIMEN();
     void on_PLAY_TONARI();
     void on_PLAY_4();
+    // Lets the computer colours move until a person's colour is to move.
     void 対局_回転(i16& c);
 
     // A mouse press at (x, y) twips of the client area.
     void on_board_press(double x, double y);
-
-    // History.
-    void on_SAISYO();
-    void on_MODORU();
-    void on_SUSUMU();
 
     // A computer's turn: the kind of player who holds the next colour, or
     // nothing when the game ended inside the turn.
@@ -74,29 +73,19 @@ public:
     void 対局_判定(i16 c);
     void 描画_5並点滅(i16 colour, int x, int y);
 
-    // The settings file.
-    void 読込_環境設定ファイル();
-    void 読込_環境設定データ();
-    void 書込_環境設定ファイル();
-    std::string settings_path = "Quintora.ini";
-
 private:
-    void set_mode(i16 mode);
-    // Paints the new stone, records it and stores the position; shared by a
-    // person's and a computer's move.
+    void run_setup(const SetupCommand& command);
+    // Puts a stone down, records it and stores the position; true when it
+    // made a five and so ended the game (after the blink and the judgement).
+    bool commit_stone(Cell cell, Colour colour, const StoneManner& manner);
     void number_previous_stone();
-    void redraw_to_step(int t, bool mark_changed);
-    void apply_setting(int key, bool on);
-    // Writes the three marks (or, failing that, the fallback lines); false
-    // when neither could be written.
-    bool write_settings();
 
     std::unique_ptr<GameState> s_;
     Platform p_;
     View view_;
     Module1 module1_;
-    std::ifstream settings_in_;
-    bool told_settings_unwritable_ = false;  // the user hears it once per run
+    Options options_;
+    HistoryWalk history_;
 };
 
 }  // namespace quintora

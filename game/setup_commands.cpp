@@ -1,12 +1,98 @@
 // The setup commands of the 対局 menu and the seat rotation that lets the
 // computer colours move until a person's colour is to move.
+//
+// All seven do the same thing in three situations, and differ only in the
+// details the table below holds:
+// - no game yet: black is to move; some show black's icon, the turn text or
+//   a box, and where a computer holds black it plays at once;
+// - the colour the person takes is already to move: a box says so;
+// - a game is running: the colours change hands and the computers move.
 #include "game/game.h"
 
 namespace quintora {
 
-void Game::set_mode(i16 mode) {
-    for (int c = 0; c < 4; ++c) s_->player_kind[c + 1] = mode_player_kinds[mode - 1][c];
-    s_->game_mode = mode;
+struct SetupCommand {
+    i16 mode;
+    struct {
+        bool icon;
+        bool turn_text;
+        const char* box = nullptr;  // with its caption; none when null
+        const char* caption = nullptr;
+        bool computer_moves;
+        bool rotate;
+    } fresh;
+    // The colour the person takes, announced when it is already to move
+    // (cell_empty: no such announcement), and whether its icon is redrawn.
+    struct {
+        i16 colour = cell_empty;
+        bool icon = false;
+        const char* box = nullptr;
+    } held;
+    struct {
+        bool icon;
+        bool rotate;
+    } running;
+};
+
+namespace {
+constexpr SetupCommand setup_JYUNBAN_1{
+    .mode = mode_solo_black,
+    .fresh = {.icon = true, .turn_text = true, .box = "黒の番です", .caption = "", .computer_moves = false, .rotate = false},
+    .held = {},
+    .running = {.icon = true, .rotate = true}};
+constexpr SetupCommand setup_JYUNBAN_2{
+    .mode = mode_solo_blue,
+    .fresh = {.icon = true, .turn_text = false, .computer_moves = true, .rotate = true},
+    .held = {.colour = colour_blue, .icon = false, .box = "青の番です"},
+    .running = {.icon = false, .rotate = true}};
+constexpr SetupCommand setup_JYUNBAN_3{
+    .mode = mode_solo_white,
+    .fresh = {.icon = false, .turn_text = false, .computer_moves = true, .rotate = true},
+    .held = {.colour = colour_white, .icon = false, .box = "白の番です"},
+    .running = {.icon = false, .rotate = true}};
+constexpr SetupCommand setup_JYUNBAN_4{
+    .mode = mode_solo_red,
+    .fresh = {.icon = true, .turn_text = false, .computer_moves = true, .rotate = true},
+    .held = {.colour = colour_red, .icon = true, .box = "赤の番です"},
+    .running = {.icon = false, .rotate = true}};
+constexpr SetupCommand setup_PLAY_TOIMEN{
+    .mode = mode_pair_facing,
+    .fresh = {.icon = true, .turn_text = false, .box = "下の番です", .caption = " ", .computer_moves = false, .rotate = false},
+    .held = {},
+    .running = {.icon = false, .rotate = true}};
+constexpr SetupCommand setup_PLAY_TONARI{
+    .mode = mode_pair_side,
+    .fresh = {.icon = true, .turn_text = false, .computer_moves = true, .rotate = true},
+    .held = {},
+    .running = {.icon = true, .rotate = true}};
+constexpr SetupCommand setup_PLAY_4{
+    .mode = mode_four,
+    .fresh = {.icon = true, .turn_text = false, .box = "黒の番です", .caption = "", .computer_moves = false, .rotate = false},
+    .held = {},
+    .running = {.icon = true, .rotate = false}};
+}  // namespace
+
+void Game::run_setup(const SetupCommand& command) {
+    GameState& s = *s_;
+    for (int c = 0; c < 4; ++c) s.player_kind[c + 1] = mode_player_kinds[command.mode - 1][c];
+    s.game_mode = command.mode;
+
+    if (s.to_move == no_game) {
+        const auto& f = command.fresh;
+        s.to_move = colour_black;
+        if (f.icon) view_.描画_打手(s.to_move);
+        if (f.turn_text) view_.描画_手番(s.to_move);
+        if (f.box) p_.dialogs.message(f.box, f.caption);
+        if (f.computer_moves) com_ban(s.to_move);
+        if (f.rotate) 対局_回転(s.to_move);
+    } else if (s.to_move == command.held.colour) {
+        if (command.held.icon) view_.描画_打手(s.to_move);
+        p_.dialogs.message(command.held.box, " ");
+        対局_回転(s.to_move);
+    } else {
+        if (command.running.icon) view_.描画_打手(s.to_move);
+        if (command.running.rotate) 対局_回転(s.to_move);
+    }
 }
 
 void Game::対局_回転(i16& c) {
@@ -20,95 +106,12 @@ void Game::対局_回転(i16& c) {
     }
 }
 
-void Game::on_JYUNBAN_1() {
-    GameState& s = *s_;
-    set_mode(mode_solo_black);
-    if (s.to_move == no_game) {
-        s.to_move = colour_black;
-        view_.描画_打手(s.to_move);
-        view_.描画_手番(s.to_move);
-        p_.dialogs.message("黒の番です", "");
-    } else {
-        view_.描画_打手(s.to_move);
-        対局_回転(s.to_move);
-    }
-}
-
-void Game::on_JYUNBAN_2() {
-    GameState& s = *s_;
-    set_mode(mode_solo_blue);
-    if (s.to_move == colour_blue) {
-        p_.dialogs.message("青の番です", " ");
-    } else if (s.to_move == no_game) {
-        s.to_move = colour_black;
-        view_.描画_打手(s.to_move);
-        com_ban(s.to_move);
-    }
-    対局_回転(s.to_move);
-}
-
-void Game::on_JYUNBAN_3() {
-    GameState& s = *s_;
-    set_mode(mode_solo_white);
-    if (s.to_move == colour_white) {
-        p_.dialogs.message("白の番です", " ");
-    } else if (s.to_move == no_game) {
-        s.to_move = colour_black;
-        com_ban(s.to_move);
-    }
-    対局_回転(s.to_move);
-}
-
-void Game::on_JYUNBAN_4() {
-    GameState& s = *s_;
-    set_mode(mode_solo_red);
-    if (s.to_move == colour_red) {
-        view_.描画_打手(s.to_move);
-        p_.dialogs.message("赤の番です", " ");
-    } else if (s.to_move == no_game) {
-        s.to_move = colour_black;
-        view_.描画_打手(s.to_move);
-        com_ban(s.to_move);
-    }
-    対局_回転(s.to_move);
-}
-
-void Game::on_PLAY_TOIMEN() {
-    GameState& s = *s_;
-    set_mode(mode_pair_facing);
-    if (s.to_move == no_game) {
-        s.to_move = colour_black;
-        view_.描画_打手(s.to_move);
-        p_.dialogs.message("下の番です", " ");
-    } else {
-        対局_回転(s.to_move);
-    }
-}
-
-void Game::on_PLAY_TONARI() {
-    GameState& s = *s_;
-    set_mode(mode_pair_side);
-    if (s.to_move == no_game) {
-        s.to_move = colour_black;
-        view_.描画_打手(s.to_move);
-        com_ban(s.to_move);
-        対局_回転(s.to_move);
-    } else {
-        view_.描画_打手(s.to_move);
-        対局_回転(s.to_move);
-    }
-}
-
-void Game::on_PLAY_4() {
-    GameState& s = *s_;
-    set_mode(mode_four);
-    if (s.to_move == no_game) {
-        s.to_move = colour_black;
-        view_.描画_打手(s.to_move);
-        p_.dialogs.message("黒の番です", "");
-    } else {
-        view_.描画_打手(s.to_move);
-    }
-}
+void Game::on_JYUNBAN_1() { run_setup(setup_JYUNBAN_1); }
+void Game::on_JYUNBAN_2() { run_setup(setup_JYUNBAN_2); }
+void Game::on_JYUNBAN_3() { run_setup(setup_JYUNBAN_3); }
+void Game::on_JYUNBAN_4() { run_setup(setup_JYUNBAN_4); }
+void Game::on_PLAY_TOIMEN() { run_setup(setup_PLAY_TOIMEN); }
+void Game::on_PLAY_TONARI() { run_setup(setup_PLAY_TONARI); }
+void Game::on_PLAY_4() { run_setup(setup_PLAY_4); }
 
 }  // namespace quintora

@@ -56,18 +56,20 @@ void Game::初期設定() {
     s.move_number = 0;
     view_.描画_四角形(21.5, 5, 2200, 300, board_colour);
     view_.描画_四角形(21, 6, 1800, 2600, board_colour);
-    初期化_五止座標(s);
+    初期化_五止座標(s.five_stop);
     for (int x = 1; x <= field_last; ++x)
         for (int y = 1; y <= field_last; ++y) {
             s.near_flag[x][y] = flag_no;
             if (s.board[x][y] != cell_empty) view_.描画_桝(x, y);
             s.board[x][y] = cell_empty;
         }
-    読込_環境設定ファイル();
-    読込_環境設定データ();
+    options_.読込_環境設定ファイル();
+    options_.読込_環境設定データ();
     s.near_flag[10][10] = flag_yes;
     調査_保存(s, s.move_number);
 }
+
+void Game::on_SAISYO() { 初期設定(); }
 
 void Game::終了処理() {
     GameState& s = *s_;

@@ -4,33 +4,42 @@
 
 namespace quintora {
 
-i16 調査_N並び(const GameState& s, int n, i16 colour, int x, int y) {
+i16 調査_N並び(const Board& board, int n, i16 colour, int x, int y) {
     for (const Line& l : lines)
-        if (run_length(s.board, l, colour, x, y) == n) return flag_yes;
+        if (run_length(board, l, colour, x, y) == n) return flag_yes;
     return flag_no;
 }
 
-i16 調査_5並び(const GameState& s, i16 colour, int x, int y) { return 調査_N並び(s, 5, colour, x, y); }
+i16 調査_5並び(const Board& board, i16 colour, int x, int y) { return 調査_N並び(board, 5, colour, x, y); }
 
-i16 調査_三開(const GameState& s, i16 colour, int x, int y) { return 調査_N並び(s, 3, colour, x, y); }
+i16 調査_三開(const Board& board, i16 colour, int x, int y) { return 調査_N並び(board, 3, colour, x, y); }
 
-void 設定_五止座標(GameState& s, i16 colour, int x, int y) {
-    退避_碁盤(s);
-    for (int i = x - 4; i <= x + 4; ++i) {
+void 設定_五止座標(const Board& board, Board& five_stop, i16 colour, int x, int y) {
+    // The runs are counted around the cell, never on it, so a stone tried on
+    // an empty cell needs no writing: the count is the same.
+    for (int i = x - 4; i <= x + 4; ++i)
         for (int j = y - 4; j <= y + 4; ++j) {
-            if (!on_field(i, j)) continue;
-            if (s.board[i][j] != cell_empty) continue;
-            s.board[i][j] = colour;
-            if (調査_5並び(s, colour, i, j) == flag_yes) s.five_stop[i][j] = flag_yes;
-            s.board[i][j] = cell_empty;
+            if (!on_field(i, j) || board[i][j] != cell_empty) continue;
+            if (調査_5並び(board, colour, i, j) == flag_yes) five_stop[i][j] = flag_yes;
         }
-    }
-    戻し_碁盤(s);
 }
 
-void 初期化_五止座標(GameState& s) {
+void 初期化_五止座標(Board& five_stop) {
     for (int i = 1; i <= field_last; ++i)
-        for (int j = 1; j <= field_last; ++j) s.five_stop[i][j] = flag_no;
+        for (int j = 1; j <= field_last; ++j) five_stop[i][j] = flag_no;
+}
+
+std::optional<std::array<Cell, 5>> five_cells(const Board& board, i16 colour, Cell at) {
+    std::optional<std::array<Cell, 5>> found;
+    for (const Line& l : lines) {
+        const int back = count_run(board, l.back, colour, at.x, at.y);
+        if (back + count_run(board, l.forward, colour, at.x, at.y) + 1 != 5) continue;
+        std::array<Cell, 5> cells;
+        for (int p = 0; p < 5; ++p)
+            cells[p] = {at.x + l.back.dx * back + l.forward.dx * p, at.y + l.back.dy * back + l.forward.dy * p};
+        found = cells;  // a later line overwrites an earlier one
+    }
+    return found;
 }
 
 }  // namespace quintora

@@ -7,7 +7,7 @@
 // walk that reaches the last line of the field stops on that line and returns
 // its content, so a run touching the border reads as closed.
 
-#include "game/game_state.h"
+#include "state/game_state.h"
 
 namespace quintora {
 
@@ -27,6 +27,9 @@ inline constexpr Step step_up_right{1, -1};
 
 int count_run(const Board& board, Step d, i16 colour, int x, int y);
 i16 probe_run_end(const Board& board, Step d, i16 colour, int x, int y);
+// The probe as if (x, y) held `colour`, without writing it there: what the
+// computer's score asks of a stone it only considers.
+i16 probe_run_end_through(const Board& board, Step d, i16 colour, int x, int y);
 
 // The four lines through a cell, in the order every caller examines them:
 // vertical, horizontal, falling diagonal, rising diagonal. Each line is a
@@ -47,22 +50,22 @@ inline int run_length(const Board& board, const Line& l, i16 colour, int x, int 
     return count_run(board, l.back, colour, x, y) + count_run(board, l.forward, colour, x, y) + 1;
 }
 
-int 調査_上(const GameState& s, i16 colour, int x, int y);
-int 調査_下(const GameState& s, i16 colour, int x, int y);
-int 調査_左(const GameState& s, i16 colour, int x, int y);
-int 調査_右(const GameState& s, i16 colour, int x, int y);
-int 調査_左上(const GameState& s, i16 colour, int x, int y);
-int 調査_右下(const GameState& s, i16 colour, int x, int y);
-int 調査_左下(const GameState& s, i16 colour, int x, int y);
-int 調査_右上(const GameState& s, i16 colour, int x, int y);
+int 調査_上(const Board& board, i16 colour, int x, int y);
+int 調査_下(const Board& board, i16 colour, int x, int y);
+int 調査_左(const Board& board, i16 colour, int x, int y);
+int 調査_右(const Board& board, i16 colour, int x, int y);
+int 調査_左上(const Board& board, i16 colour, int x, int y);
+int 調査_右下(const Board& board, i16 colour, int x, int y);
+int 調査_左下(const Board& board, i16 colour, int x, int y);
+int 調査_右上(const Board& board, i16 colour, int x, int y);
 
-i16 調査_上端(const GameState& s, i16 colour, int x, int y);
-i16 調査_下端(const GameState& s, i16 colour, int x, int y);
-i16 調査_左端(const GameState& s, i16 colour, int x, int y);
-i16 調査_右端(const GameState& s, i16 colour, int x, int y);
-i16 調査_左上端(const GameState& s, i16 colour, int x, int y);
-i16 調査_右下端(const GameState& s, i16 colour, int x, int y);
-i16 調査_左下端(const GameState& s, i16 colour, int x, int y);
-i16 調査_右上端(const GameState& s, i16 colour, int x, int y);
+i16 調査_上端(const Board& board, i16 colour, int x, int y);
+i16 調査_下端(const Board& board, i16 colour, int x, int y);
+i16 調査_左端(const Board& board, i16 colour, int x, int y);
+i16 調査_右端(const Board& board, i16 colour, int x, int y);
+i16 調査_左上端(const Board& board, i16 colour, int x, int y);
+i16 調査_右下端(const Board& board, i16 colour, int x, int y);
+i16 調査_左下端(const Board& board, i16 colour, int x, int y);
+i16 調査_右上端(const Board& board, i16 colour, int x, int y);
 
 }  // namespace quintora

@@ -2,9 +2,9 @@
 
 namespace quintora {
 
-i16 調査_置けるか(const GameState& s, int x, int y) {
+i16 調査_置けるか(const Board& board, int x, int y) {
     if (x < 0 || x > field_last || y < 0 || y > field_last) return flag_no;
-    if (s.board[x][y] != cell_empty) return flag_no;
+    if (board[x][y] != cell_empty) return flag_no;
     return flag_yes;
 }
 

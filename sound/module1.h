@@ -5,7 +5,7 @@
 #include <cstdint>
 #include <string>
 
-#include "game/dialogs.h"
+#include "ports/dialogs.h"
 #include "sound/sound_library.h"
 
 namespace quintora {

@@ -76,7 +76,7 @@ TEST(ComputerTurn, AComputerFiveBlinksAnnouncesAndYesStartsAfresh) {
     Harness h;
     set_game(h, mode_solo_black, {player_human, player_computer, player_computer, player_computer});
     for (int y = 3; y <= 6; ++y) h.put(colour_white, 4, y);
-    for (int i = 0; i < 4; ++i) 隣接範囲フラグセット(h.s, 4, 3 + i);
+    for (int i = 0; i < 4; ++i) 隣接範囲フラグセット(h.s.near_flag, 4, 3 + i);
     h.s.to_move = colour_white;
     const auto r = h.game.com_ban(h.s.to_move);
     EXPECT_FALSE(r.has_value());
@@ -100,7 +100,7 @@ TEST(ComputerTurn, NumbersOfTheWholeGameAppearAtTheEndWhenShown) {
     set_game(h, mode_solo_black, {player_human, player_computer, player_computer, player_computer});
     h.marks.ticks[int(Mark::TEJYUN)] = true;
     for (int y = 3; y <= 6; ++y) h.put(colour_white, 4, y);
-    隣接範囲フラグセット(h.s, 4, 5);
+    隣接範囲フラグセット(h.s.near_flag, 4, 5);
     h.s.to_move = colour_white;
     h.dialogs.answers = {false};
     EXPECT_THROW(h.game.com_ban(h.s.to_move), ProcessEnded);
@@ -161,7 +161,7 @@ TEST(ComputerTurn, WholeComputerGamesFollowTheRules) {
             ASSERT_EQ(c, (first - 1 + m) % 4 + 1) << "colours in turn";
             ASSERT_EQ(replay->board[x][y], cell_empty) << "stone " << m + 1 << " on a taken cell";
             replay->board[x][y] = i16(c);
-            ASSERT_EQ(調査_5並び(*replay, i16(c), x, y), won && m == n - 1 ? flag_yes : flag_no) << "stone " << m + 1;
+            ASSERT_EQ(調査_5並び(replay->board, i16(c), x, y), won && m == n - 1 ? flag_yes : flag_no) << "stone " << m + 1;
         }
     }
     RecordProperty("draws", draws);

@@ -11,8 +11,8 @@
 #include <fstream>
 #include <random>
 
-#include "game/qt_dialogs.h"
-#include "game/qt_form1.h"
+#include "app/qt_dialogs.h"
+#include "app/qt_form1.h"
 #include "sound/loaded_library.h"
 #include "support/window_harness.h"
 
@@ -34,11 +34,6 @@ struct ReportingExit : ProcessExit {
 };
 
 void write(const fs::path& p, const std::string& bytes) { std::ofstream(p, std::ios::binary | std::ios::trunc) << bytes; }
-
-std::string read(const fs::path& p) {
-    std::ifstream in(p, std::ios::binary);
-    return std::string((std::istreambuf_iterator<char>(in)), {});
-}
 
 // Starts the window in a prepared folder and plays one person against three
 // computers to the end: a win answered with No, or a draw and then 終了.

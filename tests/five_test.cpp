@@ -27,45 +27,45 @@ struct FiveTest : ::testing::Test {
 
 TEST_F(FiveTest, ExactlyFiveWinsAndSixDoesNot) {
     row(5, 9, 10);
-    EXPECT_EQ(調査_5並び(s, colour_black, 9, 10), flag_yes);
-    EXPECT_EQ(調査_5並び(s, colour_black, 7, 10), flag_yes);
-    EXPECT_EQ(調査_5並び(s, colour_blue, 7, 10), flag_no);
+    EXPECT_EQ(調査_5並び(s.board, colour_black, 9, 10), flag_yes);
+    EXPECT_EQ(調査_5並び(s.board, colour_black, 7, 10), flag_yes);
+    EXPECT_EQ(調査_5並び(s.board, colour_blue, 7, 10), flag_no);
     s.board[4][10] = colour_black;
-    EXPECT_EQ(調査_5並び(s, colour_black, 9, 10), flag_no) << "six in a row";
+    EXPECT_EQ(調査_5並び(s.board, colour_black, 9, 10), flag_no) << "six in a row";
     for (int y = 6; y <= 9; ++y) s.board[9][y] = colour_black;  // but a vertical five through the same stone
-    EXPECT_EQ(調査_5並び(s, colour_black, 9, 10), flag_yes);
+    EXPECT_EQ(調査_5並び(s.board, colour_black, 9, 10), flag_yes);
 }
 
 TEST_F(FiveTest, AGapBreaksTheRunAndFillingItMakesSix) {
     row(5, 8, 10);
     s.board[10][10] = colour_black;
-    EXPECT_EQ(調査_5並び(s, colour_black, 8, 10), flag_no);
+    EXPECT_EQ(調査_5並び(s.board, colour_black, 8, 10), flag_no);
     s.board[9][10] = colour_black;
-    EXPECT_EQ(調査_5並び(s, colour_black, 9, 10), flag_no);
+    EXPECT_EQ(調査_5並び(s.board, colour_black, 9, 10), flag_no);
 }
 
 TEST_F(FiveTest, FiveAlongTheBorderAndOnBothDiagonals) {
     for (int y = 1; y <= 5; ++y) s.board[1][y] = colour_white;
-    EXPECT_EQ(調査_5並び(s, colour_white, 1, 5), flag_yes);
+    EXPECT_EQ(調査_5並び(s.board, colour_white, 1, 5), flag_yes);
     for (int i = 0; i < 5; ++i) s.board[15 + i][15 + i] = colour_red;
-    EXPECT_EQ(調査_5並び(s, colour_red, 19, 19), flag_yes);
+    EXPECT_EQ(調査_5並び(s.board, colour_red, 19, 19), flag_yes);
     for (int i = 0; i < 5; ++i) s.board[3 + i][17 - i] = colour_blue;
-    EXPECT_EQ(調査_5並び(s, colour_blue, 5, 15), flag_yes);
+    EXPECT_EQ(調査_5並び(s.board, colour_blue, 5, 15), flag_yes);
 }
 
 TEST_F(FiveTest, ExactThreeAndNotFour) {
     row(5, 7, 3);
-    EXPECT_EQ(調査_三開(s, colour_black, 6, 3), flag_yes);
+    EXPECT_EQ(調査_三開(s.board, colour_black, 6, 3), flag_yes);
     s.board[8][3] = colour_black;
-    EXPECT_EQ(調査_三開(s, colour_black, 6, 3), flag_no);
+    EXPECT_EQ(調査_三開(s.board, colour_black, 6, 3), flag_no);
     s.board[6][4] = colour_black;
     s.board[6][5] = colour_black;
-    EXPECT_EQ(調査_三開(s, colour_black, 6, 3), flag_yes) << "another line through the cell has exactly three";
+    EXPECT_EQ(調査_三開(s.board, colour_black, 6, 3), flag_yes) << "another line through the cell has exactly three";
 }
 
 TEST_F(FiveTest, FiveStopMarksBothEndsOfAnOpenFour) {
     row(5, 8, 10);
-    設定_五止座標(s, colour_black, 8, 10);
+    設定_五止座標(s.board, s.five_stop, colour_black, 8, 10);
     EXPECT_EQ(s.five_stop[4][10], flag_yes);
     EXPECT_EQ(s.five_stop[9][10], flag_yes);
     EXPECT_EQ(marks(), 2);
@@ -77,20 +77,20 @@ TEST_F(FiveTest, FiveStopMarksBothEndsOfAnOpenFour) {
 TEST_F(FiveTest, FiveStopDoesNotMarkACellThatWouldMakeSixAndNeverClears) {
     row(5, 8, 10);
     s.board[10][10] = colour_black;
-    設定_五止座標(s, colour_black, 8, 10);
+    設定_五止座標(s.board, s.five_stop, colour_black, 8, 10);
     EXPECT_EQ(s.five_stop[9][10], flag_no);
     EXPECT_EQ(s.five_stop[4][10], flag_yes);
     s.board[4][10] = colour_blue;  // the threat is blocked, the mark stays
-    設定_五止座標(s, colour_blue, 4, 10);
+    設定_五止座標(s.board, s.five_stop, colour_blue, 4, 10);
     EXPECT_EQ(s.five_stop[4][10], flag_yes);
-    初期化_五止座標(s);
+    初期化_五止座標(s.five_stop);
     EXPECT_EQ(marks(), 0);
 }
 
 TEST_F(FiveTest, FiveStopSquareIsClippedAtTheCorner) {
     for (int y = 1; y <= 4; ++y) s.board[1][y] = colour_red;
     s.board[1][1] = colour_red;
-    設定_五止座標(s, colour_red, 1, 1);
+    設定_五止座標(s.board, s.five_stop, colour_red, 1, 1);
     EXPECT_EQ(s.five_stop[1][5], flag_yes);
     EXPECT_EQ(marks(), 1);
     for (int i = 0; i < 20; ++i) EXPECT_EQ(s.board[0][i] + s.board[i][0] + s.five_stop[0][i] + s.five_stop[i][0], 0);
@@ -98,14 +98,14 @@ TEST_F(FiveTest, FiveStopSquareIsClippedAtTheCorner) {
 
 TEST_F(FiveTest, PlacementOnlyNeedsAnEmptyCellInsideTheTable) {
     s.board[3][3] = colour_blue;
-    EXPECT_EQ(調査_置けるか(s, 3, 3), flag_no);
-    EXPECT_EQ(調査_置けるか(s, 4, 3), flag_yes);
+    EXPECT_EQ(調査_置けるか(s.board, 3, 3), flag_no);
+    EXPECT_EQ(調査_置けるか(s.board, 4, 3), flag_yes);
     row(5, 9, 12);
     s.board[7][12] = cell_empty;
-    EXPECT_EQ(調査_置けるか(s, 7, 12), flag_yes) << "even where it makes five or six";
-    EXPECT_EQ(調査_置けるか(s, 20, 5), flag_no);
-    EXPECT_EQ(調査_置けるか(s, -1, 5), flag_no);
-    EXPECT_EQ(調査_置けるか(s, 5, 20), flag_no);
+    EXPECT_EQ(調査_置けるか(s.board, 7, 12), flag_yes) << "even where it makes five or six";
+    EXPECT_EQ(調査_置けるか(s.board, 20, 5), flag_no);
+    EXPECT_EQ(調査_置けるか(s.board, -1, 5), flag_no);
+    EXPECT_EQ(調査_置けるか(s.board, 5, 20), flag_no);
 }
 
 TEST(FiveBlink, FiveBlinksOfHideWaitShowWaitEndingWithTheMark) {

@@ -175,9 +175,9 @@ TEST_F(Flow, BackAndForwardInASoloGame) {
     h.game.on_JYUNBAN_1();
     for (int i = 0; i < 5; ++i) h.press(2 + i * 3, 17);
     ASSERT_EQ(h.s.move_number, 20);
-    h.game.on_MODORU();
+    h.game.history().on_MODORU();
     EXPECT_EQ(h.s.to_move, colour_red);
-    for (int i = 0; i < 3; ++i) h.game.on_MODORU();
+    for (int i = 0; i < 3; ++i) h.game.history().on_MODORU();
     EXPECT_EQ(h.s.to_move, colour_black);
     EXPECT_EQ(h.s.move_number, 16);
     EXPECT_EQ(h.s.board[14][17], cell_empty);
@@ -191,16 +191,16 @@ TEST_F(Flow, BackToZeroAndForwardAgainRestoresBoardCountAndTurn) {
     h.press(5, 4);
     auto saved = std::make_unique<GameState>(h.s);
     const int n = h.s.move_number;
-    for (int i = 0; i < n; ++i) h.game.on_MODORU();
+    for (int i = 0; i < n; ++i) h.game.history().on_MODORU();
     EXPECT_EQ(stones(h.s), 0);
     EXPECT_EQ(h.log.lines.back(), "text 7887.5 2025 'の番です' 15 12");
     h.log.clear();
-    h.game.on_MODORU();
+    h.game.history().on_MODORU();
     EXPECT_EQ(h.log.lines, (std::vector<std::string>{"dsPlay 101", "box 戻れません|戻る"}));
     h.log.clear();
-    h.game.on_SUSUMU();
+    h.game.history().on_SUSUMU();
     EXPECT_EQ(h.log.count("circle"), 1u) << "the first stone comes back with its mark";
-    for (int i = 1; i < n; ++i) h.game.on_SUSUMU();
+    for (int i = 1; i < n; ++i) h.game.history().on_SUSUMU();
     for (int x = 1; x <= 19; ++x)
         for (int y = 1; y <= 19; ++y) ASSERT_EQ(h.s.board[x][y], saved->board[x][y]);
     EXPECT_EQ(h.s.to_move, saved->to_move);
@@ -208,7 +208,7 @@ TEST_F(Flow, BackToZeroAndForwardAgainRestoresBoardCountAndTurn) {
     EXPECT_EQ(h.s.last_y, saved->last_y);
     EXPECT_EQ(h.log.with("text 7730 3285").back(), "text 7730 3285 ' 8 ' 15 11");
     h.log.clear();
-    h.game.on_SUSUMU();
+    h.game.history().on_SUSUMU();
     EXPECT_EQ(h.log.lines, (std::vector<std::string>{"dsPlay 101", "box 進めません|進む"}));
     EXPECT_EQ(h.s.resume_pending, flag_yes);
 }
@@ -216,15 +216,15 @@ TEST_F(Flow, BackToZeroAndForwardAgainRestoresBoardCountAndTurn) {
 TEST_F(Flow, NewStoneAfterStepsBackCutsOffTheFuture) {
     h.game.on_PLAY_4();
     for (int i = 1; i <= 6; ++i) h.press(i, 8);
-    h.game.on_MODORU();
-    h.game.on_MODORU();
+    h.game.history().on_MODORU();
+    h.game.history().on_MODORU();
     h.press(9, 9);  // the two 再開 boxes
     EXPECT_EQ(h.log.with("box").back(), "box 黒の番です|再開");
     h.press(9, 9);
     EXPECT_EQ(h.s.board[9][9], colour_black);
     EXPECT_EQ(h.s.max_move_number, 5);
     h.log.clear();
-    h.game.on_SUSUMU();
+    h.game.history().on_SUSUMU();
     EXPECT_EQ(h.log.with("box"), std::vector<std::string>{"box 進めません|進む"});
     EXPECT_EQ(broken_invariant(h.s), "");
 }
@@ -233,7 +233,7 @@ TEST_F(Flow, StepBackKeepsFourPersonPlayForPeople) {
     h.game.on_PLAY_4();
     h.press(3, 3);
     h.press(4, 4);
-    h.game.on_MODORU();
+    h.game.history().on_MODORU();
     EXPECT_EQ(h.s.game_mode, mode_four);
     h.press(10, 10);  // confirms the resumption
     h.press(10, 10);
@@ -244,7 +244,7 @@ TEST_F(Flow, StepBackKeepsFourPersonPlayForPeople) {
 TEST_F(Flow, AfterStepBackToAComputerTheFirstPressLetsItPlay) {
     h.game.on_JYUNBAN_1();
     h.press(3, 3);
-    h.game.on_MODORU();  // red's stone is taken back: a computer is to move
+    h.game.history().on_MODORU();  // red's stone is taken back: a computer is to move
     ASSERT_EQ(h.s.to_move, colour_red);
     h.log.clear();
     h.press(15, 15);
@@ -266,7 +266,7 @@ TEST_F(Flow, ResumeBoxesNameEveryColour) {
     for (int i = 1; i <= 4; ++i) h.press(i, 8);
     const char* const names[] = {"黒の番です|再開", "青の番です|再開", "白の番です|再開", "赤の番です|再開"};
     for (int back = 1; back <= 4; ++back) {
-        h.game.on_MODORU();
+        h.game.history().on_MODORU();
         h.log.clear();
         h.press(15, 15);
         ASSERT_EQ(h.s.to_move, 5 - back);
@@ -280,7 +280,7 @@ TEST_F(Flow, RedChosenWhileRedIsToMoveShowsItsIcon) {
     h.marks.ticks[int(Mark::AICON)] = true;
     h.game.on_JYUNBAN_1();
     h.press(3, 3);
-    h.game.on_MODORU();
+    h.game.history().on_MODORU();
     ASSERT_EQ(h.s.to_move, colour_red);
     h.log.clear();
     h.game.on_JYUNBAN_4();
@@ -290,19 +290,19 @@ TEST_F(Flow, RedChosenWhileRedIsToMoveShowsItsIcon) {
 }
 
 TEST_F(Flow, NumbersToggleWithNoOneAndManyStones) {
-    h.game.on_TEJYUN();
+    h.game.options().on_TEJYUN();
     EXPECT_TRUE(h.mark(Mark::TEJYUN));
     EXPECT_TRUE(h.log.lines.empty()) << "no stone: no number, no mark";
     h.game.on_PLAY_4();
     h.press(5, 5);
-    h.game.on_TEJYUN();
+    h.game.options().on_TEJYUN();
     h.log.clear();
-    h.game.on_TEJYUN();
+    h.game.options().on_TEJYUN();
     EXPECT_EQ(h.log.lines, (std::vector<std::string>{"circle 2525 2175 50 11"})) << "one stone: only its mark again";
     h.press(6, 5);
     h.press(7, 5);
     h.log.clear();
-    h.game.on_TEJYUN();  // untick: every stone plain, one mark
+    h.game.options().on_TEJYUN();  // untick: every stone plain, one mark
     EXPECT_EQ(h.log.count("pic "), 3u);
     EXPECT_EQ(h.log.count("circle"), 1u);
     EXPECT_EQ(h.log.count("text"), 0u);
@@ -343,7 +343,7 @@ TEST(WholeGames, EveryModeToItsEnd) {
         EXPECT_TRUE(won != drawn || full_for_a_person) << "mode " << mode + 1 << " won " << won << " drawn " << drawn << " stones " << stones(h.s) << " game " << h.s.game_mode;
         if (won) {
             const int last = h.s.move_number - 1;
-            EXPECT_EQ(調査_5並び(h.s, h.s.move_colour[last], h.s.move_x[last], h.s.move_y[last]), flag_yes);
+            EXPECT_EQ(調査_5並び(h.s.board, h.s.move_colour[last], h.s.move_x[last], h.s.move_y[last]), flag_yes);
             EXPECT_EQ(h.log.lines.back(), "exit 0");
         }
     }

@@ -2,8 +2,8 @@
 
 #include <chrono>
 
-#include "game/game_state.h"
-#include "game/pause.h"
+#include "state/game_state.h"
+#include "app/sleeping_pause.h"
 
 using namespace quintora;
 

@@ -6,8 +6,8 @@
 #include <QMenuBar>
 #include <QTest>
 
-#include "game/qt_dialogs.h"
-#include "game/qt_form1.h"
+#include "app/qt_dialogs.h"
+#include "app/qt_form1.h"
 #include "support/window_harness.h"
 
 using namespace quintora;

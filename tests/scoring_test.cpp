@@ -25,8 +25,9 @@ struct ScoreTest : ::testing::Test {
     void row(int from, int to, int y, i16 v) {
         for (int x = from; x <= to; ++x) s.board[x][y] = v;
     }
+    ScoreTables tables() const { return {s.near_flag, s.five_stop, s.centre_bonus}; }
     double score(int x, int y) {
-        const double v = 調査_得点(s, x, y);
+        const double v = 調査_得点(s.board, tables(), x, y);
         EXPECT_EQ(s.board[x][y], cell_empty) << "the scored cell is left empty";
         return v;
     }
@@ -94,36 +95,41 @@ TEST_F(ScoreTest, SixOwnStonesMatchNoFiveRow) {
 
 TEST_F(ScoreTest, ThreeDifferentOpponentsCountAsOneSide) {
     // In colours: blue, white, red in a row; the computer plays black.
-    s.board[4][9] = colour_blue;
-    s.board[5][9] = colour_white;
-    s.board[6][9] = colour_red;
-    s.board[10][2] = colour_black;
-    退避_碁盤(s);
-    int x = 0, y = 0;
-    ASSERT_TRUE(com置場所取得(s, colour_black, x, y));
-    EXPECT_EQ(s.board[4][9], others);
-    EXPECT_EQ(s.board[10][2], own);
-    EXPECT_EQ(調査_得点(s, 3, 9), 700);
-    EXPECT_EQ(調査_得点(s, 7, 9), 700);
-    戻し_碁盤(s);
-    s.board[7][9] = colour_blue;
-    退避_碁盤(s);
-    com置場所取得(s, colour_black, x, y);
-    EXPECT_EQ(調査_得点(s, 8, 9), 900);
-    EXPECT_EQ(x, 3) << "the first of the two 900 cells in column order";
-    戻し_碁盤(s);
-    EXPECT_EQ(s.board[7][9], colour_blue);
+    auto live = std::make_unique<GameState>(s);
+    quintora::testing::put_board(live->board,
+                                 ".........\n"
+                                 ".........\n"
+                                 ".........\n"
+                                 ".........\n"
+                                 ".........\n"
+                                 ".........\n"
+                                 ".........\n"
+                                 ".........\n"
+                                 "...uwr...\n");
+    live->board[10][2] = colour_black;
+    // The computer's working board has them all as others.
+    row(4, 6, 9, others);
+    s.board[10][2] = own;
+    EXPECT_EQ(調査_得点(s.board, tables(), 3, 9), 700);
+    EXPECT_EQ(調査_得点(s.board, tables(), 7, 9), 700);
+    live->board[7][9] = colour_blue;
+    s.board[7][9] = others;
+    EXPECT_EQ(調査_得点(s.board, tables(), 8, 9), 900);
+    const auto chosen = com置場所取得(live->board, tables(), colour_black);
+    ASSERT_TRUE(chosen.has_value());
+    EXPECT_EQ(chosen->x, 3) << "the first of the two 900 cells in column order";
+    EXPECT_EQ(live->board[7][9], colour_blue);
 }
 
 TEST(CandidateArea, SquareOfFiveClippedToTheBoard) {
     auto st = std::make_unique<GameState>();
-    隣接範囲フラグセット(*st, 1, 1);
+    隣接範囲フラグセット(st->near_flag, 1, 1);
     int n = 0;
     for (int x = 0; x < 20; ++x)
         for (int y = 0; y < 20; ++y) n += st->near_flag[x][y];
     EXPECT_EQ(n, 9);
     EXPECT_EQ(st->near_flag[3][3], flag_yes);
-    隣接範囲フラグセット(*st, 10, 10);
+    隣接範囲フラグセット(st->near_flag, 10, 10);
     EXPECT_EQ(st->near_flag[8][8] + st->near_flag[12][12], 2);
     EXPECT_EQ(st->near_flag[13][10] + st->near_flag[7][10], 0);
 }
@@ -137,11 +143,8 @@ struct SearchTest : ::testing::Test {
         s.near_flag[10][10] = flag_yes;
     }
     std::pair<int, int> choose(i16 colour) {
-        int x = 0, y = 0;
-        退避_碁盤(s);
-        com置場所取得(s, colour, x, y);
-        戻し_碁盤(s);
-        return {x, y};
+        const auto c = com置場所取得(s.board, {s.near_flag, s.five_stop, s.centre_bonus}, colour);
+        return c ? std::pair(c->x, c->y) : std::pair(0, 0);
     }
 };
 }  // namespace
@@ -150,13 +153,13 @@ TEST_F(SearchTest, FirstStoneOfAGameGoesToTheCentre) { EXPECT_EQ(choose(colour_b
 
 TEST_F(SearchTest, AnOpeningOnThreeThreeGetsTheCentre) {
     s.board[3][3] = colour_black;
-    隣接範囲フラグセット(s, 3, 3);
+    隣接範囲フラグセット(s.near_flag, 3, 3);
     EXPECT_EQ(choose(colour_blue), std::pair(10, 10));
 }
 
 TEST_F(SearchTest, ASingleStoneOnTheCentreGetsNineNine) {
     s.board[10][10] = colour_black;
-    隣接範囲フラグセット(s, 10, 10);
+    隣接範囲フラグセット(s.near_flag, 10, 10);
     EXPECT_EQ(choose(colour_blue), std::pair(9, 9));
 }
 
@@ -169,14 +172,9 @@ TEST_F(SearchTest, TiesGoToTheLeftmostColumnThenTheTopmostRow) {
     EXPECT_EQ(choose(colour_red), std::pair(4, 18));
 }
 
-TEST_F(SearchTest, NoCandidateLeavesTheCellAsPassed) {
+TEST_F(SearchTest, NoCandidateChoosesNothing) {
     s.board[10][10] = colour_white;  // the one flagged cell is taken
-    int x = 42, y = 43;
-    退避_碁盤(s);
-    EXPECT_FALSE(com置場所取得(s, colour_black, x, y));
-    戻し_碁盤(s);
-    EXPECT_EQ(x, 42);
-    EXPECT_EQ(y, 43);
+    EXPECT_FALSE(com置場所取得(s.board, {s.near_flag, s.five_stop, s.centre_bonus}, colour_black).has_value());
 }
 
 // A cell that is both the computer's open three and another colour's: the

@@ -156,7 +156,7 @@ TEST(SettingsFile, MusicSwitchedOffByTheMenuComesBackWithTheNextReset) {
     Harness h;
     h.start();
     for (bool by_menu_command : {false, true}) {
-        h.game.on_BGM();
+        h.game.options().on_BGM();
         ASSERT_FALSE(h.mark(Mark::BGM));
         h.log.clear();
         if (by_menu_command)
@@ -173,11 +173,11 @@ TEST(SettingsFile, IconOptionWritesAllThreeCurrentMarks) {
     h.start();
     const std::string first = content();
     // Neither of these writes the file ...
-    h.game.on_TEJYUN();
-    h.game.on_BGM();
+    h.game.options().on_TEJYUN();
+    h.game.options().on_BGM();
     EXPECT_EQ(content(), first);
     // ... but the icon option stores them with its own.
-    h.game.on_AICON();
+    h.game.options().on_AICON();
     EXPECT_EQ(content(), three_lines("OK", "OK", "NG"));
     // The next reset reads back what was stored.
     h.game.初期設定();
@@ -190,11 +190,11 @@ TEST(SettingsFile, IconOptionTwiceWritesTwiceAndReturnsToTheFirstState) {
     h.game.on_JYUNBAN_1();  // black to move, held by a person
     const std::string first = content();
     const Ticks before = ticks(h);
-    h.game.on_AICON();
+    h.game.options().on_AICON();
     EXPECT_EQ(content(), three_lines("NG", "OK", "OK"));
     EXPECT_EQ(h.canvas.visible_icons, 1);
     EXPECT_TRUE((h.canvas.icon_shown[{int(IconKind::man), colour_black}]));
-    h.game.on_AICON();
+    h.game.options().on_AICON();
     EXPECT_EQ(content(), first);
     EXPECT_EQ(ticks(h), before);
     EXPECT_EQ(h.canvas.visible_icons, 0);
@@ -205,7 +205,7 @@ TEST(SettingsFile, IconOptionWithNoGameShowsNoIcon) {
     h.start();
     ASSERT_EQ(h.s.to_move, no_game);
     h.log.clear();
-    h.game.on_AICON();
+    h.game.options().on_AICON();
     EXPECT_TRUE(h.mark(Mark::AICON));
     EXPECT_EQ(h.canvas.visible_icons, 0);
     EXPECT_EQ(h.log.count("icon show"), 0u);
@@ -242,7 +242,7 @@ TEST_P(UnusableSettingsFile, KeepsTheMarks) {
     alarm(60);  // a pipe opened by mistake would wait for ever
     h.start();
     EXPECT_EQ(ticks(h), (Ticks{false, false, true}));
-    h.game.on_AICON();
+    h.game.options().on_AICON();
     EXPECT_TRUE(h.mark(Mark::AICON));
     h.game.初期設定();
     EXPECT_EQ(ticks(h), (Ticks{false, true, true}));
@@ -274,11 +274,11 @@ INSTANTIATE_TEST_SUITE_P(
 
 TEST(SettingsFile, MissingFileThatCannotBeCreatedIsReported) {
     Harness h;
-    h.game.settings_path = "no such folder/Quintora.ini";
+    h.game.options().settings_path = "no such folder/Quintora.ini";
     h.start();
     EXPECT_EQ(h.log.with("box"), (std::vector<std::string>{"box ファイルが見つかりません。|読込データ"}));
     EXPECT_EQ(ticks(h), (Ticks{false, false, true}));
-    h.game.on_AICON();
+    h.game.options().on_AICON();
     EXPECT_TRUE(h.mark(Mark::AICON));
     EXPECT_FALSE(fs::exists("no such folder"));
 }

@@ -147,9 +147,9 @@ TEST(Music, BgmTwiceStopsAndRestartsTheLoopAndLeavesTheFileAlone) {
     std::ifstream in("Quintora.ini", std::ios::binary);
     const std::string content((std::istreambuf_iterator<char>(in)), {});
     h.log.clear();
-    h.game.on_BGM();
+    h.game.options().on_BGM();
     EXPECT_FALSE(h.mark(Mark::BGM));
-    h.game.on_BGM();
+    h.game.options().on_BGM();
     EXPECT_TRUE(h.mark(Mark::BGM));
     EXPECT_EQ(h.log.lines, (std::vector<std::string>{"dsStop 104", "dsPlayLooping 104"}));
     std::ifstream again("Quintora.ini", std::ios::binary);

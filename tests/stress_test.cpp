@@ -9,7 +9,7 @@
 #include <cstdlib>
 #include <random>
 
-#include "game/qt_form1.h"
+#include "app/qt_form1.h"
 #include "support/window_harness.h"
 
 using namespace quintora;

@@ -15,8 +15,8 @@
 #include <filesystem>
 #include <fstream>
 
-#include "game/qt_dialogs.h"
-#include "game/qt_form1.h"
+#include "app/qt_dialogs.h"
+#include "app/qt_form1.h"
 #include "support/fakes.h"
 #include "support/window_harness.h"
 
@@ -88,8 +88,8 @@ void limit_file_size_to_ten_bytes() {
     h.start();
     const std::string before = read(ini);
     limit_file_size_to_ten_bytes();
-    h.game.on_AICON();
-    h.game.on_AICON();
+    h.game.options().on_AICON();
+    h.game.options().on_AICON();
     const bool intact = read(ini) == before && before.size() > 10;
     const bool no_stray_file = folder_entries() == waves_and_ini;
     const bool told_once = h.log.with("warning") == std::vector<std::string>{
@@ -125,7 +125,7 @@ TEST(SettingsWrite, TheFileIsReplacedWholeNeverRewrittenInPlace) {
     h.start();
     std::ifstream old_file(ini, std::ios::binary);  // still open on the old file afterwards
     const std::string before = read(ini);
-    h.game.on_AICON();
+    h.game.options().on_AICON();
     EXPECT_EQ(std::string((std::istreambuf_iterator<char>(old_file)), {}), before);
     EXPECT_NE(read(ini), before);
     EXPECT_EQ(folder_entries(), waves_and_ini);
@@ -139,7 +139,7 @@ TEST(SettingsWrite, ALinkIsFollowedAndItsTargetReplacedWhole) {
     fs::create_symlink("kept/mine.ini", ini);
     h.start();
     EXPECT_FALSE(h.mark(Mark::BGM));
-    h.game.on_AICON();
+    h.game.options().on_AICON();
     EXPECT_TRUE(fs::is_symlink(ini));
     EXPECT_EQ(fs::read_symlink(ini), "kept/mine.ini");
     const std::string written = read("kept/mine.ini");

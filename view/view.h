@@ -6,8 +6,8 @@
 #include <string>
 #include <string_view>
 
-#include "game/game_state.h"
-#include "game/marks.h"
+#include "state/game_state.h"
+#include "ports/marks.h"
 #include "view/canvas.h"
 
 namespace quintora {

@@ -10,7 +10,7 @@
 
 #include <string_view>
 
-#include "game/game_state.h"
+#include "state/game_state.h"
 
 namespace quintora::testing {
 

@@ -5,7 +5,7 @@
 #include <QApplication>
 #include <memory>
 
-#include "game/qt_form1.h"
+#include "app/qt_form1.h"
 #include "support/fakes.h"
 
 namespace quintora::testing {

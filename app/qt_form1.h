@@ -7,9 +7,9 @@
 #include <memory>
 
 #include "game/game.h"
-#include "game/marks.h"
-#include "game/qt_quit_watch.h"
-#include "view/qt_canvas.h"
+#include "ports/marks.h"
+#include "app/qt_quit_watch.h"
+#include "app/qt_canvas.h"
 
 namespace quintora {
 

@@ -1,4 +1,4 @@
-#include "game/qt_quit_watch.h"
+#include "app/qt_quit_watch.h"
 
 #include <QCoreApplication>
 #include <QEvent>

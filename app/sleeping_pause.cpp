@@ -1,4 +1,4 @@
-#include "game/pause.h"
+#include "app/sleeping_pause.h"
 
 #include <chrono>
 #include <thread>

@@ -1,11 +1,11 @@
-#include "view/qt_canvas.h"
+#include "app/qt_canvas.h"
 
 #include <QFontDatabase>
 #include <QFontMetricsF>
 #include <QMouseEvent>
 #include <QPainter>
 
-#include "game/constants.h"
+#include "state/constants.h"
 #include "view/palette.h"
 
 namespace quintora {

@@ -1,4 +1,4 @@
-#include "game/qt_dialogs.h"
+#include "app/qt_dialogs.h"
 
 #include <QMessageBox>
 #include <cstdio>

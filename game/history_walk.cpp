@@ -1,13 +1,14 @@
-// Walking through the stored positions of the game: 最初, 戻 and 進.
-#include "game/game.h"
+// Walking through the stored positions of the game: 戻 and 進.
+#include "game/history_walk.h"
+
 #include "rules/five.h"
 
 namespace quintora {
 
 // Brings board and screen to step t, painting only the cells that differ.
 // `mark_changed` puts the last-stone mark on a stone that appears.
-void Game::redraw_to_step(int t, bool mark_changed) {
-    GameState& s = *s_;
+void HistoryWalk::redraw_to_step(int t, bool mark_changed) {
+    GameState& s = s_;
     for (int i = 1; i <= field_last; ++i)
         for (int j = 1; j <= field_last; ++j) {
             const i16 v = s.board_history[t][i][j];
@@ -22,10 +23,8 @@ void Game::redraw_to_step(int t, bool mark_changed) {
         }
 }
 
-void Game::on_SAISYO() { 初期設定(); }
-
-void Game::on_MODORU() {
-    GameState& s = *s_;
+void HistoryWalk::on_MODORU() {
+    GameState& s = s_;
     // The game mode is left as it is: a step back keeps the game running in
     // its own mode, with its own people and computers.
     s.resume_pending = flag_yes;
@@ -36,7 +35,7 @@ void Game::on_MODORU() {
     }
     s.move_number--;
     s.to_move = s.move_colour[s.move_number];
-    初期化_五止座標(s);
+    初期化_五止座標(s.five_stop);
     redraw_to_step(s.move_number, false);
     if (s.move_number > 0) {
         const int k = s.move_number - 1;
@@ -52,8 +51,8 @@ void Game::on_MODORU() {
     view_.描画_手番(s.to_move);
 }
 
-void Game::on_SUSUMU() {
-    GameState& s = *s_;
+void HistoryWalk::on_SUSUMU() {
+    GameState& s = s_;
     s.resume_pending = flag_yes;
     if (s.move_number >= s.max_move_number) {
         p_.sound.dsPlay(s.snd_forbidden);

@@ -4,11 +4,12 @@
 
 #include <optional>
 
-#include "game/constants.h"
+#include "state/constants.h"
 
 namespace quintora {
 
 using Board = i16[board_size][board_size];  // indexed [x][y], column then row
+using CentreBonus = double[board_size][board_size];
 
 struct GameState {
     Board board{};
@@ -29,7 +30,7 @@ struct GameState {
     i16 last_colour = 0;
     Board near_flag{};
     Board five_stop{};
-    double centre_bonus[board_size][board_size]{};
+    CentreBonus centre_bonus{};
     std::int32_t snd_forbidden = 0;
     std::int32_t snd_other = 0;
     std::int32_t snd_bgm = 0;

@@ -1,8 +1,8 @@
 #include <QApplication>
 
-#include "game/pause.h"
-#include "game/qt_dialogs.h"
-#include "game/qt_form1.h"
+#include "app/sleeping_pause.h"
+#include "app/qt_dialogs.h"
+#include "app/qt_form1.h"
 #include "sound/loaded_library.h"
 
 int main(int argc, char** argv) {

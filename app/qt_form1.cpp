@@ -1,8 +1,9 @@
-#include "game/qt_form1.h"
+#include "app/qt_form1.h"
 
 #include <QCloseEvent>
 #include <QKeyEvent>
 #include <QMenuBar>
+#include <functional>
 
 namespace quintora {
 
@@ -29,10 +30,10 @@ void Form1::setChecked(Mark m, bool on) {
 }
 
 void Form1::build_menus() {
-    auto item = [this](QMenu* menu, const char* name, const QString& caption, void (Game::*handler)()) {
+    auto item = [this](QMenu* menu, const char* name, const QString& caption, std::function<void()> handler) {
         QAction* a = menu->addAction(caption);
         a->setObjectName(QString::fromLatin1(name));
-        connect(a, &QAction::triggered, this, [this, handler] { (game_.get()->*handler)(); });
+        connect(a, &QAction::triggered, this, std::move(handler));
         return a;
     };
     auto submenu = [](QMenu* parent, const char* name, const QString& caption) {
@@ -45,20 +46,20 @@ void Form1::build_menus() {
     QMenu* taikyoku = bar->addMenu(QStringLiteral("対局"));
     taikyoku->setObjectName("TAIKYOKU");
     QMenu* one = submenu(taikyoku, "PLAY_1", "1_PLAY");
-    item(one, "JYUNBAN_1", QStringLiteral("黒"), &Game::on_JYUNBAN_1);
-    item(one, "JYUNBAN_2", QStringLiteral("青"), &Game::on_JYUNBAN_2);
-    item(one, "JYUNBAN_3", QStringLiteral("白"), &Game::on_JYUNBAN_3);
-    item(one, "JYUNBAN_4", QStringLiteral("赤"), &Game::on_JYUNBAN_4);
+    item(one, "JYUNBAN_1", QStringLiteral("黒"), [this] { game_->on_JYUNBAN_1(); });
+    item(one, "JYUNBAN_2", QStringLiteral("青"), [this] { game_->on_JYUNBAN_2(); });
+    item(one, "JYUNBAN_3", QStringLiteral("白"), [this] { game_->on_JYUNBAN_3(); });
+    item(one, "JYUNBAN_4", QStringLiteral("赤"), [this] { game_->on_JYUNBAN_4(); });
     QMenu* two = submenu(taikyoku, "PLAY_2", "2_PLAY");
-    item(two, "PLAY_TOIMEN", QStringLiteral("黒　×　白"), &Game::on_PLAY_TOIMEN);
-    item(two, "PLAY_TONARI", QStringLiteral("青　×　赤"), &Game::on_PLAY_TONARI);
-    item(taikyoku, "PLAY_4", "4_PLAY", &Game::on_PLAY_4);
+    item(two, "PLAY_TOIMEN", QStringLiteral("黒　×　白"), [this] { game_->on_PLAY_TOIMEN(); });
+    item(two, "PLAY_TONARI", QStringLiteral("青　×　赤"), [this] { game_->on_PLAY_TONARI(); });
+    item(taikyoku, "PLAY_4", "4_PLAY", [this] { game_->on_PLAY_4(); });
 
     QMenu* kyokumen = bar->addMenu(QStringLiteral("局面"));
     kyokumen->setObjectName("KYOKUMEN");
-    item(kyokumen, "SAISYO", QStringLiteral("最初"), &Game::on_SAISYO);
-    item(kyokumen, "MODORU", QStringLiteral("戻"), &Game::on_MODORU);
-    item(kyokumen, "SUSUMU", QStringLiteral("進"), &Game::on_SUSUMU);
+    item(kyokumen, "SAISYO", QStringLiteral("最初"), [this] { game_->on_SAISYO(); });
+    item(kyokumen, "MODORU", QStringLiteral("戻"), [this] { game_->history().on_MODORU(); });
+    item(kyokumen, "SUSUMU", QStringLiteral("進"), [this] { game_->history().on_SUSUMU(); });
 
     QMenu* option = bar->addMenu(QStringLiteral("ｵﾌﾟｼｮﾝ"));
     option->setObjectName("OPTION");
@@ -66,10 +67,10 @@ void Form1::build_menus() {
         Mark mark;
         const char* name;
         QString caption;
-        void (Game::*handler)();
-    } ticks[] = {{Mark::TEJYUN, "TEJYUN", QStringLiteral("手順番号表示"), &Game::on_TEJYUN},
-                 {Mark::AICON, "AICON", QStringLiteral("ｱｲｺﾝ表示"), &Game::on_AICON},
-                 {Mark::BGM, "BGM", QStringLiteral("BGM"), &Game::on_BGM}};
+        void (Options::*handler)();
+    } ticks[] = {{Mark::TEJYUN, "TEJYUN", QStringLiteral("手順番号表示"), &Options::on_TEJYUN},
+                 {Mark::AICON, "AICON", QStringLiteral("ｱｲｺﾝ表示"), &Options::on_AICON},
+                 {Mark::BGM, "BGM", QStringLiteral("BGM"), &Options::on_BGM}};
     for (const auto& t : ticks) {
         QAction* a = option->addAction(t.caption);
         a->setObjectName(QString::fromLatin1(t.name));
@@ -79,7 +80,7 @@ void Form1::build_menus() {
         // Qt flips the tick before it tells us; the game decides the tick itself.
         connect(a, &QAction::triggered, this, [this, a, mark, handler] {
             a->setChecked(ticks_[int(mark)]);
-            (game_.get()->*handler)();
+            (game_->options().*handler)();
         });
         tick_actions_[int(t.mark)] = a;
     }

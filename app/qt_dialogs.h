@@ -3,8 +3,8 @@
 #include <QWidget>
 #include <functional>
 
-#include "game/dialogs.h"
-#include "game/process_exit.h"
+#include "ports/dialogs.h"
+#include "ports/process_exit.h"
 
 namespace quintora {
 

@@ -2,7 +2,7 @@
 // missing, rewritten when the icon option changes.
 #include <filesystem>
 
-#include "game/game.h"
+#include "game/options.h"
 #include "settings/replace_file.h"
 #include "settings/settings_lines.h"
 
@@ -15,7 +15,7 @@ constexpr std::string_view unwritable_text =
 constexpr std::string_view unwritable_caption = "書込データ";
 }  // namespace
 
-bool Game::write_settings() {
+bool Options::write_settings() {
     const Marks& m = p_.marks;
     if (replace_file(settings_path, settings_text(m.checked(Mark::TEJYUN), m.checked(Mark::AICON), m.checked(Mark::BGM))))
         return true;
@@ -23,7 +23,7 @@ bool Game::write_settings() {
     return replace_file(settings_path, settings_text(false, true, false));
 }
 
-void Game::書込_環境設定ファイル() {
+void Options::書込_環境設定ファイル() {
     if (write_settings() || told_settings_unwritable_) return;
     // The program goes on with the marks it has; a folder that may not be
     // written stays so, so one word per run is enough.
@@ -31,7 +31,7 @@ void Game::書込_環境設定ファイル() {
     p_.dialogs.warning(unwritable_text, unwritable_caption);
 }
 
-void Game::読込_環境設定ファイル() {
+void Options::読込_環境設定ファイル() {
     namespace fs = std::filesystem;
     if (settings_in_.is_open()) settings_in_.close();
     settings_in_.clear();
@@ -51,8 +51,8 @@ void Game::読込_環境設定ファイル() {
     settings_in_.open(path, std::ios::binary);
 }
 
-void Game::apply_setting(int key, bool on) {
-    switch (SettingKey(key)) {
+void Options::apply_setting(SettingKey key, bool on) {
+    switch (key) {
         case SettingKey::TEJYUN:
             p_.marks.setChecked(Mark::TEJYUN, on);
             break;
@@ -63,33 +63,22 @@ void Game::apply_setting(int key, bool on) {
         case SettingKey::BGM:
             p_.marks.setChecked(Mark::BGM, on);
             if (on)
-                p_.sound.dsPlayLooping(s_->snd_bgm);
+                p_.sound.dsPlayLooping(s_.snd_bgm);
             else
-                p_.sound.dsStop(s_->snd_bgm);
+                p_.sound.dsStop(s_.snd_bgm);
             break;
     }
 }
 
-void Game::読込_環境設定データ() {
+void Options::読込_環境設定データ() {
     if (!settings_in_.is_open()) return;
     SettingsLineReader reader(settings_in_);
     SettingsInterpreter interpreter;
     SettingsLine line;
     while (reader.next(line))
-        if (auto change = interpreter.feed(line)) apply_setting(int(change->key), change->on);
+        if (auto change = interpreter.feed(line)) apply_setting(change->key, change->on);
     settings_in_.close();
     settings_in_.clear();
-}
-
-void Game::on_AICON() {
-    if (p_.marks.checked(Mark::AICON)) {
-        p_.marks.setChecked(Mark::AICON, false);
-        view_.消去_全手番アイコン();
-    } else {
-        p_.marks.setChecked(Mark::AICON, true);
-        view_.描画_打手(s_->to_move);
-    }
-    書込_環境設定ファイル();
 }
 
 }  // namespace quintora

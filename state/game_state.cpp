@@ -1,4 +1,6 @@
-#include "game/game_state.h"
+#include "state/game_state.h"
+
+#include "state/colour.h"
 
 namespace quintora {
 
@@ -19,13 +21,8 @@ void 調査_保存(GameState& s, int m) {
 }
 
 std::optional<i16> 調査_次手番(i16 c) {
-    switch (c) {
-        case colour_black: return colour_blue;
-        case colour_blue: return colour_white;
-        case colour_white: return colour_red;
-        case colour_red: return colour_black;
-        default: return std::nullopt;
-    }
+    if (auto colour = Colour::from_code(c)) return colour->next().code();
+    return std::nullopt;
 }
 
 void 設定_中央得点(GameState& s) {

@@ -1,0 +1,44 @@
+#pragma once
+// The ｵﾌﾟｼｮﾝ menu and the settings file "Quintora.ini" that remembers its
+// three check marks: move numbers (TEJYUN), turn icons (AICON) and the
+// background music (BGM).
+
+#include <fstream>
+#include <string>
+
+#include "game/platform.h"
+#include "settings/settings_lines.h"
+#include "state/game_state.h"
+#include "view/view.h"
+
+namespace quintora {
+
+class Options {
+public:
+    Options(Platform& platform, View& view, const GameState& state) : p_(platform), view_(view), s_(state) {}
+
+    // Menu commands.
+    void on_TEJYUN();
+    void on_AICON();
+    void on_BGM();
+
+    // The settings file, read as a pair at every reset.
+    void 読込_環境設定ファイル();
+    void 読込_環境設定データ();
+    void 書込_環境設定ファイル();
+    std::string settings_path = "Quintora.ini";
+
+private:
+    void apply_setting(SettingKey key, bool on);
+    // Writes the three marks (or, failing that, the fallback lines); false
+    // when neither could be written.
+    bool write_settings();
+
+    Platform& p_;
+    View& view_;
+    const GameState& s_;
+    std::ifstream settings_in_;
+    bool told_settings_unwritable_ = false;  // the user hears it once per run
+};
+
+}  // namespace quintora

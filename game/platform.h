@@ -1,0 +1,25 @@
+#pragma once
+// Everything the game reaches outside itself, as small interfaces: the
+// painted surface, message boxes, pauses, the sound library, the check marks
+// of the option menu and the way out. The window passes the real ones; the
+// tests pass recording fakes.
+
+#include "ports/dialogs.h"
+#include "ports/marks.h"
+#include "ports/pause.h"
+#include "ports/process_exit.h"
+#include "sound/sound_library.h"
+#include "view/canvas.h"
+
+namespace quintora {
+
+struct Platform {
+    Canvas& canvas;
+    Dialogs& dialogs;
+    Pause& pause;
+    SoundLibrary& sound;
+    Marks& marks;
+    ProcessExit& exit;
+};
+
+}  // namespace quintora
