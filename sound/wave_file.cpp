@@ -44,30 +44,30 @@ WaveFileRead read_wave_file(const std::string& name, std::vector<unsigned char>&
     // open descriptor below, which nothing can swap under us.
     struct stat before {};
     if (::stat(name.c_str(), &before) != 0) {
-        if (errno == ENOENT || errno == ENOTDIR) return {.missing = true};
-        return {.fault = "を開けません。"};
+        if (errno == ENOENT || errno == ENOTDIR) return {.missing = true, .fault = std::nullopt};
+        return {.missing = false, .fault = "を開けません。"};
     }
-    if (!S_ISREG(before.st_mode)) return {.fault = not_plain(before.st_mode)};
+    if (!S_ISREG(before.st_mode)) return {.missing = false, .fault = not_plain(before.st_mode)};
 
     // Non-blocking, so that a pipe put in the file's place meanwhile cannot
     // hold the open; no controlling terminal from a device either.
     Descriptor fd(::open(name.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC | O_NOCTTY));
     if (fd.get() < 0) {
-        if (errno == ENOENT) return {.missing = true};
-        return {.fault = "を開けません。"};
+        if (errno == ENOENT) return {.missing = true, .fault = std::nullopt};
+        return {.missing = false, .fault = "を開けません。"};
     }
     struct stat st {};
-    if (::fstat(fd.get(), &st) != 0) return {.fault = "を読み込めません。"};
-    if (!S_ISREG(st.st_mode)) return {.fault = not_plain(st.st_mode)};
-    if (st.st_size < 0) return {.fault = "を読み込めません。"};
-    if (std::size_t(st.st_size) > largest_wave_file) return {.fault = "は大きすぎます。"};
+    if (::fstat(fd.get(), &st) != 0) return {.missing = false, .fault = "を読み込めません。"};
+    if (!S_ISREG(st.st_mode)) return {.missing = false, .fault = not_plain(st.st_mode)};
+    if (st.st_size < 0) return {.missing = false, .fault = "を読み込めません。"};
+    if (std::size_t(st.st_size) > largest_wave_file) return {.missing = false, .fault = "は大きすぎます。"};
 
     bytes.resize(std::size_t(st.st_size));
     std::size_t got = 0;
     while (got < bytes.size()) {
         const ssize_t n = ::read(fd.get(), bytes.data() + got, bytes.size() - got);
         if (n < 0 && errno == EINTR) continue;
-        if (n < 0) return {.fault = "を読み込めません。"};
+        if (n < 0) return {.missing = false, .fault = "を読み込めません。"};
         if (n == 0) break;  // shrank while we read: the wave check judges what is there
         got += std::size_t(n);
     }
