@@ -34,7 +34,7 @@ uninstall:
 	cmake -DMANIFEST=$(BUILD_RELEASE)/install_manifest.txt -P desktop/uninstall.cmake
 
 # quintora_<version>_amd64.deb in $(BUILD_PACKAGE), built with Debian's
-# hardening flags.
+# hardening flags and checked by lintian.
 package: deps
 	@CXXFLAGS="$$(dpkg-buildflags --get CXXFLAGS) $$(dpkg-buildflags --get CPPFLAGS)" \
 	  LDFLAGS="$$(dpkg-buildflags --get LDFLAGS)" \
@@ -42,7 +42,7 @@ package: deps
 	  -DCMAKE_INSTALL_PREFIX=/usr -DQUINTORA_DEBIAN_DOCS=ON >/dev/null
 	@cmake --build $(BUILD_PACKAGE) -j $(JOBS)
 	cd $(BUILD_PACKAGE) && cpack -G DEB
-	@ls $(BUILD_PACKAGE)/quintora_*.deb
+	lintian --fail-on error,warning $(BUILD_PACKAGE)/quintora_*.deb
 
 test: deps
 	@cmake -S . -B $(BUILD_TEST) -G Ninja -DCMAKE_BUILD_TYPE=Debug -DQUINTORA_SANITIZE=ON >/dev/null

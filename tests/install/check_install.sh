@@ -31,8 +31,8 @@ png_size() {
 
 expected_tree() {
     echo "$LAUNCHER_DIR/quintora 755"
-    echo "lib/quintora/quintora 755"
-    echo "lib/quintora/libQuintora.so 644"
+    echo "lib/games/quintora/quintora 755"
+    echo "lib/games/quintora/libQuintora.so 644"
     for w in $WAVES; do echo "share/games/quintora/$w 644"; done
     echo "share/applications/$APP_ID.desktop 644"
     echo "share/metainfo/$APP_ID.metainfo.xml 644"
@@ -62,7 +62,7 @@ check_install() {
         got=$(png_size "$root/share/icons/hicolor/${s}x$s/apps/$APP_ID.png")
         [ "$got" = "${s}x$s" ] || fail "the ${s}x$s icon is $got"
     done
-    head -c 4 "$root/lib/quintora/quintora" | grep -q ELF || fail "the program is not an ELF executable"
+    head -c 4 "$root/lib/games/quintora/quintora" | grep -q ELF || fail "the program is not an ELF executable"
     head -n 1 "$launcher" | grep -q '^#!/bin/sh' || fail "the launcher is not a shell script"
     gzip -t "$root/share/man/man6/quintora.6.gz" || fail "the manual page is not gzip"
 }
@@ -114,7 +114,7 @@ run_launcher() {
     kill "$pid"
     wait "$pid" 2>/dev/null || true
     [ "$game_dir" = "$folder" ] || fail "the game ran in $game_dir instead of $folder"
-    [ "$game_exe" = "$root/lib/quintora/quintora" ] || fail "the launcher started $game_exe"
+    [ "$game_exe" = "$root/lib/games/quintora/quintora" ] || fail "the launcher started $game_exe"
 }
 
 check_links() {
