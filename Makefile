@@ -1,11 +1,15 @@
 # Two commands: `make run` and `make test`. Both install what is missing first.
+# Installing: `make install` (into PREFIX, ~/.local unless given), `make
+# uninstall`, and `make package` for a Debian package.
 BUILD_RELEASE := build/release
+BUILD_PACKAGE := build/package
+PREFIX ?= $(HOME)/.local
 BUILD_TEST := build/test
 BUILD_BENCH := build/bench
 BUILD_FUZZ := build/fuzz
 JOBS ?= 2
 
-.PHONY: run test build bench fuzz deps clean
+.PHONY: run test build bench fuzz deps clean install uninstall package
 
 deps:
 	@scripts/install-deps
@@ -18,6 +22,27 @@ build: deps
 # the settings file is written there.
 run: build
 	cd $(BUILD_RELEASE)/bin && ./quintora
+
+# No root needed for the default prefix; PREFIX=/usr for a system install.
+install: deps
+	@cmake -S . -B $(BUILD_RELEASE) -G Ninja -DCMAKE_BUILD_TYPE=Release -DQUINTORA_TESTS=OFF -DCMAKE_INSTALL_PREFIX=$(PREFIX) >/dev/null
+	@cmake --build $(BUILD_RELEASE) -j $(JOBS)
+	cmake --install $(BUILD_RELEASE)
+
+# Removes the files the last `make install` put in place (its manifest lists them).
+uninstall:
+	cmake -DMANIFEST=$(BUILD_RELEASE)/install_manifest.txt -P desktop/uninstall.cmake
+
+# quintora_<version>_amd64.deb in $(BUILD_PACKAGE), built with Debian's
+# hardening flags and checked by lintian.
+package: deps
+	@CXXFLAGS="$$(dpkg-buildflags --get CXXFLAGS) $$(dpkg-buildflags --get CPPFLAGS)" \
+	  LDFLAGS="$$(dpkg-buildflags --get LDFLAGS)" \
+	  cmake -S . -B $(BUILD_PACKAGE) -G Ninja -DCMAKE_BUILD_TYPE=Release -DQUINTORA_TESTS=OFF \
+	  -DCMAKE_INSTALL_PREFIX=/usr -DQUINTORA_DEBIAN_DOCS=ON >/dev/null
+	@cmake --build $(BUILD_PACKAGE) -j $(JOBS)
+	cd $(BUILD_PACKAGE) && cpack -G DEB
+	lintian --fail-on error,warning $(BUILD_PACKAGE)/quintora_*.deb
 
 test: deps
 	@cmake -S . -B $(BUILD_TEST) -G Ninja -DCMAKE_BUILD_TYPE=Debug -DQUINTORA_SANITIZE=ON >/dev/null

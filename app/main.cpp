@@ -8,6 +8,7 @@
 int main(int argc, char** argv) {
     QApplication app(argc, argv);
     QApplication::setApplicationName("Quintora");
+    quintora::present_application();
 
     quintora::QtDialogs dialogs;
     quintora::SleepingPause pause;

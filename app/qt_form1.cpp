@@ -1,11 +1,23 @@
 #include "app/qt_form1.h"
 
 #include <QCloseEvent>
+#include <QDirIterator>
+#include <QGuiApplication>
+#include <QIcon>
 #include <QKeyEvent>
 #include <QMenuBar>
 #include <functional>
 
 namespace quintora {
+
+void present_application() {
+    QGuiApplication::setDesktopFileName(QStringLiteral(QUINTORA_APP_ID));
+    // The icon's sizes, one picture each, as the menu entry's icon theme has them.
+    QIcon icon;
+    QDirIterator it(QStringLiteral(":/icons"), {QStringLiteral("*.png")}, QDir::Files, QDirIterator::Subdirectories);
+    while (it.hasNext()) icon.addFile(it.next());
+    QGuiApplication::setWindowIcon(icon);
+}
 
 Form1::Form1(Dialogs& dialogs, Pause& pause, SoundLibrary& sound, ProcessExit& exit)
     : canvas_(new QtCanvas(this)) {

@@ -1,6 +1,8 @@
 #include <gtest/gtest.h>
 
 #include <QApplication>
+#include <QFile>
+#include <QIcon>
 #include <QLabel>
 #include <QMenu>
 #include <QMenuBar>
@@ -51,6 +53,26 @@ TEST_F(Window, CaptionAndEveryMenuItemWithItsName) {
     EXPECT_EQ(two->title(), "2_PLAY");
     EXPECT_EQ(one->actions().size(), 4);
     EXPECT_EQ(two->actions().size(), 2);
+}
+
+// A compositor matches the window to its menu entry by the desktop file name
+// alone; a name without an entry of that name shows a generic icon.
+TEST_F(Window, NamesItsMenuEntryAndCarriesTheIconAtEverySize) {
+    present_application();
+    const QString entry = QStringLiteral(QUINTORA_DESKTOP_DIR "/") + QGuiApplication::desktopFileName() +
+                          QStringLiteral(".desktop.in");
+    EXPECT_TRUE(QFile::exists(entry)) << entry.toStdString();
+
+    const QIcon icon = form->windowIcon();
+    ASSERT_FALSE(icon.isNull());
+    for (int size : {16, 24, 32, 48, 64, 128, 256}) {
+        EXPECT_TRUE(icon.availableSizes().contains(QSize(size, size))) << size;
+        const QImage drawn(QStringLiteral(QUINTORA_DESKTOP_DIR "/icons/hicolor/%1x%1/apps/" QUINTORA_APP_ID ".png")
+                               .arg(size));
+        EXPECT_EQ(icon.pixmap(size).toImage().convertToFormat(QImage::Format_ARGB32),
+                  drawn.convertToFormat(QImage::Format_ARGB32))
+            << size;
+    }
 }
 
 TEST_F(Window, ClientAreaHoldsTheBoardAndTheStatusTexts) {

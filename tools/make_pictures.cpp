@@ -2,7 +2,10 @@
 // the turn icons) and writes them as PNG files into the directory given on
 // the command line:
 //
-//     make_pictures OUTDIR
+//     make_pictures OUTDIR [ICONDIR]
+//
+// With ICONDIR it also draws the application icon into ICONDIR/hicolor/
+// (see app_icon.cpp).
 //
 // The output is fully determined by this code and the IPA P Mincho font: no
 // clock, no system random source. Running it twice gives the same files, so
@@ -24,6 +27,8 @@
 #include <cmath>
 #include <cstdint>
 #include <cstdio>
+
+#include "app_icon.h"
 
 namespace {
 
@@ -457,8 +462,8 @@ bool save(const QImage& img, const QDir& dir, const char* name)
 
 int main(int argc, char** argv)
 {
-    if (argc != 2) {
-        std::fprintf(stderr, "usage: make_pictures OUTDIR\n");
+    if (argc != 2 && argc != 3) {
+        std::fprintf(stderr, "usage: make_pictures OUTDIR [ICONDIR]\n");
         return 2;
     }
     // Text needs a GUI application for its font database, but no screen.
@@ -508,6 +513,9 @@ int main(int argc, char** argv)
         put(personIcon(people[i]), "ICO_MAN" + QByteArray::number(i + 1));
         put(computerIcon(computers[i]), "ICO_COM" + QByteArray::number(i + 1));
     }
+
+    if (argc == 3)
+        ok = app_icon::writeAll(QDir(QString::fromLocal8Bit(argv[2])), QStringLiteral(QUINTORA_APP_ID)) && ok;
 
     if (!ok) return 1;
     std::printf("make_pictures: wrote %d pictures to %s\n", written, qPrintable(dir.path()));

@@ -1,0 +1,187 @@
+#!/bin/sh
+# Checks of the installed game, each one ctest case:
+#
+#   check_install.sh install      stage an install under a DESTDIR; exact tree and modes
+#   check_install.sh entry        the menu entry passes desktop-file-validate and names what was installed
+#   check_install.sh metainfo     the metainfo passes appstreamcli validate
+#   check_install.sh first-run    the launcher makes the data folder, starts the game there, nothing else in HOME
+#   check_install.sh again        a second start keeps the player's own wave and settings
+#   check_install.sh uninstall    the uninstall removes every installed file
+#
+# Set by CMake: CMAKE, BUILD_DIR, SOURCE_DIR, STAGE (the DESTDIR), PREFIX,
+# LAUNCHER_DIR (below the prefix), APP_ID, WAVES (the five names).
+set -eu
+
+root="$STAGE$PREFIX"
+launcher="$root/$LAUNCHER_DIR/quintora"
+wave_dir="$root/share/games/quintora"
+sizes="16 24 32 48 64 128 256"
+
+fail() {
+    echo "FAIL: $*" >&2
+    exit 1
+}
+
+mode_of() { stat -c %a "$1"; }
+
+# Width and height of a PNG, from its header.
+png_size() {
+    od -An -tu1 -j16 -N8 "$1" | awk '{ printf "%dx%d\n", $3 * 256 + $4, $7 * 256 + $8 }'
+}
+
+expected_tree() {
+    echo "$LAUNCHER_DIR/quintora 755"
+    echo "lib/games/quintora/quintora 755"
+    echo "lib/games/quintora/libQuintora.so 644"
+    for w in $WAVES; do echo "share/games/quintora/$w 644"; done
+    echo "share/applications/$APP_ID.desktop 644"
+    echo "share/metainfo/$APP_ID.metainfo.xml 644"
+    for s in $sizes; do echo "share/icons/hicolor/${s}x$s/apps/$APP_ID.png 644"; done
+    echo "share/icons/hicolor/scalable/apps/$APP_ID.svg 644"
+    echo "share/man/man6/quintora.6.gz 644"
+}
+
+check_install() {
+    rm -rf "$STAGE"
+    DESTDIR="$STAGE" "$CMAKE" --install "$BUILD_DIR" >/dev/null
+    [ -d "$root" ] || fail "nothing installed under $root"
+
+    actual=$(cd "$root" && find . ! -type d -printf '%P %m\n' | LC_ALL=C sort)
+    expected=$(expected_tree | LC_ALL=C sort)
+    if [ "$actual" != "$expected" ]; then
+        echo "installed:" >&2
+        echo "$actual" >&2
+        echo "expected:" >&2
+        echo "$expected" >&2
+        fail "the installed files or their modes differ"
+    fi
+    odd_dirs=$(cd "$root" && find . -type d ! -perm 755 -printf '%P %m\n')
+    [ -z "$odd_dirs" ] || fail "folders without mode 755: $odd_dirs"
+
+    for s in $sizes; do
+        got=$(png_size "$root/share/icons/hicolor/${s}x$s/apps/$APP_ID.png")
+        [ "$got" = "${s}x$s" ] || fail "the ${s}x$s icon is $got"
+    done
+    head -c 4 "$root/lib/games/quintora/quintora" | grep -q ELF || fail "the program is not an ELF executable"
+    head -n 1 "$launcher" | grep -q '^#!/bin/sh' || fail "the launcher is not a shell script"
+    gzip -t "$root/share/man/man6/quintora.6.gz" || fail "the manual page is not gzip"
+}
+
+check_entry() {
+    entry="$root/share/applications/$APP_ID.desktop"
+    desktop-file-validate "$entry" || fail "desktop-file-validate rejects $entry"
+    grep -qx "Exec=$PREFIX/$LAUNCHER_DIR/quintora" "$entry" || fail "Exec does not name the installed launcher"
+    grep -qx "Icon=$APP_ID" "$entry" || fail "Icon is not the installed icon's name"
+    grep -qx 'Categories=Game;BoardGame;' "$entry" || fail "not in the board games"
+    grep -qx 'Terminal=false' "$entry" || fail "asks for a terminal"
+    grep -q '^Name\[ja\]=' "$entry" && grep -q '^Comment\[ja\]=' "$entry" || fail "no Japanese name or comment"
+}
+
+check_metainfo() {
+    info="$root/share/metainfo/$APP_ID.metainfo.xml"
+    appstreamcli validate --no-net "$info" || fail "appstreamcli rejects $info"
+    grep -q "<id>$APP_ID</id>" "$info" || fail "the component id is not $APP_ID"
+    grep -q "<launchable type=\"desktop-id\">$APP_ID.desktop</launchable>" "$info" ||
+        fail "the metainfo does not launch the installed menu entry"
+    grep -q '<release version="1.0"' "$info" || fail "no release 1.0"
+    grep -q 'xml:lang="ja"' "$info" || fail "no Japanese text"
+}
+
+# Runs the launcher in a clean environment, the desktop's variables only, and
+# waits until the game has written its settings file and played some of its
+# music (the disk audio driver writes what would be heard into a file). Then
+# the game is ended. $1: the data folder to expect; the rest: extra variables.
+run_launcher() {
+    folder=$1
+    shift
+    audio="$work/audio.raw"
+    rm -f "$audio"
+    env -i PATH="$PATH" LANG=C.UTF-8 HOME="$work/home" QT_QPA_PLATFORM=offscreen \
+        SDL_AUDIODRIVER=disk SDL_DISKAUDIOFILE="$audio" "$@" "$launcher" >"$work/out.txt" 2>&1 &
+    pid=$!
+    tries=0
+    until [ -f "$folder/Quintora.ini" ] && [ -s "$audio" ] && [ "$(tr -d '\000' <"$audio" | head -c 1 | wc -c)" = 1 ]; do
+        if ! kill -0 "$pid" 2>/dev/null; then
+            cat "$work/out.txt" >&2
+            fail "the game ended by itself"
+        fi
+        tries=$((tries + 1))
+        [ "$tries" -lt 600 ] || { kill "$pid"; cat "$work/out.txt" >&2; fail "no settings file or no sound within 60 s"; }
+        sleep 0.1
+    done
+    game_dir=$(readlink "/proc/$pid/cwd")
+    game_exe=$(readlink "/proc/$pid/exe")
+    kill "$pid"
+    wait "$pid" 2>/dev/null || true
+    [ "$game_dir" = "$folder" ] || fail "the game ran in $game_dir instead of $folder"
+    [ "$game_exe" = "$root/lib/games/quintora/quintora" ] || fail "the launcher started $game_exe"
+}
+
+check_links() {
+    for w in $WAVES; do
+        [ -L "$1/$w" ] || fail "$w in $1 is not a link"
+        [ "$(readlink "$1/$w")" = "$wave_dir/$w" ] || fail "$w links to $(readlink "$1/$w")"
+    done
+}
+
+home_contents() { (cd "$work/home" && find . -mindepth 1 -printf '%P\n' | LC_ALL=C sort); }
+
+check_first_run() {
+    # Default place: ~/.local/share/quintora, and nothing else in HOME.
+    mkdir "$work/home"
+    folder="$work/home/.local/share/quintora"
+    run_launcher "$folder"
+    check_links "$folder"
+    expected=$( (printf '.local\n.local/share\n.local/share/quintora\n.local/share/quintora/Quintora.ini\n'
+        for w in $WAVES; do echo ".local/share/quintora/$w"; done) | LC_ALL=C sort)
+    [ "$(home_contents)" = "$expected" ] || fail "HOME holds: $(home_contents)"
+
+    # XDG_DATA_HOME elsewhere: the folder goes there and HOME stays empty.
+    rm -rf "$work/home" && mkdir "$work/home"
+    run_launcher "$work/xdg/quintora" XDG_DATA_HOME="$work/xdg"
+    check_links "$work/xdg/quintora"
+    [ -z "$(home_contents)" ] || fail "HOME holds: $(home_contents)"
+}
+
+check_again() {
+    mkdir "$work/home"
+    folder="$work/home/.local/share/quintora"
+    run_launcher "$folder"
+    # The player's own music in place of the link, changed settings, and a
+    # link left dangling by an install that has gone.
+    rm "$folder/BGM.wav"
+    cp "$wave_dir/終局.wav" "$folder/BGM.wav"
+    printf 'BGM=OK\r\n' >"$folder/Quintora.ini"
+    rm "$folder/禁止.wav"
+    ln -s "$work/gone/禁止.wav" "$folder/禁止.wav"
+
+    run_launcher "$folder"
+    [ -f "$folder/BGM.wav" ] && [ ! -L "$folder/BGM.wav" ] || fail "the player's BGM.wav was replaced"
+    cmp -s "$folder/BGM.wav" "$wave_dir/終局.wav" || fail "the player's BGM.wav was changed"
+    [ "$(cat "$folder/Quintora.ini")" = "$(printf 'BGM=OK\r')" ] || fail "the settings file was rewritten"
+    [ "$(readlink "$folder/禁止.wav")" = "$wave_dir/禁止.wav" ] || fail "the dangling link was not mended"
+}
+
+check_uninstall() {
+    [ -f "$BUILD_DIR/install_manifest.txt" ] || fail "no install manifest"
+    DESTDIR="$STAGE" "$CMAKE" -DMANIFEST="$BUILD_DIR/install_manifest.txt" -P "$SOURCE_DIR/desktop/uninstall.cmake" >/dev/null
+    left=$(find "$STAGE" ! -type d)
+    [ -z "$left" ] || fail "left behind: $left"
+    own=$(find "$STAGE" -type d -name quintora)
+    [ -z "$own" ] || fail "folders left behind: $own"
+    rm -rf "$STAGE"
+}
+
+work=$(mktemp -d)
+trap 'rm -rf "$work"' EXIT
+
+case "${1:-}" in
+    install) check_install ;;
+    entry) check_entry ;;
+    metainfo) check_metainfo ;;
+    first-run) check_first_run ;;
+    again) check_again ;;
+    uninstall) check_uninstall ;;
+    *) fail "unknown check ${1:-}" ;;
+esac
+echo "ok: $1"
