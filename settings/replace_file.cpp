@@ -53,8 +53,8 @@ std::string write_beside(const std::string& folder, const std::string& base, std
     return name;
 }
 
-}  // namespace
-
+// Where `path` leads after following its symbolic links; `path` itself
+// when it is no link. Empty when the links go round in a circle.
 std::string link_target(const std::string& path) {
     std::string at = path;
     for (int hops = 0; hops < 40; ++hops) {
@@ -69,6 +69,8 @@ std::string link_target(const std::string& path) {
     }
     return {};
 }
+
+}  // namespace
 
 bool replace_file(const std::string& path, std::string_view text) {
     const std::string target = link_target(path);

@@ -15,8 +15,4 @@ namespace quintora {
 // is replaced. False when nothing was changed.
 bool replace_file(const std::string& path, std::string_view text);
 
-// Where `path` leads after following its symbolic links; `path` itself
-// when it is no link. Empty when the links go round in a circle.
-std::string link_target(const std::string& path);
-
 }  // namespace quintora

@@ -21,8 +21,6 @@ public:
     void 終了_サウンド();
     void 表示_警告(std::string_view text);
 
-    std::int32_t system() const { return system_; }
-
 private:
     SoundLibrary& lib_;
     Dialogs& dialogs_;
