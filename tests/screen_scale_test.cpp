@@ -1,45 +1,21 @@
-// The board surface at the screen's own resolution.
-//
-// The fixed scenario every test here plays: a fresh window, four people
-// (4_PLAY), icons and move numbers ticked, then 109 presses in reading order
-// over columns A..S (1..18) of rows 1..6 and the first cell of row 7. With
-// rows 18 cells wide the colours along every line cycle, so no colour ever
-// has two neighbours and nobody makes five; 109 stones give one-, two- and
-// three-digit numbers, and blue (a person) is to move, with its icon shown.
+// The board surface at the ordinary screen scale: what the window shows is
+// still what it showed before the surface learned about other scales, and the
+// turn icons stand beside the board. The other scales are tested in
+// screen_ratios_test.cpp, a program of its own.
 
 #include <gtest/gtest.h>
 
+#include <QLabel>
 #include <QTest>
-#include <cstdlib>
+#include <set>
 
-#include "game/qt_form1.h"
+#include "support/board_scenario.h"
 #include "support/window_harness.h"
 
 using namespace quintora;
 using namespace quintora::testing;
 
 namespace {
-
-constexpr int scenario_stones = 109;
-constexpr int scenario_row = 18;
-
-// The canvas as the window shows it: the surface with the icon above it.
-QImage shown(Form1& form) {
-    return form.canvas().grab().toImage().convertToFormat(QImage::Format_RGB32);
-}
-
-// A press at the centre of cell (x, y), in the canvas's logical pixels.
-QPoint cell_centre(int x, int y) {
-    return QPoint(int((800 + 315 * x + 157) / 15), int((450 + 315 * y + 157) / 15));
-}
-
-void play_scenario(Form1& form) {
-    form.action("PLAY_4")->trigger();
-    form.action("AICON")->trigger();
-    form.action("TEJYUN")->trigger();
-    for (int k = 0; k < scenario_stones; ++k)
-        QTest::mouseClick(&form.canvas(), Qt::LeftButton, {}, cell_centre(1 + k % scenario_row, 1 + k / scenario_row));
-}
 
 const QString reference_file = QStringLiteral(QUINTORA_TEST_FIXTURES "/board_at_ratio_1.png");
 
@@ -65,4 +41,32 @@ TEST(ScreenScale, AtRatioOneTheScreenIsTheReferenceRendering) {
     const QImage reference(reference_file);
     ASSERT_FALSE(reference.isNull()) << reference_file.toStdString();
     EXPECT_EQ(now, reference.convertToFormat(QImage::Format_RGB32));
+}
+
+// The icons stand beside the board: none reaches into the part of a cell
+// where a stone is drawn (all but the cell's outermost pixel), nor into the
+// turn text right of the board.
+TEST(ScreenScale, NoTurnIconCoversABoardCell) {
+    WindowHarness w;
+    w.form.start();
+    w.form.action("AICON")->trigger();
+    w.form.action("PLAY_4")->trigger();
+    const QRect turn_box(int(7572.5 / 15), 135, 147, 20);
+    std::set<int> seen;
+    for (int k = 0; k < 4; ++k) {
+        QLabel* icon = nullptr;
+        for (QLabel* l : w.form.canvas().findChildren<QLabel*>())
+            if (l->isVisibleTo(&w.form.canvas())) icon = l;
+        ASSERT_NE(icon, nullptr);
+        seen.insert(w.form.game().state().to_move);
+        for (int x = 1; x <= 19; ++x)
+            for (int y = 1; y <= 19; ++y) {
+                const QRect cell(qRound((800 + 315.0 * x) / 15), qRound((450 + 315.0 * y) / 15), 21, 21);
+                EXPECT_FALSE(icon->geometry().intersects(cell.adjusted(1, 1, -1, -1)))
+                    << "icon of colour " << w.form.game().state().to_move << " over cell " << x << "," << y;
+            }
+        EXPECT_FALSE(icon->geometry().intersects(turn_box));
+        QTest::mouseClick(&w.form.canvas(), Qt::LeftButton, {}, cell_centre(3 + k, 3));
+    }
+    EXPECT_EQ(seen, (std::set<int>{colour_black, colour_blue, colour_white, colour_red}));
 }

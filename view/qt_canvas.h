@@ -1,6 +1,8 @@
 #pragma once
 // The window's painted surface: an off-screen image that the widget shows,
 // so whatever is painted stays when the window is covered and uncovered.
+// The image has the window's own resolution (its device pixel ratio), so on a
+// high-density screen the board is drawn from pictures made for it.
 
 #include <QFont>
 #include <QHash>
@@ -10,12 +12,14 @@
 #include <functional>
 
 #include "view/canvas.h"
+#include "view/qt_paint_record.h"
 
 namespace quintora {
 
 class QtCanvas : public QWidget, public Canvas {
 public:
-    // The client area: wide enough for the status texts right of the board.
+    // The client area in layout pixels: wide enough for the status texts
+    // right of the board.
     static constexpr int width_px = 657;
     static constexpr int height_px = 500;
 
@@ -29,23 +33,42 @@ public:
     void hideIcon(IconKind kind, int colour) override;
     void refresh() override;
 
+    // Device pixels; its devicePixelRatio() is the ratio it was painted for.
     const QImage& surface() const { return surface_; }
     QString fontFamily() const { return family_; }
+    // How many drawing calls are kept to paint the surface again.
+    std::size_t recordedCalls() const { return record_.size(); }
     // The press handler receives twips of the client area.
     std::function<void(double, double)> onPress;
 
+    // The picture set drawn for a ratio: 1, 2 or 3 times the layout size.
+    // Between them the next larger set is used and scaled down smoothly.
+    static int pictureSetFor(double ratio);
+
 protected:
+    bool event(QEvent* e) override;
     void paintEvent(QPaintEvent*) override;
     void mousePressEvent(QMouseEvent* e) override;
 
 private:
-    const QImage& picture(std::string_view name);
-    // Asks for the part of the window showing `r` (pixels) to be painted.
+    // Makes the surface anew when the window's ratio is no longer the one it
+    // was painted for, and paints everything on it again.
+    void followRatio();
+    void paint(const PaintOp& op);
+    // The picture covering `device` pixels, from the set for the current ratio.
+    const QImage& picture(const QString& name, QSize device);
+    const QImage& source(const QString& name, int set);
+    QRect deviceRect(const QRect& logical) const;
+    void setIconPixmaps();
+    // Asks for the part of the window showing `r` (layout pixels) to be painted.
     void changed(const QRectF& r);
     QLabel* icon(IconKind kind, int colour) { return icons_[kind == IconKind::man ? 0 : 1][colour - 1]; }
 
+    double ratio_ = 0;
     QImage surface_;
-    QHash<QString, QImage> pictures_;
+    PaintRecord record_;
+    QHash<QString, QImage> sources_[3];
+    QHash<QString, QImage> scaled_;  // key: name and device size
     QLabel* icons_[2][4]{};
     QString family_;
 };
