@@ -7,6 +7,7 @@
 #include <QPainter>
 #include <QPixmap>
 #include <cmath>
+#include <string>
 
 #include "game/constants.h"
 #include "view/palette.h"
@@ -28,9 +29,7 @@ QString choose_family() {
 
 QString qstring(std::string_view s) { return QString::fromUtf8(s.data(), qsizetype(s.size())); }
 
-QString icon_name(int kind, int colour) {
-    return QStringLiteral("%1%2").arg(kind == 0 ? "ICO_MAN" : "ICO_COM").arg(colour);
-}
+std::string icon_name(int kind, int colour) { return (kind == 0 ? "ICO_MAN" : "ICO_COM") + std::to_string(colour); }
 
 // The surface's device pixel ratio, put aside while pictures are copied in
 // device pixels, and restored afterwards.
@@ -70,7 +69,7 @@ void QtCanvas::followRatio() {
     const double ratio = devicePixelRatioF();
     if (ratio == ratio_) return;
     ratio_ = ratio;
-    scaled_.clear();
+    for (Picture& p : pictures_) p.scaled.clear();
     surface_ = QImage(int(std::ceil(width_px * ratio)), int(std::ceil(height_px * ratio)), QImage::Format_RGB32);
     surface_.setDevicePixelRatio(ratio);
     surface_.fill(qcolour(board_colour));
@@ -79,27 +78,33 @@ void QtCanvas::followRatio() {
     update();
 }
 
-const QImage& QtCanvas::source(const QString& name, int set) {
-    QHash<QString, QImage>& sources = sources_[set - 1];
-    auto it = sources.find(name);
-    if (it == sources.end()) {
+int QtCanvas::pictureId(std::string_view name) {
+    const auto [it, added] = picture_ids_.try_emplace(std::string(name), int(pictures_.size()));
+    if (added) pictures_.push_back({qstring(name), {}, {}});
+    return it->second;
+}
+
+const QImage& QtCanvas::drawn(int id, int set) {
+    Picture& p = pictures_[std::size_t(id)];
+    QImage& image = p.drawn[set - 1];
+    if (image.isNull()) {
         const QString suffix = set == 1 ? QString() : QStringLiteral("@%1x").arg(set);
-        QImage image(QStringLiteral(":/pictures/") + name + suffix + QStringLiteral(".png"));
+        image = QImage(QStringLiteral(":/pictures/") + p.name + suffix + QStringLiteral(".png"));
         // Qt reads the ratio from the @2x in the name; here pictures are
         // handled in device pixels and placed by deviceRect().
         image.setDevicePixelRatio(1.0);
-        it = sources.insert(name, image);
     }
-    return *it;
+    return image;
 }
 
-const QImage& QtCanvas::picture(const QString& name, QSize device) {
-    const QImage& drawn = source(name, pictureSetFor(ratio_));
-    if (drawn.size() == device || drawn.isNull()) return drawn;
-    const QString key = QStringLiteral("%1/%2x%3").arg(name).arg(device.width()).arg(device.height());
-    auto it = scaled_.find(key);
-    if (it == scaled_.end())
-        it = scaled_.insert(key, drawn.scaled(device, Qt::IgnoreAspectRatio, Qt::SmoothTransformation));
+const QImage& QtCanvas::picture(int id, QSize device) {
+    const QImage& image = drawn(id, pictureSetFor(ratio_));
+    if (image.size() == device || image.isNull()) return image;
+    QHash<quint64, QImage>& scaled = pictures_[std::size_t(id)].scaled;
+    const quint64 key = (quint64(quint32(device.width())) << 32) | quint32(device.height());
+    auto it = scaled.find(key);
+    if (it == scaled.end())
+        it = scaled.insert(key, image.scaled(device, Qt::IgnoreAspectRatio, Qt::SmoothTransformation));
     return *it;
 }
 
@@ -116,7 +121,7 @@ void QtCanvas::setIconPixmaps() {
     const int side = int(std::lround(32 * ratio_));
     for (int k = 0; k < 2; ++k)
         for (int c = 1; c <= 4; ++c) {
-            QPixmap pixmap = QPixmap::fromImage(picture(icon_name(k, c), QSize(side, side)));
+            QPixmap pixmap = QPixmap::fromImage(picture(pictureId(icon_name(k, c)), QSize(side, side)));
             pixmap.setDevicePixelRatio(ratio_);
             icons_[k][c - 1]->setPixmap(pixmap);
         }
@@ -131,7 +136,7 @@ void QtCanvas::paint(const PaintOp& op) {
         }
         case PaintOp::Kind::picture: {
             const QRect device = deviceRect(op.bounds.toRect());
-            const QImage& image = picture(op.name, device.size());
+            const QImage& image = picture(op.picture, device.size());
             DevicePixels in_device_pixels(surface_);
             QPainter p(&surface_);
             p.drawImage(device.topLeft(), image);
@@ -177,12 +182,12 @@ void QtCanvas::fillRect(double x, double y, double width, double height, int pal
 
 void QtCanvas::drawPicture(std::string_view name, double x, double y) {
     PaintOp op{PaintOp::Kind::picture, x, y};
-    op.name = qstring(name);
+    op.picture = pictureId(name);
     // Pictures stand at whole layout pixels, at their layout size.
     const int set = pictureSetFor(ratio_);
-    const QImage& drawn = source(op.name, set);
-    op.bounds = QRectF(QPoint(qRound(px(x)), qRound(px(y))), drawn.size() / set);
-    if (!drawn.hasAlphaChannel()) op.cover = op.bounds;
+    const QImage& image = drawn(op.picture, set);
+    op.bounds = QRectF(QPoint(qRound(px(x)), qRound(px(y))), image.size() / set);
+    if (!image.hasAlphaChannel()) op.cover = op.bounds;
     paint(op);
     const QRectF r = op.bounds;
     record_.add(std::move(op));
@@ -190,7 +195,8 @@ void QtCanvas::drawPicture(std::string_view name, double x, double y) {
 }
 
 void QtCanvas::drawText(double x, double y, std::string_view utf8, int palette, double points) {
-    PaintOp op{PaintOp::Kind::text, x, y, 0, 0, palette, points, qstring(utf8)};
+    PaintOp op{PaintOp::Kind::text, x, y, 0, 0, palette, points};
+    op.name = qstring(utf8);
     QFont font(family_);
     font.setPixelSize(qRound(points * 4.0 / 3.0));
     const QFontMetricsF m(font, &surface_);

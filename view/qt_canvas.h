@@ -10,6 +10,9 @@
 #include <QLabel>
 #include <QWidget>
 #include <functional>
+#include <string>
+#include <unordered_map>
+#include <vector>
 
 #include "view/canvas.h"
 #include "view/qt_paint_record.h"
@@ -55,9 +58,12 @@ private:
     // was painted for, and paints everything on it again.
     void followRatio();
     void paint(const PaintOp& op);
+    // Pictures are numbered on first use; the number is what the record keeps.
+    int pictureId(std::string_view name);
+    // The picture as drawn for a set (1, 2 or 3 times), in device pixels.
+    const QImage& drawn(int id, int set);
     // The picture covering `device` pixels, from the set for the current ratio.
-    const QImage& picture(const QString& name, QSize device);
-    const QImage& source(const QString& name, int set);
+    const QImage& picture(int id, QSize device);
     QRect deviceRect(const QRect& logical) const;
     void setIconPixmaps();
     // Asks for the part of the window showing `r` (layout pixels) to be painted.
@@ -67,8 +73,13 @@ private:
     double ratio_ = 0;
     QImage surface_;
     PaintRecord record_;
-    QHash<QString, QImage> sources_[3];
-    QHash<QString, QImage> scaled_;  // key: name and device size
+    struct Picture {
+        QString name;
+        QImage drawn[3];
+        QHash<quint64, QImage> scaled;  // by device width and height
+    };
+    std::vector<Picture> pictures_;
+    std::unordered_map<std::string, int> picture_ids_;
     QLabel* icons_[2][4]{};
     QString family_;
 };

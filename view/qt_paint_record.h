@@ -26,7 +26,8 @@ struct PaintOp {
     double x = 0, y = 0, w = 0, h = 0;
     int palette = 0;
     double points = 0;
-    QString name{};  // picture name or text
+    int picture = -1;  // which picture, as the canvas numbers them
+    QString name{};    // the text
     // Logical pixels the call may touch, and those it surely paints over
     // (empty when it lets what is below show through).
     QRectF bounds{};
@@ -34,7 +35,7 @@ struct PaintOp {
 
     bool sameCall(const PaintOp& o) const {
         return kind == o.kind && x == o.x && y == o.y && w == o.w && h == o.h && palette == o.palette &&
-               points == o.points && name == o.name;
+               points == o.points && picture == o.picture && name == o.name;
     }
 };
 
