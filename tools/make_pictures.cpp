@@ -576,23 +576,23 @@ int main(int argc, char** argv)
 
     bool ok = true;
     int written = 0;
-    for (const int scale : {1, 2, 3}) {
-        auto put = [&](const QImage& img, const QByteArray& name) {
-            ok = save(img, dir, name.constData(), scale) && ok;
-            ++written;
-        };
+    auto put = [&](const QImage& img, const QByteArray& name, int scale = 1) {
+        ok = save(img, dir, name.constData(), scale) && ok;
+        ++written;
+    };
 
+    for (const int scale : {1, 2, 3}) {
         for (const Position& pos : kPositions) {
             const QImage board = boardCell(pos.lines, false, scale);
-            put(board, QByteArray("KARA") + pos.suffix);
+            put(board, QByteArray("KARA") + pos.suffix, scale);
             for (const StoneLook& look : kStones)
-                put(stoneCell(board, look, scale), QByteArray(look.prefix) + pos.suffix);
+                put(stoneCell(board, look, scale), QByteArray(look.prefix) + pos.suffix, scale);
         }
-        put(boardCell({true, true, true, true}, true, scale), "KARANAKATEN");
-        put(titlePicture(family, scale), "PG_NAME");
+        put(boardCell({true, true, true, true}, true, scale), "KARANAKATEN", scale);
+        put(titlePicture(family, scale), "PG_NAME", scale);
         for (int i = 0; i < 4; ++i) {
-            put(personIcon(people[i], scale), "ICO_MAN" + QByteArray::number(i + 1));
-            put(computerIcon(computers[i], scale), "ICO_COM" + QByteArray::number(i + 1));
+            put(personIcon(people[i], scale), "ICO_MAN" + QByteArray::number(i + 1), scale);
+            put(computerIcon(computers[i], scale), "ICO_COM" + QByteArray::number(i + 1), scale);
         }
     }
 
