@@ -1,9 +1,13 @@
 #include "app/qt_canvas.h"
 
+#include <QEvent>
 #include <QFontDatabase>
 #include <QFontMetricsF>
 #include <QMouseEvent>
 #include <QPainter>
+#include <QPixmap>
+#include <cmath>
+#include <string>
 
 #include "state/constants.h"
 #include "view/palette.h"
@@ -22,30 +26,141 @@ QString choose_family() {
         if (families.contains(f)) return f;
     return QStringLiteral("serif");  // still draws every label and number
 }
+
+QString qstring(std::string_view s) { return QString::fromUtf8(s.data(), qsizetype(s.size())); }
+
+std::string icon_name(int kind, int colour) { return (kind == 0 ? "ICO_MAN" : "ICO_COM") + std::to_string(colour); }
+
+// The surface's device pixel ratio, put aside while pictures are copied in
+// device pixels, and restored afterwards.
+class DevicePixels {
+public:
+    explicit DevicePixels(QImage& image) : image_(image), ratio_(image.devicePixelRatio()) {
+        image_.setDevicePixelRatio(1.0);
+    }
+    ~DevicePixels() { image_.setDevicePixelRatio(ratio_); }
+
+private:
+    QImage& image_;
+    double ratio_;
+};
 }  // namespace
 
-QtCanvas::QtCanvas(QWidget* parent)
-    : QWidget(parent), surface_(width_px, height_px, QImage::Format_RGB32), family_(choose_family()) {
+int QtCanvas::pictureSetFor(double ratio) {
+    // A hair of tolerance: a ratio computed as 2.0000000001 is still 2.
+    return std::clamp(int(std::ceil(ratio - 1e-6)), 1, 3);
+}
+
+QtCanvas::QtCanvas(QWidget* parent) : QWidget(parent), family_(choose_family()) {
     setFixedSize(width_px, height_px);
     setAttribute(Qt::WA_OpaquePaintEvent);
-    surface_.fill(qcolour(board_colour));
     for (int k = 0; k < 2; ++k)
         for (int c = 1; c <= 4; ++c) {
             auto* label = new QLabel(this);
-            const QString name = QStringLiteral(":/pictures/%1%2.png").arg(k == 0 ? "ICO_MAN" : "ICO_COM").arg(c);
-            label->setPixmap(QPixmap(name));
             label->setFixedSize(32, 32);
             label->setAttribute(Qt::WA_TransparentForMouseEvents);
             label->hide();
             icons_[k][c - 1] = label;
         }
+    followRatio();
 }
 
-const QImage& QtCanvas::picture(std::string_view name) {
-    const QString key = QString::fromUtf8(name.data(), qsizetype(name.size()));
-    auto it = pictures_.find(key);
-    if (it == pictures_.end()) it = pictures_.insert(key, QImage(QStringLiteral(":/pictures/") + key + ".png"));
+void QtCanvas::followRatio() {
+    const double ratio = devicePixelRatioF();
+    if (ratio == ratio_) return;
+    ratio_ = ratio;
+    for (Picture& p : pictures_) p.scaled.clear();
+    surface_ = QImage(int(std::ceil(width_px * ratio)), int(std::ceil(height_px * ratio)), QImage::Format_RGB32);
+    surface_.setDevicePixelRatio(ratio);
+    surface_.fill(qcolour(board_colour));
+    record_.replay([this](const PaintOp& op) { paint(op); });
+    setIconPixmaps();
+    update();
+}
+
+int QtCanvas::pictureId(std::string_view name) {
+    const auto [it, added] = picture_ids_.try_emplace(std::string(name), int(pictures_.size()));
+    if (added) pictures_.push_back({qstring(name), {}, {}});
+    return it->second;
+}
+
+const QImage& QtCanvas::drawn(int id, int set) {
+    Picture& p = pictures_[std::size_t(id)];
+    QImage& image = p.drawn[set - 1];
+    if (image.isNull()) {
+        const QString suffix = set == 1 ? QString() : QStringLiteral("@%1x").arg(set);
+        image = QImage(QStringLiteral(":/pictures/") + p.name + suffix + QStringLiteral(".png"));
+        // Qt reads the ratio from the @2x in the name; here pictures are
+        // handled in device pixels and placed by deviceRect().
+        image.setDevicePixelRatio(1.0);
+    }
+    return image;
+}
+
+const QImage& QtCanvas::picture(int id, QSize device) {
+    const QImage& image = drawn(id, pictureSetFor(ratio_));
+    if (image.size() == device || image.isNull()) return image;
+    QHash<quint64, QImage>& scaled = pictures_[std::size_t(id)].scaled;
+    const quint64 key = (quint64(quint32(device.width())) << 32) | quint32(device.height());
+    auto it = scaled.find(key);
+    if (it == scaled.end())
+        it = scaled.insert(key, image.scaled(device, Qt::IgnoreAspectRatio, Qt::SmoothTransformation));
     return *it;
+}
+
+// Both edges of a rectangle are rounded to device pixels on their own, so
+// pictures side by side in layout pixels stay side by side on the device at
+// any ratio: no gap and no overlap between neighbouring cells.
+QRect QtCanvas::deviceRect(const QRect& logical) const {
+    const auto at = [this](int v) { return int(std::lround(v * ratio_)); };
+    return QRect(QPoint(at(logical.left()), at(logical.top())),
+                 QPoint(at(logical.left() + logical.width()) - 1, at(logical.top() + logical.height()) - 1));
+}
+
+void QtCanvas::setIconPixmaps() {
+    const int side = int(std::lround(32 * ratio_));
+    for (int k = 0; k < 2; ++k)
+        for (int c = 1; c <= 4; ++c) {
+            QPixmap pixmap = QPixmap::fromImage(picture(pictureId(icon_name(k, c)), QSize(side, side)));
+            pixmap.setDevicePixelRatio(ratio_);
+            icons_[k][c - 1]->setPixmap(pixmap);
+        }
+}
+
+void QtCanvas::paint(const PaintOp& op) {
+    switch (op.kind) {
+        case PaintOp::Kind::rect: {
+            QPainter p(&surface_);
+            p.fillRect(QRectF(px(op.x), px(op.y), px(op.w), px(op.h)), qcolour(op.palette));
+            break;
+        }
+        case PaintOp::Kind::picture: {
+            const QRect device = deviceRect(op.bounds.toRect());
+            const QImage& image = picture(op.picture, device.size());
+            DevicePixels in_device_pixels(surface_);
+            QPainter p(&surface_);
+            p.drawImage(device.topLeft(), image);
+            break;
+        }
+        case PaintOp::Kind::text: {
+            QPainter p(&surface_);
+            QFont font(family_);
+            font.setPixelSize(qRound(op.points * 4.0 / 3.0));  // points at 96 dpi, whatever the screen says
+            p.setFont(font);
+            p.setPen(qcolour(op.palette));
+            const QFontMetricsF m(font, &surface_);
+            p.drawText(QPointF(px(op.x), px(op.y) + m.ascent()), op.name);
+            break;
+        }
+        case PaintOp::Kind::circle: {
+            QPainter p(&surface_);
+            p.setRenderHint(QPainter::Antialiasing);
+            p.setPen(Qt::NoPen);
+            p.setBrush(qcolour(op.palette));
+            p.drawEllipse(QPointF(px(op.x), px(op.y)), px(op.w), px(op.w));
+            break;
+        }
+    }
 }
 
 // Painting goes to the surface at once; the window shows it when the event
@@ -56,40 +171,51 @@ const QImage& QtCanvas::picture(std::string_view name) {
 void QtCanvas::changed(const QRectF& r) { update(r.toAlignedRect().adjusted(-1, -1, 1, 1)); }
 
 void QtCanvas::fillRect(double x, double y, double width, double height, int palette) {
-    QPainter p(&surface_);
+    PaintOp op{PaintOp::Kind::rect, x, y, width, height, palette};
     const QRectF r(px(x), px(y), px(width), px(height));
-    p.fillRect(r, qcolour(palette));
+    op.bounds = r;
+    op.cover = r;
+    paint(op);
+    record_.add(std::move(op));
     changed(r);
 }
 
 void QtCanvas::drawPicture(std::string_view name, double x, double y) {
-    QPainter p(&surface_);
-    const QImage& image = picture(name);
-    const QPoint at(qRound(px(x)), qRound(px(y)));
-    p.drawImage(at, image);
-    changed(QRectF(at, image.size()));
+    PaintOp op{PaintOp::Kind::picture, x, y};
+    op.picture = pictureId(name);
+    // Pictures stand at whole layout pixels, at their layout size.
+    const int set = pictureSetFor(ratio_);
+    const QImage& image = drawn(op.picture, set);
+    op.bounds = QRectF(QPoint(qRound(px(x)), qRound(px(y))), image.size() / set);
+    if (!image.hasAlphaChannel()) op.cover = op.bounds;
+    paint(op);
+    const QRectF r = op.bounds;
+    record_.add(std::move(op));
+    changed(r);
 }
 
 void QtCanvas::drawText(double x, double y, std::string_view utf8, int palette, double points) {
-    QPainter p(&surface_);
+    PaintOp op{PaintOp::Kind::text, x, y, 0, 0, palette, points};
+    op.name = qstring(utf8);
     QFont font(family_);
-    font.setPixelSize(qRound(points * 4.0 / 3.0));  // points at 96 dpi, whatever the screen says
-    p.setFont(font);
-    p.setPen(qcolour(palette));
+    font.setPixelSize(qRound(points * 4.0 / 3.0));
     const QFontMetricsF m(font, &surface_);
-    const QString text = QString::fromUtf8(utf8.data(), qsizetype(utf8.size()));
     const QPointF origin(px(x), px(y) + m.ascent());
-    p.drawText(origin, text);
-    changed(m.boundingRect(text).translated(origin));
+    // The ink: a text inside an erase box is gone when the box is painted.
+    op.bounds = m.tightBoundingRect(op.name).translated(origin);
+    const QRectF r = m.boundingRect(op.name).translated(origin);
+    paint(op);
+    record_.add(std::move(op));
+    changed(r);
 }
 
 void QtCanvas::fillCircle(double cx, double cy, double radius, int palette) {
-    QPainter p(&surface_);
-    p.setRenderHint(QPainter::Antialiasing);
-    p.setPen(Qt::NoPen);
-    p.setBrush(qcolour(palette));
-    p.drawEllipse(QPointF(px(cx), px(cy)), px(radius), px(radius));
-    changed(QRectF(px(cx - radius), px(cy - radius), px(2 * radius), px(2 * radius)));
+    PaintOp op{PaintOp::Kind::circle, cx, cy, radius, 0, palette};
+    const QRectF r(px(cx - radius), px(cy - radius), px(2 * radius), px(2 * radius));
+    op.bounds = r;
+    paint(op);
+    record_.add(std::move(op));
+    changed(r);
 }
 
 void QtCanvas::showIcon(IconKind kind, int colour, double left, double top) {
@@ -106,7 +232,15 @@ void QtCanvas::hideIcon(IconKind kind, int colour) {
 
 void QtCanvas::refresh() { repaint(); }
 
+bool QtCanvas::event(QEvent* e) {
+    // The window went to another screen, whose ratio may differ.
+    if (e->type() == QEvent::ScreenChangeInternal) followRatio();
+    return QWidget::event(e);
+}
+
 void QtCanvas::paintEvent(QPaintEvent*) {
+    // Also catches a ratio that changed on the same screen.
+    followRatio();
     QPainter p(this);
     p.drawImage(0, 0, surface_);
 }

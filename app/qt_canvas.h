@@ -1,6 +1,8 @@
 #pragma once
 // The window's painted surface: an off-screen image that the widget shows,
 // so whatever is painted stays when the window is covered and uncovered.
+// The image has the window's own resolution (its device pixel ratio), so on a
+// high-density screen the board is drawn from pictures made for it.
 
 #include <QFont>
 #include <QHash>
@@ -8,14 +10,19 @@
 #include <QLabel>
 #include <QWidget>
 #include <functional>
+#include <string>
+#include <unordered_map>
+#include <vector>
 
 #include "view/canvas.h"
+#include "app/qt_paint_record.h"
 
 namespace quintora {
 
 class QtCanvas : public QWidget, public Canvas {
 public:
-    // The client area: wide enough for the status texts right of the board.
+    // The client area in layout pixels: wide enough for the status texts
+    // right of the board.
     static constexpr int width_px = 657;
     static constexpr int height_px = 500;
 
@@ -29,23 +36,50 @@ public:
     void hideIcon(IconKind kind, int colour) override;
     void refresh() override;
 
+    // Device pixels; its devicePixelRatio() is the ratio it was painted for.
     const QImage& surface() const { return surface_; }
     QString fontFamily() const { return family_; }
+    // How many drawing calls are kept to paint the surface again.
+    std::size_t recordedCalls() const { return record_.size(); }
     // The press handler receives twips of the client area.
     std::function<void(double, double)> onPress;
 
+    // The picture set drawn for a ratio: 1, 2 or 3 times the layout size.
+    // Between them the next larger set is used and scaled down smoothly.
+    static int pictureSetFor(double ratio);
+
 protected:
+    bool event(QEvent* e) override;
     void paintEvent(QPaintEvent*) override;
     void mousePressEvent(QMouseEvent* e) override;
 
 private:
-    const QImage& picture(std::string_view name);
-    // Asks for the part of the window showing `r` (pixels) to be painted.
+    // Makes the surface anew when the window's ratio is no longer the one it
+    // was painted for, and paints everything on it again.
+    void followRatio();
+    void paint(const PaintOp& op);
+    // Pictures are numbered on first use; the number is what the record keeps.
+    int pictureId(std::string_view name);
+    // The picture as drawn for a set (1, 2 or 3 times), in device pixels.
+    const QImage& drawn(int id, int set);
+    // The picture covering `device` pixels, from the set for the current ratio.
+    const QImage& picture(int id, QSize device);
+    QRect deviceRect(const QRect& logical) const;
+    void setIconPixmaps();
+    // Asks for the part of the window showing `r` (layout pixels) to be painted.
     void changed(const QRectF& r);
     QLabel* icon(IconKind kind, int colour) { return icons_[kind == IconKind::man ? 0 : 1][colour - 1]; }
 
+    double ratio_ = 0;
     QImage surface_;
-    QHash<QString, QImage> pictures_;
+    PaintRecord record_;
+    struct Picture {
+        QString name;
+        QImage drawn[3];
+        QHash<quint64, QImage> scaled;  // by device width and height
+    };
+    std::vector<Picture> pictures_;
+    std::unordered_map<std::string, int> picture_ids_;
     QLabel* icons_[2][4]{};
     QString family_;
 };

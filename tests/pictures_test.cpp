@@ -1,8 +1,9 @@
 // Checks the generated artwork under view/pictures: sizes, where the grid
 // lines run in every cell picture, the star dot, the stone colours and the
-// transparency of the turn icons. The board is assembled from these cells at
-// run time, so a line that stops short or runs past the border shows up as a
-// broken grid in the game.
+// transparency of the turn icons, in the set for ordinary screens and in the
+// two- and three-times sets for high-density ones. The board is assembled
+// from these cells at run time, so a line that stops short or runs past the
+// border shows up as a broken grid in the game.
 
 #include <gtest/gtest.h>
 
@@ -11,6 +12,7 @@
 #include <QString>
 
 #include <array>
+#include <cstdlib>
 #include <ostream>
 #include <string>
 #include <utility>
@@ -22,9 +24,11 @@
 
 namespace {
 
-QImage load(const std::string& name)
+// The picture of a set: NAME.png at scale 1, NAME@2x.png, NAME@3x.png.
+QImage load(const std::string& name, int scale = 1)
 {
-    return QImage(QStringLiteral(QUINTORA_PICTURES_DIR "/") + QString::fromStdString(name) +
+    const std::string suffix = scale == 1 ? "" : "@" + std::to_string(scale) + "x";
+    return QImage(QStringLiteral(QUINTORA_PICTURES_DIR "/") + QString::fromStdString(name + suffix) +
                   QStringLiteral(".png"));
 }
 
@@ -248,5 +252,132 @@ TEST(Pictures, TurnIconsAreSolidFiguresOnTransparentGround)
         EXPECT_LT(screen.lightness(), computer[i - 1].lightness()) << com << " screen is the darker shade";
     }
 }
+
+// ---------------------------------------------------------------------------
+// The sets for high-density screens.
+
+std::vector<std::string> allNames()
+{
+    std::vector<std::string> names;
+    for (const Position& p : kPositions) {
+        names.push_back(std::string("KARA") + p.suffix);
+        for (const char* prefix : kStonePrefixes) names.push_back(std::string(prefix) + p.suffix);
+    }
+    names.push_back("KARANAKATEN");
+    names.push_back("PG_NAME");
+    for (int i = 1; i <= 4; ++i) {
+        names.push_back("ICO_MAN" + std::to_string(i));
+        names.push_back("ICO_COM" + std::to_string(i));
+    }
+    return names;
+}
+
+// Mean absolute difference per channel (alpha included) of two same-sized pictures.
+double meanDifference(const QImage& a, const QImage& b)
+{
+    const QImage x = a.convertToFormat(QImage::Format_ARGB32);
+    const QImage y = b.convertToFormat(QImage::Format_ARGB32);
+    double sum = 0;
+    for (int j = 0; j < x.height(); ++j)
+        for (int i = 0; i < x.width(); ++i) {
+            const QRgb p = x.pixel(i, j), q = y.pixel(i, j);
+            sum += std::abs(qRed(p) - qRed(q)) + std::abs(qGreen(p) - qGreen(q)) + std::abs(qBlue(p) - qBlue(q)) +
+                   std::abs(qAlpha(p) - qAlpha(q));
+        }
+    return sum / (4.0 * x.width() * x.height());
+}
+
+// Share of the aligned scale x scale blocks that are one colour: 1 for an
+// enlarged copy of the small picture.
+double uniformBlocks(const QImage& img, int scale)
+{
+    int uniform = 0, blocks = 0;
+    for (int by = 0; by + scale <= img.height(); by += scale)
+        for (int bx = 0; bx + scale <= img.width(); bx += scale) {
+            bool same = true;
+            for (int j = 0; j < scale && same; ++j)
+                for (int i = 0; i < scale && same; ++i) same = img.pixel(bx + i, by + j) == img.pixel(bx, by);
+            uniform += same;
+            ++blocks;
+        }
+    return double(uniform) / blocks;
+}
+
+class LargerSets : public ::testing::TestWithParam<int> {};
+
+// Every picture exists in the set at its size times the scale, shows the
+// same design (brought down to the small size it is close to the small
+// picture) and is drawn at its own resolution (not a blown-up copy). The
+// computer icons are drawn in whole layout pixels by design and only need
+// to match.
+TEST_P(LargerSets, EveryPictureIsTheSameDesignDrawnAtItsResolution)
+{
+    const int scale = GetParam();
+    for (const std::string& name : allNames()) {
+        const QImage small = load(name);
+        const QImage large = load(name, scale);
+        ASSERT_FALSE(large.isNull()) << name << " at " << scale << "x is missing or unreadable";
+        ASSERT_EQ(large.size(), small.size() * scale) << name;
+        EXPECT_EQ(large.hasAlphaChannel(), small.hasAlphaChannel()) << name;
+        const QImage down = large.convertToFormat(QImage::Format_ARGB32_Premultiplied)
+                                .scaled(small.size(), Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
+        EXPECT_LT(meanDifference(down, small), 10.0) << name << " at " << scale << "x";
+        if (name.rfind("ICO_COM", 0) != 0) {
+            EXPECT_LT(uniformBlocks(large, scale), 0.9) << name << " at " << scale << "x";
+        }
+    }
+}
+
+// The grid line is one layout pixel wide at every scale: the device rows and
+// columns 10s .. 11s-1 of the cell. It reaches the picture edge exactly where
+// the grid continues, like in the small set; stones keep those line ends.
+TEST_P(LargerSets, GridBandReachesTheEdgeWhereTheGridContinues)
+{
+    const int scale = GetParam();
+    const int from = 10 * scale, to = 11 * scale, side = 21 * scale;
+    for (const Position& p : kPositions) {
+        const std::string empty = std::string("KARA") + p.suffix;
+        const QImage img = load(empty, scale);
+        ASSERT_EQ(img.size(), QSize(side, side)) << empty;
+        for (int w = from; w < to; ++w) {
+            // Along the band: dark on the arms that continue, wood on the others.
+            for (int i = 0; i < side; ++i) {
+                const bool onArmAlongX = i < from ? p.left : i >= to ? p.right : true;
+                const bool onArmAlongY = i < from ? p.up : i >= to ? p.down : true;
+                EXPECT_EQ(isDark(img.pixelColor(i, w)), onArmAlongX) << where(empty, i, w);
+                EXPECT_EQ(isDark(img.pixelColor(w, i)), onArmAlongY) << where(empty, w, i);
+            }
+        }
+        // Off the band the cell is wood.
+        for (int y = 0; y < side; ++y)
+            for (int x = 0; x < side; ++x)
+                if ((x < from || x >= to) && (y < from || y >= to)) {
+                    ASSERT_TRUE(isWood(img.pixelColor(x, y))) << where(empty, x, y) << " at " << scale << "x";
+                }
+
+        for (const char* prefix : kStonePrefixes) {
+            const std::string name = std::string(prefix) + p.suffix;
+            const QImage stone = load(name, scale);
+            for (const Arm& a : arms(p))
+                for (int w = from; w < to; ++w) {
+                    const int x = a.dx ? (a.dx < 0 ? 0 : side - 1) : w;
+                    const int y = a.dy ? (a.dy < 0 ? 0 : side - 1) : w;
+                    EXPECT_EQ(isDark(stone.pixelColor(x, y)), a.continues) << where(name, x, y) << " line end";
+                }
+        }
+    }
+    // The star dot stays inside the five layout pixels around the crossing.
+    const QImage star = load("KARANAKATEN", scale);
+    const QImage plain = load("KARANAKA", scale);
+    EXPECT_LT(star.pixelColor(from - scale, from - scale).lightness(), 128);
+    for (int y = 0; y < side; ++y)
+        for (int x = 0; x < side; ++x)
+            if (x < 8 * scale || x >= 13 * scale || y < 8 * scale || y >= 13 * scale) {
+                ASSERT_EQ(star.pixel(x, y), plain.pixel(x, y)) << where("KARANAKATEN", x, y);
+            }
+}
+
+INSTANTIATE_TEST_SUITE_P(TwoAndThreeTimes, LargerSets, ::testing::Values(2, 3),
+                         [](const ::testing::TestParamInfo<int>& info) { return std::to_string(info.param) + "x"; });
 
 }  // namespace

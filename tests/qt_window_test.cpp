@@ -78,7 +78,7 @@ TEST_F(Window, NamesItsMenuEntryAndCarriesTheIconAtEverySize) {
 TEST_F(Window, ClientAreaHoldsTheBoardAndTheStatusTexts) {
     const QImage& s = form->canvas().surface();
     EXPECT_GE(s.width() * 15, 7572.5 + 2200) << "the turn box";
-    EXPECT_GE(s.height() * 15, 6300 + 480) << "black's icon below the board";
+    EXPECT_GE(s.height() * 15, 6735 + 480) << "black's icon below the board";
     EXPECT_EQ(form->minimumSize(), form->maximumSize()) << "fixed size";
     EXPECT_EQ(QColor(pixel(100, 100)), QColor(0, 128, 0));
     // A grid crossing of cell (1,1) is black, its corner wooden.
@@ -135,7 +135,7 @@ TEST_F(Window, OneIconAtItsPlaceAndHidingShowsTheSurfaceAgain) {
     for (QLabel* l : form->canvas().findChildren<QLabel*>())
         if (l->isVisibleTo(&form->canvas())) shown << l;
     ASSERT_EQ(shown.size(), 1);
-    EXPECT_EQ(shown[0]->pos(), QPoint(240, 420)) << "black's seat below the board";
+    EXPECT_EQ(shown[0]->pos(), QPoint(240, 449)) << "black's seat below the board";
     form->action("AICON")->trigger();
     for (QLabel* l : form->canvas().findChildren<QLabel*>()) EXPECT_FALSE(l->isVisibleTo(&form->canvas()));
 }

@@ -87,8 +87,8 @@ TEST(Status, IconPlaceAndKindPerColourAndNoneWhenUnticked) {
     v.描画_打手(colour_black);
     EXPECT_EQ(h.canvas.visible_icons, 0) << "AICON unticked";
     h.marks.ticks[int(Mark::AICON)] = true;
-    const char* expect[5] = {"", "icon show man 1 3600 6300", "icon show com 2 650 3200", "icon show man 3 3600 300",
-                             "icon show com 4 6700 3200"};
+    const char* expect[5] = {"", "icon show man 1 3600 6735", "icon show com 2 650 3200", "icon show man 3 3600 300",
+                             "icon show com 4 7085 3200"};
     for (int c = 1; c <= 4; ++c) {
         h.log.clear();
         v.描画_打手(c);

@@ -7,6 +7,12 @@
 // With ICONDIR it also draws the application icon into ICONDIR/hicolor/
 // (see app_icon.cpp).
 //
+// Each picture is drawn three times, for screens of one, two and three device
+// pixels per layout pixel: NAME.png, NAME@2x.png and NAME@3x.png. The larger
+// ones are the same design drawn at that resolution (noise, stones, lettering
+// and icons are computed per device pixel), not enlarged copies, so the board
+// stays crisp on high-density screens.
+//
 // The output is fully determined by this code and the IPA P Mincho font: no
 // clock, no system random source. Running it twice gives the same files, so
 // regenerated artwork only shows up in a diff when the drawing code changed.
@@ -105,12 +111,14 @@ constexpr std::array<Streak, 4> kStreaks{{
     {17.9, 1.1, 0.30, 0.14},
 }};
 
-// Tone of the wood at a pixel: 0 is the darker end of the board colour,
-// 1 the lighter end.
-double woodTone(int px, int py)
+// Tone of the wood at a device pixel of a picture drawn at `scale`: 0 is the
+// darker end of the board colour, 1 the lighter end. The smooth parts are
+// functions of the position in layout pixels, so they look alike at every
+// scale; the fine grain is per device pixel.
+double woodTone(int px, int py, int scale)
 {
-    const double x = px + 0.5;
-    const double y = py + 0.5;
+    const double x = (px + 0.5) / scale;
+    const double y = (py + 0.5) / scale;
     double t = 0.62;
     t += 0.22 * (tileNoise(x, y, 3, 11) - 0.5);
     t += 0.18 * (tileNoise(x, y, 7, 23) - 0.5);
@@ -125,11 +133,11 @@ double woodTone(int px, int py)
     return std::clamp(t, 0.0, 1.0);
 }
 
-QColor woodColour(int px, int py)
+QColor woodColour(int px, int py, int scale)
 {
     // From RGB(223,204,113) to RGB(239,220,129): the same 16 steps on every
     // channel, so the hue of the board stays put and only its lightness moves.
-    const int step = static_cast<int>(std::lround(woodTone(px, py) * 16.0));
+    const int step = static_cast<int>(std::lround(woodTone(px, py, scale) * 16.0));
     return QColor(223 + step, 204 + step, 113 + step);
 }
 
@@ -160,25 +168,60 @@ constexpr std::array<Position, 9> kPositions{{
     {"SITAMIGI", {true, false, true, false}},
 }};
 
-QImage boardCell(const Lines& lines, bool starPoint)
+// A star dot for pictures drawn at two or three times the size: the square of
+// five layout pixels with its corners rounded (radius 1.5), which is what the
+// one-pixel corners of the small dot suggest. Coverage is sampled 8 x 8 per
+// pixel and darkens the wood in proportion.
+void roundedDot(QImage& img, int scale)
 {
-    QImage img(kCell, kCell, QImage::Format_RGB32);
-    for (int y = 0; y < kCell; ++y)
-        for (int x = 0; x < kCell; ++x)
-            img.setPixelColor(x, y, woodColour(x, y));
+    constexpr int kSub = 8;
+    const double centre = (kMid + 0.5) * scale;
+    const double half = 2.5 * scale, radius = 1.5 * scale;
+    for (int y = kMid * scale - 2 * scale; y < (kMid + 3) * scale; ++y) {
+        for (int x = kMid * scale - 2 * scale; x < (kMid + 3) * scale; ++x) {
+            int inside = 0;
+            for (int j = 0; j < kSub; ++j)
+                for (int i = 0; i < kSub; ++i) {
+                    // Distance past the straight part of the rounded square.
+                    const double u = std::max(0.0, std::abs(x + (i + 0.5) / kSub - centre) - (half - radius));
+                    const double v = std::max(0.0, std::abs(y + (j + 0.5) / kSub - centre) - (half - radius));
+                    if (u * u + v * v <= radius * radius) ++inside;
+                }
+            const double keep = 1.0 - static_cast<double>(inside) / (kSub * kSub);
+            const QColor wood = img.pixelColor(x, y);
+            img.setPixelColor(x, y, QColor(static_cast<int>(std::lround(wood.red() * keep)),
+                                           static_cast<int>(std::lround(wood.green() * keep)),
+                                           static_cast<int>(std::lround(wood.blue() * keep))));
+        }
+    }
+}
 
+QImage boardCell(const Lines& lines, bool starPoint, int scale)
+{
+    const int side = kCell * scale;
+    QImage img(side, side, QImage::Format_RGB32);
+    for (int y = 0; y < side; ++y)
+        for (int x = 0; x < side; ++x)
+            img.setPixelColor(x, y, woodColour(x, y, scale));
+
+    // The grid line is one layout pixel wide at every scale: device rows and
+    // columns kMid * scale .. (kMid + 1) * scale - 1, centred in the cell.
     const QColor black(0, 0, 0);
-    img.setPixelColor(kMid, kMid, black);
-    for (int i = 0; i < kMid; ++i) {
-        if (lines.left) img.setPixelColor(i, kMid, black);
-        if (lines.up) img.setPixelColor(kMid, i, black);
-    }
-    for (int i = kMid + 1; i < kCell; ++i) {
-        if (lines.right) img.setPixelColor(i, kMid, black);
-        if (lines.down) img.setPixelColor(kMid, i, black);
+    const int lineFrom = kMid * scale, lineTo = (kMid + 1) * scale;
+    for (int w = lineFrom; w < lineTo; ++w) {
+        for (int c = lineFrom; c < lineTo; ++c) img.setPixelColor(c, w, black);
+        for (int i = 0; i < lineFrom; ++i) {
+            if (lines.left) img.setPixelColor(i, w, black);
+            if (lines.up) img.setPixelColor(w, i, black);
+        }
+        for (int i = lineTo; i < side; ++i) {
+            if (lines.right) img.setPixelColor(i, w, black);
+            if (lines.down) img.setPixelColor(w, i, black);
+        }
     }
 
-    if (starPoint) {
+    if (starPoint && scale > 1) roundedDot(img, scale);
+    if (starPoint && scale == 1) {
         // A 5 x 5 dot; its corner pixels are only partly dark, which makes
         // it read as round instead of as a little square.
         for (int y = kMid - 2; y <= kMid + 2; ++y) {
@@ -248,12 +291,15 @@ Rgb stoneSurface(const StoneLook& look, double sx, double sy)
     return mix(c, look.highlight, std::min(1.0, glint));
 }
 
-QImage stoneCell(const QImage& board, const StoneLook& look)
+// `board` is the empty cell drawn at `scale`; the stone is computed per
+// device pixel from positions in layout pixels.
+QImage stoneCell(const QImage& board, const StoneLook& look, int scale)
 {
     constexpr int kSub = 8;  // samples per pixel side for the anti-aliasing
+    const int side = kCell * scale;
     QImage img = board.copy();
-    for (int py = 0; py < kCell; ++py) {
-        for (int px = 0; px < kCell; ++px) {
+    for (int py = 0; py < side; ++py) {
+        for (int px = 0; px < side; ++px) {
             const QColor under = board.pixelColor(px, py);
             const Rgb ground{static_cast<double>(under.red()), static_cast<double>(under.green()),
                              static_cast<double>(under.blue())};
@@ -264,8 +310,8 @@ QImage stoneCell(const QImage& board, const StoneLook& look)
             Rgb sum{0, 0, 0};
             for (int j = 0; j < kSub; ++j) {
                 for (int i = 0; i < kSub; ++i) {
-                    const double sx = px + (i + 0.5) / kSub;
-                    const double sy = py + (j + 0.5) / kSub;
+                    const double sx = (px + (i + 0.5) / kSub) / scale;
+                    const double sy = (py + (j + 0.5) / kSub) / scale;
                     const double dx = sx - kStoneX, dy = sy - kStoneY;
                     const double ex = dx - kShadowOffset, ey = dy - kShadowOffset;
                     Rgb s;
@@ -308,10 +354,10 @@ QString titleFontFamily()
     return {};
 }
 
-QImage titlePicture(const QString& family)
+QImage titlePicture(const QString& family, int scale)
 {
     const int width = 147, height = 34;
-    QImage img(width, height, QImage::Format_RGB32);
+    QImage img(width * scale, height * scale, QImage::Format_RGB32);
     img.fill(QColor(0, 128, 0));  // the window's green, so the picture has no visible box
 
     QFont font(family);
@@ -329,15 +375,18 @@ QImage titlePicture(const QString& family)
     text.addPath(numeral.translated(text.boundingRect().right() - numeral.boundingRect().left() + 9.0, 0));
     // Fit the lettering into the picture with room for outline and shadow.
     const QRectF box = text.boundingRect();
-    const double scale = std::min((width - 8) / box.width(), (height - 7) / box.height());
+    const double fitScale = std::min((width - 8) / box.width(), (height - 7) / box.height());
     QTransform fit;
-    fit.translate((width - box.width() * scale) / 2.0 - 1.0, (height - box.height() * scale) / 2.0 - 1.0);
-    fit.scale(scale, scale);
+    fit.translate((width - box.width() * fitScale) / 2.0 - 1.0, (height - box.height() * fitScale) / 2.0 - 1.0);
+    fit.scale(fitScale, fitScale);
     fit.translate(-box.left(), -box.top());
     text = fit.map(text);
 
     QPainter p(&img);
     p.setRenderHint(QPainter::Antialiasing, true);
+    // The lettering is outlines: drawn through the scale it is as sharp as
+    // the device pixels allow.
+    if (scale > 1) p.scale(scale, scale);
 
     // Drop shadow, towards the lower right like the stones'.
     p.setPen(QPen(QColor(0, 50, 0), 2.6, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
@@ -373,9 +422,9 @@ struct IconLook {
     QColor outline;  // edge of the person, so light colours stand out on green
 };
 
-QImage personIcon(const IconLook& look)
+QImage personIcon(const IconLook& look, int scale)
 {
-    QImage img(32, 32, QImage::Format_ARGB32);
+    QImage img(32 * scale, 32 * scale, QImage::Format_ARGB32);
     img.fill(Qt::transparent);
 
     QPainterPath head;
@@ -391,6 +440,7 @@ QImage personIcon(const IconLook& look)
 
     QPainter p(&img);
     p.setRenderHint(QPainter::Antialiasing, true);
+    if (scale > 1) p.scale(scale, scale);
     for (const QPainterPath* part : {&head, &body}) {
         p.setPen(QPen(look.outline, 2.0, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
         p.setBrush(look.colour);
@@ -403,23 +453,50 @@ QImage personIcon(const IconLook& look)
     return img;
 }
 
-// Fills the inclusive pixel rectangle (x0, y0)..(x1, y1).
-void box(QImage& img, int x0, int y0, int x1, int y1, const QColor& c)
+// Fills the inclusive rectangle (x0, y0)..(x1, y1) of layout pixels, each of
+// them scale x scale device pixels.
+void box(QImage& img, int x0, int y0, int x1, int y1, const QColor& c, int scale)
 {
-    for (int y = y0; y <= y1; ++y)
-        for (int x = x0; x <= x1; ++x) img.setPixelColor(x, y, c);
+    for (int y = y0 * scale; y < (y1 + 1) * scale; ++y)
+        for (int x = x0 * scale; x < (x1 + 1) * scale; ++x) img.setPixelColor(x, y, c);
 }
 
-// A rectangle of colour c with a one-pixel black border.
-void framed(QImage& img, int x0, int y0, int x1, int y1, const QColor& c)
+// A rectangle of colour c with a black border one layout pixel wide.
+void framed(QImage& img, int x0, int y0, int x1, int y1, const QColor& c, int scale)
 {
-    box(img, x0, y0, x1, y1, Qt::black);
-    box(img, x0 + 1, y0 + 1, x1 - 1, y1 - 1, c);
+    box(img, x0, y0, x1, y1, Qt::black, scale);
+    box(img, x0 + 1, y0 + 1, x1 - 1, y1 - 1, c, scale);
 }
 
-QImage computerIcon(const IconLook& look)
+// Rounds the corner of the layout pixel (x, y): at one device pixel per layout
+// pixel the pixel is simply left out; drawn larger, the corner becomes a
+// quarter circle of one layout pixel, centred on the pixel's inner corner
+// (towards (inX, inY), each +1 or -1), with an anti-aliased edge.
+void roundCorner(QImage& img, int x, int y, int inX, int inY, int scale)
 {
-    QImage img(32, 32, QImage::Format_ARGB32);
+    if (scale == 1) {
+        img.setPixelColor(x, y, Qt::transparent);
+        return;
+    }
+    constexpr int kSub = 8;
+    const double cx = (inX > 0 ? x + 1 : x) * scale, cy = (inY > 0 ? y + 1 : y) * scale;
+    for (int py = y * scale; py < (y + 1) * scale; ++py)
+        for (int px = x * scale; px < (x + 1) * scale; ++px) {
+            int inside = 0;
+            for (int j = 0; j < kSub; ++j)
+                for (int i = 0; i < kSub; ++i) {
+                    const double dx = px + (i + 0.5) / kSub - cx, dy = py + (j + 0.5) / kSub - cy;
+                    if (dx * dx + dy * dy <= double(scale) * scale) ++inside;
+                }
+            QColor c = img.pixelColor(px, py);
+            c.setAlpha(c.alpha() * inside / (kSub * kSub));
+            img.setPixelColor(px, py, c);
+        }
+}
+
+QImage computerIcon(const IconLook& look, int scale)
+{
+    QImage img(32 * scale, 32 * scale, QImage::Format_ARGB32);
     img.fill(Qt::transparent);
     const QColor black(0, 0, 0);
     const QColor glare = QColor::fromRgbF(std::min(1.0, look.shade.redF() + 0.35),
@@ -427,30 +504,37 @@ QImage computerIcon(const IconLook& look)
                                           std::min(1.0, look.shade.blueF() + 0.35));
 
     // Monitor: case, screen, a glare line on the screen, a power light.
-    framed(img, 3, 2, 28, 20, look.colour);
-    box(img, 3, 2, 3, 2, Qt::transparent);  // rounded outer corners
-    box(img, 28, 2, 28, 2, Qt::transparent);
-    box(img, 3, 20, 3, 20, Qt::transparent);
-    box(img, 28, 20, 28, 20, Qt::transparent);
-    framed(img, 6, 4, 25, 16, look.shade);
-    box(img, 8, 6, 12, 6, glare);
-    box(img, 8, 7, 8, 8, glare);
-    box(img, 25, 18, 26, 18, black);
+    framed(img, 3, 2, 28, 20, look.colour, scale);
+    roundCorner(img, 3, 2, 1, 1, scale);  // rounded outer corners
+    roundCorner(img, 28, 2, -1, 1, scale);
+    roundCorner(img, 3, 20, 1, -1, scale);
+    roundCorner(img, 28, 20, -1, -1, scale);
+    framed(img, 6, 4, 25, 16, look.shade, scale);
+    box(img, 8, 6, 12, 6, glare, scale);
+    box(img, 8, 7, 8, 8, glare, scale);
+    box(img, 25, 18, 26, 18, black, scale);
     // Stand: neck and foot, in the darker shade.
-    framed(img, 13, 20, 18, 23, look.shade);
-    framed(img, 9, 22, 22, 24, look.colour);
+    framed(img, 13, 20, 18, 23, look.shade, scale);
+    framed(img, 9, 22, 22, 24, look.colour, scale);
     // Keyboard with two rows of keys.
-    framed(img, 2, 26, 29, 30, look.colour);
+    framed(img, 2, 26, 29, 30, look.colour, scale);
     for (int x = 4; x <= 26; x += 3) {
-        box(img, x, 27, x + 1, 27, look.shade);
-        box(img, x + 1, 29, x + 2, 29, look.shade);
+        box(img, x, 27, x + 1, 27, look.shade, scale);
+        box(img, x + 1, 29, x + 2, 29, look.shade, scale);
     }
     return img;
 }
 
-bool save(const QImage& img, const QDir& dir, const char* name)
+// The name of a picture's file at a scale: NAME.png, NAME@2x.png, NAME@3x.png.
+QString fileName(const char* name, int scale)
 {
-    const QString path = dir.filePath(QString::fromLatin1(name) + QStringLiteral(".png"));
+    return QString::fromLatin1(name) + (scale == 1 ? QString() : QStringLiteral("@%1x").arg(scale)) +
+           QStringLiteral(".png");
+}
+
+bool save(const QImage& img, const QDir& dir, const char* name, int scale)
+{
+    const QString path = dir.filePath(fileName(name, scale));
     if (!img.save(path, "PNG")) {
         std::fprintf(stderr, "make_pictures: cannot write %s\n", qPrintable(path));
         return false;
@@ -476,26 +560,11 @@ int main(int argc, char** argv)
         return 1;
     }
 
-    bool ok = true;
-    int written = 0;
-    auto put = [&](const QImage& img, const QByteArray& name) {
-        ok = save(img, dir, name.constData()) && ok;
-        ++written;
-    };
-
-    for (const Position& pos : kPositions) {
-        const QImage board = boardCell(pos.lines, false);
-        put(board, QByteArray("KARA") + pos.suffix);
-        for (const StoneLook& look : kStones) put(stoneCell(board, look), QByteArray(look.prefix) + pos.suffix);
-    }
-    put(boardCell({true, true, true, true}, true), "KARANAKATEN");
-
     const QString family = titleFontFamily();
     if (family.isEmpty()) {
         std::fprintf(stderr, "make_pictures: font IPA P Mincho not found (package fonts-ipafont-mincho)\n");
         return 1;
     }
-    put(titlePicture(family), "PG_NAME");
 
     const std::array<IconLook, 4> people{{
         {QColor(0, 0, 0), QColor(0, 0, 0), QColor(0, 0, 0)},
@@ -509,9 +578,27 @@ int main(int argc, char** argv)
         {QColor(255, 255, 255), QColor(176, 176, 176), QColor(0, 0, 0)},
         {QColor(255, 0, 0), QColor(128, 0, 0), QColor(0, 0, 0)},
     }};
-    for (int i = 0; i < 4; ++i) {
-        put(personIcon(people[i]), "ICO_MAN" + QByteArray::number(i + 1));
-        put(computerIcon(computers[i]), "ICO_COM" + QByteArray::number(i + 1));
+
+    bool ok = true;
+    int written = 0;
+    auto put = [&](const QImage& img, const QByteArray& name, int scale = 1) {
+        ok = save(img, dir, name.constData(), scale) && ok;
+        ++written;
+    };
+
+    for (const int scale : {1, 2, 3}) {
+        for (const Position& pos : kPositions) {
+            const QImage board = boardCell(pos.lines, false, scale);
+            put(board, QByteArray("KARA") + pos.suffix, scale);
+            for (const StoneLook& look : kStones)
+                put(stoneCell(board, look, scale), QByteArray(look.prefix) + pos.suffix, scale);
+        }
+        put(boardCell({true, true, true, true}, true, scale), "KARANAKATEN", scale);
+        put(titlePicture(family, scale), "PG_NAME", scale);
+        for (int i = 0; i < 4; ++i) {
+            put(personIcon(people[i], scale), "ICO_MAN" + QByteArray::number(i + 1), scale);
+            put(computerIcon(computers[i], scale), "ICO_COM" + QByteArray::number(i + 1), scale);
+        }
     }
 
     if (argc == 3)

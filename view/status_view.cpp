@@ -4,7 +4,9 @@ namespace quintora {
 
 namespace {
 constexpr std::string_view colour_words[5] = {"", "黒", "青", "白", "赤"};
-constexpr IconPlace icon_places[5] = {{0, 0}, {3600, 6300}, {650, 3200}, {3600, 300}, {6700, 3200}};
+// Beside the board, each overlapping its edge by 15 twips: black's below,
+// blue's left, white's above, red's right (still left of the turn text).
+constexpr IconPlace icon_places[5] = {{0, 0}, {3600, 6735}, {650, 3200}, {3600, 300}, {7085, 3200}};
 }  // namespace
 
 void View::描画_手番(int colour) {

@@ -8,7 +8,13 @@
 extern "C" const char* __lsan_default_suppressions() { return "leak:libfontconfig.so\n"; }
 
 int main(int argc, char** argv) {
+#ifdef QUINTORA_SCREENS_FILE
+    // Off-screen screens of several device pixel ratios side by side; the
+    // first is an ordinary one, where every window starts.
+    setenv("QT_QPA_PLATFORM", "offscreen:configfile=" QUINTORA_SCREENS_FILE, 0);
+#else
     setenv("QT_QPA_PLATFORM", "offscreen", 0);
+#endif
     setenv("SDL_AUDIODRIVER", "dummy", 0);
     ::testing::InitGoogleTest(&argc, argv);
     return RUN_ALL_TESTS();
