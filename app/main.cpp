@@ -16,8 +16,8 @@ int main(int argc, char** argv) {
     quintora::LoadedSoundLibrary sound(quintora::program_folder() + "/libQuintora.so");
 
     quintora::Form1 form(dialogs, pause, sound, exit);
-    dialogs.setParent(&form);
-    dialogs.beforeBox = [&form] { form.endIfQuitWaiting(); };
+    dialogs.set_parent(&form);
+    dialogs.before_box = [&form] { form.end_if_quit_waiting(); };
     form.show();
     form.start();
     return app.exec();

@@ -46,7 +46,7 @@ private:
 };
 }  // namespace
 
-int QtCanvas::pictureSetFor(double ratio) {
+int QtCanvas::picture_set_for(double ratio) {
     // A hair of tolerance: a ratio computed as 2.0000000001 is still 2.
     return std::clamp(int(std::ceil(ratio - 1e-6)), 1, 3);
 }
@@ -62,10 +62,10 @@ QtCanvas::QtCanvas(QWidget* parent) : QWidget(parent), family_(choose_family()) 
             label->hide();
             icons_[k][c - 1] = label;
         }
-    followRatio();
+    follow_ratio();
 }
 
-void QtCanvas::followRatio() {
+void QtCanvas::follow_ratio() {
     const double ratio = devicePixelRatioF();
     if (ratio == ratio_) return;
     ratio_ = ratio;
@@ -74,11 +74,11 @@ void QtCanvas::followRatio() {
     surface_.setDevicePixelRatio(ratio);
     surface_.fill(qcolour(board_colour));
     record_.replay([this](const PaintOp& op) { paint(op); });
-    setIconPixmaps();
+    set_icon_pixmaps();
     update();
 }
 
-int QtCanvas::pictureId(std::string_view name) {
+int QtCanvas::picture_id(std::string_view name) {
     const auto [it, added] = picture_ids_.try_emplace(std::string(name), int(pictures_.size()));
     if (added) pictures_.push_back({qstring(name), {}, {}});
     return it->second;
@@ -91,14 +91,14 @@ const QImage& QtCanvas::drawn(int id, int set) {
         const QString suffix = set == 1 ? QString() : QStringLiteral("@%1x").arg(set);
         image = QImage(QStringLiteral(":/pictures/") + p.name + suffix + QStringLiteral(".png"));
         // Qt reads the ratio from the @2x in the name; here pictures are
-        // handled in device pixels and placed by deviceRect().
+        // handled in device pixels and placed by device_rect().
         image.setDevicePixelRatio(1.0);
     }
     return image;
 }
 
 const QImage& QtCanvas::picture(int id, QSize device) {
-    const QImage& image = drawn(id, pictureSetFor(ratio_));
+    const QImage& image = drawn(id, picture_set_for(ratio_));
     if (image.size() == device || image.isNull()) return image;
     QHash<quint64, QImage>& scaled = pictures_[std::size_t(id)].scaled;
     const quint64 key = (quint64(quint32(device.width())) << 32) | quint32(device.height());
@@ -111,17 +111,17 @@ const QImage& QtCanvas::picture(int id, QSize device) {
 // Both edges of a rectangle are rounded to device pixels on their own, so
 // pictures side by side in layout pixels stay side by side on the device at
 // any ratio: no gap and no overlap between neighbouring cells.
-QRect QtCanvas::deviceRect(const QRect& logical) const {
+QRect QtCanvas::device_rect(const QRect& logical) const {
     const auto at = [this](int v) { return int(std::lround(v * ratio_)); };
     return QRect(QPoint(at(logical.left()), at(logical.top())),
                  QPoint(at(logical.left() + logical.width()) - 1, at(logical.top() + logical.height()) - 1));
 }
 
-void QtCanvas::setIconPixmaps() {
+void QtCanvas::set_icon_pixmaps() {
     const int side = int(std::lround(32 * ratio_));
     for (int k = 0; k < 2; ++k)
         for (int c = 1; c <= 4; ++c) {
-            QPixmap pixmap = QPixmap::fromImage(picture(pictureId(icon_name(k, c)), QSize(side, side)));
+            QPixmap pixmap = QPixmap::fromImage(picture(picture_id(icon_name(k, c)), QSize(side, side)));
             pixmap.setDevicePixelRatio(ratio_);
             icons_[k][c - 1]->setPixmap(pixmap);
         }
@@ -135,7 +135,7 @@ void QtCanvas::paint(const PaintOp& op) {
             break;
         }
         case PaintOp::Kind::picture: {
-            const QRect device = deviceRect(op.bounds.toRect());
+            const QRect device = device_rect(op.bounds.toRect());
             const QImage& image = picture(op.picture, device.size());
             DevicePixels in_device_pixels(surface_);
             QPainter p(&surface_);
@@ -170,7 +170,7 @@ void QtCanvas::paint(const PaintOp& op) {
 // repainted the window.
 void QtCanvas::changed(const QRectF& r) { update(r.toAlignedRect().adjusted(-1, -1, 1, 1)); }
 
-void QtCanvas::fillRect(double x, double y, double width, double height, int palette) {
+void QtCanvas::fill_rect(double x, double y, double width, double height, int palette) {
     PaintOp op{PaintOp::Kind::rect, x, y, width, height, palette};
     const QRectF r(px(x), px(y), px(width), px(height));
     op.bounds = r;
@@ -180,11 +180,11 @@ void QtCanvas::fillRect(double x, double y, double width, double height, int pal
     changed(r);
 }
 
-void QtCanvas::drawPicture(std::string_view name, double x, double y) {
+void QtCanvas::draw_picture(std::string_view name, double x, double y) {
     PaintOp op{PaintOp::Kind::picture, x, y};
-    op.picture = pictureId(name);
+    op.picture = picture_id(name);
     // Pictures stand at whole layout pixels, at their layout size.
-    const int set = pictureSetFor(ratio_);
+    const int set = picture_set_for(ratio_);
     const QImage& image = drawn(op.picture, set);
     op.bounds = QRectF(QPoint(qRound(px(x)), qRound(px(y))), image.size() / set);
     if (!image.hasAlphaChannel()) op.cover = op.bounds;
@@ -194,7 +194,7 @@ void QtCanvas::drawPicture(std::string_view name, double x, double y) {
     changed(r);
 }
 
-void QtCanvas::drawText(double x, double y, std::string_view utf8, int palette, double points) {
+void QtCanvas::draw_text(double x, double y, std::string_view utf8, int palette, double points) {
     PaintOp op{PaintOp::Kind::text, x, y, 0, 0, palette, points};
     op.name = qstring(utf8);
     QFont font(family_);
@@ -209,7 +209,7 @@ void QtCanvas::drawText(double x, double y, std::string_view utf8, int palette, 
     changed(r);
 }
 
-void QtCanvas::fillCircle(double cx, double cy, double radius, int palette) {
+void QtCanvas::fill_circle(double cx, double cy, double radius, int palette) {
     PaintOp op{PaintOp::Kind::circle, cx, cy, radius, 0, palette};
     const QRectF r(px(cx - radius), px(cy - radius), px(2 * radius), px(2 * radius));
     op.bounds = r;
@@ -218,14 +218,14 @@ void QtCanvas::fillCircle(double cx, double cy, double radius, int palette) {
     changed(r);
 }
 
-void QtCanvas::showIcon(IconKind kind, int colour, double left, double top) {
+void QtCanvas::show_icon(IconKind kind, int colour, double left, double top) {
     if (colour < 1 || colour > 4) return;
     QLabel* l = icon(kind, colour);
     l->move(qRound(px(left)), qRound(px(top)));
     l->show();
 }
 
-void QtCanvas::hideIcon(IconKind kind, int colour) {
+void QtCanvas::hide_icon(IconKind kind, int colour) {
     if (colour < 1 || colour > 4) return;
     icon(kind, colour)->hide();
 }
@@ -234,19 +234,19 @@ void QtCanvas::refresh() { repaint(); }
 
 bool QtCanvas::event(QEvent* e) {
     // The window went to another screen, whose ratio may differ.
-    if (e->type() == QEvent::ScreenChangeInternal) followRatio();
+    if (e->type() == QEvent::ScreenChangeInternal) follow_ratio();
     return QWidget::event(e);
 }
 
 void QtCanvas::paintEvent(QPaintEvent*) {
     // Also catches a ratio that changed on the same screen.
-    followRatio();
+    follow_ratio();
     QPainter p(this);
     p.drawImage(0, 0, surface_);
 }
 
 void QtCanvas::mousePressEvent(QMouseEvent* e) {
-    if (onPress) onPress(e->position().x() * twips_per_pixel, e->position().y() * twips_per_pixel);
+    if (on_press) on_press(e->position().x() * twips_per_pixel, e->position().y() * twips_per_pixel);
 }
 
 }  // namespace quintora

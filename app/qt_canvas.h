@@ -28,25 +28,25 @@ public:
 
     explicit QtCanvas(QWidget* parent = nullptr);
 
-    void fillRect(double x, double y, double width, double height, int palette) override;
-    void drawPicture(std::string_view name, double x, double y) override;
-    void drawText(double x, double y, std::string_view utf8, int palette, double points) override;
-    void fillCircle(double cx, double cy, double radius, int palette) override;
-    void showIcon(IconKind kind, int colour, double left, double top) override;
-    void hideIcon(IconKind kind, int colour) override;
+    void fill_rect(double x, double y, double width, double height, int palette) override;
+    void draw_picture(std::string_view name, double x, double y) override;
+    void draw_text(double x, double y, std::string_view utf8, int palette, double points) override;
+    void fill_circle(double cx, double cy, double radius, int palette) override;
+    void show_icon(IconKind kind, int colour, double left, double top) override;
+    void hide_icon(IconKind kind, int colour) override;
     void refresh() override;
 
     // Device pixels; its devicePixelRatio() is the ratio it was painted for.
     const QImage& surface() const { return surface_; }
-    QString fontFamily() const { return family_; }
+    QString font_family() const { return family_; }
     // How many drawing calls are kept to paint the surface again.
-    std::size_t recordedCalls() const { return record_.size(); }
+    std::size_t recorded_calls() const { return record_.size(); }
     // The press handler receives twips of the client area.
-    std::function<void(double, double)> onPress;
+    std::function<void(double, double)> on_press;
 
     // The picture set drawn for a ratio: 1, 2 or 3 times the layout size.
     // Between them the next larger set is used and scaled down smoothly.
-    static int pictureSetFor(double ratio);
+    static int picture_set_for(double ratio);
 
 protected:
     bool event(QEvent* e) override;
@@ -56,16 +56,16 @@ protected:
 private:
     // Makes the surface anew when the window's ratio is no longer the one it
     // was painted for, and paints everything on it again.
-    void followRatio();
+    void follow_ratio();
     void paint(const PaintOp& op);
     // Pictures are numbered on first use; the number is what the record keeps.
-    int pictureId(std::string_view name);
+    int picture_id(std::string_view name);
     // The picture as drawn for a set (1, 2 or 3 times), in device pixels.
     const QImage& drawn(int id, int set);
     // The picture covering `device` pixels, from the set for the current ratio.
     const QImage& picture(int id, QSize device);
-    QRect deviceRect(const QRect& logical) const;
-    void setIconPixmaps();
+    QRect device_rect(const QRect& logical) const;
+    void set_icon_pixmaps();
     // Asks for the part of the window showing `r` (layout pixels) to be painted.
     void changed(const QRectF& r);
     QLabel* icon(IconKind kind, int colour) { return icons_[kind == IconKind::man ? 0 : 1][colour - 1]; }

@@ -17,7 +17,7 @@ QString qs(std::string_view s) {
 
 int QtDialogs::show(QMessageBox::Icon icon, std::string_view text, const QString& title,
                     QMessageBox::StandardButtons buttons) {
-    if (beforeBox) beforeBox();
+    if (before_box) before_box();
     QMessageBox box(icon, title, qs(text), buttons, parent_);
     return box.exec();
 }
@@ -28,7 +28,7 @@ void QtDialogs::message(std::string_view text, std::string_view caption) {
 
 void QtDialogs::about(std::string_view text) { show(QMessageBox::NoIcon, text, "Quintora", QMessageBox::Ok); }
 
-bool QtDialogs::askYesNo(std::string_view text, std::string_view caption) {
+bool QtDialogs::ask_yes_no(std::string_view text, std::string_view caption) {
     return show(QMessageBox::NoIcon, text, qs(caption), QMessageBox::Yes | QMessageBox::No) ==
            QMessageBox::Yes;
 }
@@ -37,7 +37,7 @@ void QtDialogs::warning(std::string_view text, std::string_view caption) {
     show(QMessageBox::Warning, text, qs(caption), QMessageBox::Ok);
 }
 
-void ImmediateExit::endProcess(int code) {
+void ImmediateExit::end_process(int code) {
     std::fflush(nullptr);
     std::_Exit(code);
 }

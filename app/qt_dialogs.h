@@ -11,13 +11,13 @@ namespace quintora {
 // Message boxes of the window system, modal over the main window.
 class QtDialogs : public Dialogs {
 public:
-    void setParent(QWidget* parent) { parent_ = parent; }
+    void set_parent(QWidget* parent) { parent_ = parent; }
     // Runs before every box opens (the window ends the program there when a
     // quit is waiting).
-    std::function<void()> beforeBox;
+    std::function<void()> before_box;
     void message(std::string_view text, std::string_view caption) override;
     void about(std::string_view text) override;
-    bool askYesNo(std::string_view text, std::string_view caption) override;
+    bool ask_yes_no(std::string_view text, std::string_view caption) override;
     void warning(std::string_view text, std::string_view caption) override;
 
 private:
@@ -29,7 +29,7 @@ private:
 // Ends the process at once, without running any further event or destructor.
 class ImmediateExit : public ProcessExit {
 public:
-    [[noreturn]] void endProcess(int code) override;
+    [[noreturn]] void end_process(int code) override;
 };
 
 }  // namespace quintora

@@ -25,8 +25,8 @@ Form1::Form1(Dialogs& dialogs, Pause& pause, SoundLibrary& sound, ProcessExit& e
     setCentralWidget(canvas_);
     build_menus();
     game_ = std::make_unique<Game>(Platform{*canvas_, dialogs, pause, sound, *this, exit});
-    canvas_->onPress = [this](double x, double y) { game_->on_board_press(x, y); };
-    if (canvas_->fontFamily().contains(QStringLiteral("IPA")))
+    canvas_->on_press = [this](double x, double y) { game_->on_board_press(x, y); };
+    if (canvas_->font_family().contains(QStringLiteral("IPA")))
         game_->view().use_column_labels(std::string(column_labels_for_ipa_face));
     // Left -60, top -60 twips; the client area holds the board and the status
     // texts beside it, and the window keeps its size.
@@ -36,7 +36,7 @@ Form1::Form1(Dialogs& dialogs, Pause& pause, SoundLibrary& sound, ProcessExit& e
 
 QAction* Form1::action(const char* name) const { return findChild<QAction*>(QString::fromLatin1(name)); }
 
-void Form1::setChecked(Mark m, bool on) {
+void Form1::set_checked(Mark m, bool on) {
     ticks_[int(m)] = on;
     tick_actions_[int(m)]->setChecked(on);
 }
@@ -105,8 +105,8 @@ void Form1::build_menus() {
     connect(syuryou, &QAction::triggered, this, [this] { game_->終了(); });
 }
 
-void Form1::endIfQuitWaiting() {
-    if (quit_watch_.quitWaiting()) game_->終了();
+void Form1::end_if_quit_waiting() {
+    if (quit_watch_.quit_waiting()) game_->終了();
 }
 
 void Form1::start() { game_->起動(std::int32_t(winId())); }

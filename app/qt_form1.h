@@ -32,7 +32,7 @@ public:
     QAction* action(const char* name) const;
     // Ends the program if Esc or a close request waits in the queue; called
     // before any message box opens.
-    void endIfQuitWaiting();
+    void end_if_quit_waiting();
 
 protected:
     void keyPressEvent(QKeyEvent* e) override;
@@ -40,7 +40,7 @@ protected:
 
 private:
     bool checked(Mark m) const override { return ticks_[int(m)]; }
-    void setChecked(Mark m, bool on) override;
+    void set_checked(Mark m, bool on) override;
     void build_menus();
 
     QtCanvas* canvas_;

@@ -34,7 +34,7 @@ void PaintRecord::add(PaintOp op) {
         std::vector<int>& bucket = bucket_of(op.bounds);
         for (std::size_t i = 0; i < bucket.size(); ++i) {
             const Entry& e = entries_[std::size_t(bucket[i])];
-            if (e.op.sameCall(op)) {
+            if (e.op.same_call(op)) {
                 repeats = std::min(e.repeats + 1, max_repeats);
                 kill(bucket, i);
                 break;

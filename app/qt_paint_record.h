@@ -33,7 +33,7 @@ struct PaintOp {
     QRectF bounds{};
     QRectF cover{};
 
-    bool sameCall(const PaintOp& o) const {
+    bool same_call(const PaintOp& o) const {
         return kind == o.kind && x == o.x && y == o.y && w == o.w && h == o.h && palette == o.palette &&
                points == o.points && picture == o.picture && name == o.name;
     }

@@ -8,7 +8,7 @@
 
 namespace quintora {
 
-bool QuitWatch::quitWaiting() {
+bool QuitWatch::quit_waiting() {
     asked_ = false;
     QCoreApplication* app = QCoreApplication::instance();
     app->installEventFilter(this);
@@ -21,7 +21,7 @@ bool QuitWatch::quitWaiting() {
 
 // Input from the window system reaches the window's QWindow first and the
 // widgets after it; a test may post straight to a widget.
-bool QuitWatch::aimedAtWindow(QObject* receiver) const {
+bool QuitWatch::aimed_at_window(QObject* receiver) const {
     if (receiver->isWindowType()) return receiver == window_->windowHandle();
     return receiver->isWidgetType() && static_cast<QWidget*>(receiver)->window() == window_;
 }
@@ -29,10 +29,10 @@ bool QuitWatch::aimedAtWindow(QObject* receiver) const {
 bool QuitWatch::eventFilter(QObject* receiver, QEvent* e) {
     switch (e->type()) {
         case QEvent::KeyPress:
-            if (static_cast<QKeyEvent*>(e)->key() == Qt::Key_Escape && aimedAtWindow(receiver)) asked_ = true;
+            if (static_cast<QKeyEvent*>(e)->key() == Qt::Key_Escape && aimed_at_window(receiver)) asked_ = true;
             return true;
         case QEvent::Close:
-            if (!aimedAtWindow(receiver)) return false;
+            if (!aimed_at_window(receiver)) return false;
             asked_ = true;
             return true;
         case QEvent::KeyRelease:

@@ -16,13 +16,13 @@ class QuitWatch : public QObject {
 public:
     explicit QuitWatch(QWidget* window) : window_(window) {}
     // Delivers what is waiting in the queue; true when a quit was among it.
-    bool quitWaiting();
+    bool quit_waiting();
 
 protected:
     bool eventFilter(QObject* receiver, QEvent* e) override;
 
 private:
-    bool aimedAtWindow(QObject* receiver) const;
+    bool aimed_at_window(QObject* receiver) const;
     QWidget* window_;
     bool asked_ = false;
 };

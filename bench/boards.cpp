@@ -101,7 +101,7 @@ double quantile(std::vector<double> v, double q) {
     return v[rank - 1];
 }
 
-void FailingExit::endProcess(int code) {
+void FailingExit::end_process(int code) {
     std::fprintf(stderr, "the game asked to end the process (code %d) during the measurement\n", code);
     std::_Exit(3);
 }

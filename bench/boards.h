@@ -62,7 +62,7 @@ struct NullDialogs : Dialogs {
     int boxes = 0;
     void message(std::string_view, std::string_view) override { ++boxes; }
     void about(std::string_view) override { ++boxes; }
-    bool askYesNo(std::string_view, std::string_view) override { ++boxes; return true; }
+    bool ask_yes_no(std::string_view, std::string_view) override { ++boxes; return true; }
     void warning(std::string_view, std::string_view) override { ++boxes; }
 };
 
@@ -85,7 +85,7 @@ struct NullSound : SoundLibrary {
 // A measuring program that is told to end mid-measurement has nothing left to
 // report: it says so and fails.
 struct FailingExit : ProcessExit {
-    [[noreturn]] void endProcess(int code) override;
+    [[noreturn]] void end_process(int code) override;
 };
 
 }  // namespace quintora::bench

@@ -27,7 +27,7 @@ namespace {
 
 struct NoMarks : Marks {
     bool checked(Mark) const override { return false; }
-    void setChecked(Mark, bool) override {}
+    void set_checked(Mark, bool) override {}
 };
 
 QScreen* screen_of_ratio(double ratio) {
@@ -63,7 +63,7 @@ void BM_board_repaint(benchmark::State& st) {
     }
     st.counters["ratio"] = ratio;
     st.counters["surface_px"] = double(canvas.surface().width()) * canvas.surface().height();
-    st.counters["recorded_calls"] = double(canvas.recordedCalls());
+    st.counters["recorded_calls"] = double(canvas.recorded_calls());
 }
 
 void add_spread(benchmark::internal::Benchmark* b) {

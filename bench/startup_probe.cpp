@@ -69,7 +69,7 @@ int main(int argc, char** argv) {
     LoadedSoundLibrary sound(program_folder() + "/libQuintora.so");
 
     Form1 form(dialogs, pause, sound, exit);
-    dialogs.setParent(&form);
+    dialogs.set_parent(&form);
     FirstPaint first;
     form.canvas().installEventFilter(&first);
     form.show();

@@ -21,6 +21,7 @@
 #include <vector>
 
 #include "boards.h"
+#include "app/sleeping_pause.h"
 #include "qt_setup.h"
 
 using namespace quintora;

@@ -27,7 +27,7 @@ void Game::対局_判定(i16 c) {
     p_.sound.dsPlay(s.snd_game_end);
     if (const auto winner = Colour::from_code(c))
         p_.dialogs.message("　" + std::string(winner->kanji()) + "の勝ち！！", "");
-    if (p_.dialogs.askYesNo("続けますか？", "再ゲーム"))
+    if (p_.dialogs.ask_yes_no("続けますか？", "再ゲーム"))
         初期設定();
     else
         終了();

@@ -5,13 +5,13 @@ namespace quintora {
 
 void Options::on_TEJYUN() {
     if (p_.marks.checked(Mark::TEJYUN)) {
-        p_.marks.setChecked(Mark::TEJYUN, false);
+        p_.marks.set_checked(Mark::TEJYUN, false);
         // Repainting every stone plain takes away the numbers and the mark.
         for (int x = 1; x <= field_last; ++x)
             for (int y = 1; y <= field_last; ++y)
                 if (s_.board[x][y] != cell_empty) view_.描画_駒(x, y, s_.board[x][y]);
     } else {
-        p_.marks.setChecked(Mark::TEJYUN, true);
+        p_.marks.set_checked(Mark::TEJYUN, true);
         view_.描画_全手順番号(s_.move_number - 1);
     }
     if (s_.move_number > 0) {
@@ -23,10 +23,10 @@ void Options::on_TEJYUN() {
 // The icon option is the one stored at once.
 void Options::on_AICON() {
     if (p_.marks.checked(Mark::AICON)) {
-        p_.marks.setChecked(Mark::AICON, false);
+        p_.marks.set_checked(Mark::AICON, false);
         view_.消去_全手番アイコン();
     } else {
-        p_.marks.setChecked(Mark::AICON, true);
+        p_.marks.set_checked(Mark::AICON, true);
         view_.描画_打手(s_.to_move);
     }
     書込_環境設定ファイル();
@@ -35,10 +35,10 @@ void Options::on_AICON() {
 // The tick and the music loop are switched together; nothing is stored.
 void Options::on_BGM() {
     if (p_.marks.checked(Mark::BGM)) {
-        p_.marks.setChecked(Mark::BGM, false);
+        p_.marks.set_checked(Mark::BGM, false);
         p_.sound.dsStop(s_.snd_bgm);
     } else {
-        p_.marks.setChecked(Mark::BGM, true);
+        p_.marks.set_checked(Mark::BGM, true);
         p_.sound.dsPlayLooping(s_.snd_bgm);
     }
 }

@@ -54,14 +54,14 @@ void Options::読込_環境設定ファイル() {
 void Options::apply_setting(SettingKey key, bool on) {
     switch (key) {
         case SettingKey::TEJYUN:
-            p_.marks.setChecked(Mark::TEJYUN, on);
+            p_.marks.set_checked(Mark::TEJYUN, on);
             break;
         case SettingKey::AICON:
-            p_.marks.setChecked(Mark::AICON, on);
+            p_.marks.set_checked(Mark::AICON, on);
             if (!on) view_.消去_全手番アイコン();
             break;
         case SettingKey::BGM:
-            p_.marks.setChecked(Mark::BGM, on);
+            p_.marks.set_checked(Mark::BGM, on);
             if (on)
                 p_.sound.dsPlayLooping(s_.snd_bgm);
             else

@@ -29,21 +29,21 @@ void Game::起動(std::int32_t window) {
     s.snd_game_end = module1_.読込_サウンド("終局.wav", 3);
     s.snd_bgm = module1_.読込_サウンド("BGM.wav", 1);
     p_.sound.dsPlayLooping(s.snd_bgm);
-    p_.marks.setChecked(Mark::BGM, true);
+    p_.marks.set_checked(Mark::BGM, true);
 
     s.to_move = no_game;
     s.resume_pending = flag_no;
-    p_.canvas.fillRect(0, 0, 9850, 8300, board_colour);
+    p_.canvas.fill_rect(0, 0, 9850, 8300, board_colour);
     s.last_x = 0;
     s.last_y = 0;
-    p_.marks.setChecked(Mark::TEJYUN, false);
+    p_.marks.set_checked(Mark::TEJYUN, false);
     s.game_mode = no_game;
     view_.描画_枠();
     初期設定();
     設定_中央得点(s);
     調査_保存(s, s.move_number);
     view_.描画_盤();
-    p_.canvas.drawPicture("PG_NAME", twips_x(21), twips_y(0.5));
+    p_.canvas.draw_picture("PG_NAME", twips_x(21), twips_y(0.5));
     p_.canvas.refresh();
 }
 
@@ -83,7 +83,7 @@ void Game::終了処理() {
 
 void Game::終了() {
     終了処理();
-    p_.exit.endProcess(0);
+    p_.exit.end_process(0);
     std::abort();  // an exit that came back would leave a half-freed program
 }
 

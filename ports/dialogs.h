@@ -13,7 +13,7 @@ public:
     // A box with OK and no caption of its own: the application's title shows.
     virtual void about(std::string_view text) = 0;
     // The one question of the game, with Yes and No; true for Yes.
-    virtual bool askYesNo(std::string_view text, std::string_view caption) = 0;
+    virtual bool ask_yes_no(std::string_view text, std::string_view caption) = 0;
     // OK only, with the warning icon.
     virtual void warning(std::string_view text, std::string_view caption) = 0;
 };

@@ -9,7 +9,7 @@ class Marks {
 public:
     virtual ~Marks() = default;
     virtual bool checked(Mark m) const = 0;
-    virtual void setChecked(Mark m, bool on) = 0;
+    virtual void set_checked(Mark m, bool on) = 0;
 };
 
 }  // namespace quintora

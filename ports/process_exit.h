@@ -6,7 +6,7 @@ namespace quintora {
 class ProcessExit {
 public:
     virtual ~ProcessExit() = default;
-    [[noreturn]] virtual void endProcess(int code) = 0;
+    [[noreturn]] virtual void end_process(int code) = 0;
 };
 
 }  // namespace quintora

@@ -25,11 +25,11 @@ namespace {
 // Ends the process for real, after telling the parent which boxes it saw.
 struct ReportingExit : ProcessExit {
     const Log* log = nullptr;
-    [[noreturn]] void endProcess(int code) override {
+    [[noreturn]] void end_process(int code) override {
         for (const auto& l : log->lines)
             if (l.rfind("warning", 0) == 0 || l.rfind("box", 0) == 0) std::fprintf(stderr, "[%s]\n", l.c_str());
         std::fprintf(stderr, "[end]\n");
-        ImmediateExit().endProcess(code);
+        ImmediateExit().end_process(code);
     }
 };
 
@@ -165,8 +165,8 @@ namespace {
     int white = 0;
     for (int x = 53; x < 74; ++x)
         for (int y = 51; y < 470; ++y) white += qRed(s.pixel(x, y)) > 200 && qGreen(s.pixel(x, y)) > 200;
-    std::fprintf(stderr, "face %s white %d\n", qPrintable(form.canvas().fontFamily()), white);
-    std::_Exit(white > 50 && !form.canvas().fontFamily().contains("Mincho") ? 0 : 1);
+    std::fprintf(stderr, "face %s white %d\n", qPrintable(form.canvas().font_family()), white);
+    std::_Exit(white > 50 && !form.canvas().font_family().contains("Mincho") ? 0 : 1);
 }
 }  // namespace
 

@@ -76,7 +76,7 @@ TEST(PaintRecord, StaysBoundedOverALongSession) {
         for (int step = 0; step < 40; ++step) (step % 3 == 2 ? g.history().on_SUSUMU() : g.history().on_MODORU());
         g.options().on_TEJYUN();
         g.options().on_TEJYUN();
-        largest = std::max(largest, w.form.canvas().recordedCalls());
+        largest = std::max(largest, w.form.canvas().recorded_calls());
         g.on_SAISYO();
     }
     // 361 cells, 20 labels, the title, and at most a number and a mark per

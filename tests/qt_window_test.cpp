@@ -85,7 +85,7 @@ TEST_F(Window, ClientAreaHoldsTheBoardAndTheStatusTexts) {
     const QRgb centre = s.pixel(74 + 10, 51 + 10);
     EXPECT_LT(qRed(centre) + qGreen(centre) + qBlue(centre), 60);
     EXPECT_GT(qRed(s.pixel(74 + 2, 51 + 2)), 180);
-    EXPECT_FALSE(form->canvas().fontFamily().isEmpty());
+    EXPECT_FALSE(form->canvas().font_family().isEmpty());
 }
 
 TEST_F(Window, MarkIsALightCyanDiscOfRadiusFiftyTwips) {
@@ -184,7 +184,7 @@ TEST(WindowQuit, EscapeMenuAndCloseEndTheProcessWithZero) {
 // The column letters are one string whose blanks were fitted to the window's
 // face; with the face actually used, each letter must still stand over its column.
 TEST_F(Window, ColumnLettersStandOverTheirColumns) {
-    QFont font(form->canvas().fontFamily());
+    QFont font(form->canvas().font_family());
     font.setPixelSize(13);  // 10 pt at 96 dpi
     const QFontMetricsF m(font);
     const QString labels = QString::fromStdString(form->game().view().column_labels());

@@ -209,8 +209,8 @@ struct FailOnBox : QObject {
     FakeSound sound{log};
     ImmediateExit exit;
     Form1 form(dialogs, pause, sound, exit);
-    dialogs.setParent(&form);
-    dialogs.beforeBox = [&form] { form.endIfQuitWaiting(); };
+    dialogs.set_parent(&form);
+    dialogs.before_box = [&form] { form.end_if_quit_waiting(); };
     pause.window = &form;
     form.start();
     FailOnBox fail_on_box;

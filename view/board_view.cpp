@@ -49,27 +49,27 @@ std::string_view 駒の絵(int x, int y, int colour) {
 }
 
 void View::描画_四角形(double x, double y, double width, double height, int palette) {
-    c_.fillRect(twips_x(x), twips_y(y), width, height, palette);
+    c_.fill_rect(twips_x(x), twips_y(y), width, height, palette);
 }
 
 void View::描画_文字列(double x, double y, std::string_view text, int palette, double points) {
-    c_.drawText(twips_x(x), twips_y(y), text, palette, points);
+    c_.draw_text(twips_x(x), twips_y(y), text, palette, points);
 }
 
 void View::描画_文字列(double x, double y, long number, int palette, double points) {
     描画_文字列(x, y, number_text(number), palette, points);
 }
 
-void View::描画_桝(int x, int y) { c_.drawPicture(空桝の絵(x, y), twips_x(x), twips_y(y)); }
+void View::描画_桝(int x, int y) { c_.draw_picture(空桝の絵(x, y), twips_x(x), twips_y(y)); }
 
 void View::描画_駒(int x, int y, int colour) {
     const std::string_view name = 駒の絵(x, y, colour);
-    if (!name.empty()) c_.drawPicture(name, twips_x(x), twips_y(y));
+    if (!name.empty()) c_.draw_picture(name, twips_x(x), twips_y(y));
 }
 
 void View::描画_打駒印(int x, int y, int palette) {
     // Centred 150 twips into the cell, a touch up and left of its exact centre.
-    c_.fillCircle(twips_x(x) + 150, twips_y(y) + 150, 50, palette);
+    c_.fill_circle(twips_x(x) + 150, twips_y(y) + 150, 50, palette);
 }
 
 void View::描画_盤() {

@@ -17,7 +17,7 @@ NumberStyle style_for(int n) {
 
 void View::描画_手順番号(int x, int y, int n, int palette) {
     const NumberStyle st = style_for(n);
-    c_.drawText(twips_x(x) + st.right, twips_y(y) + st.down, number_text(n), palette, st.points);
+    c_.draw_text(twips_x(x) + st.right, twips_y(y) + st.down, number_text(n), palette, st.points);
 }
 
 void View::描画_全手順番号(int newest) {

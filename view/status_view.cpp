@@ -29,13 +29,13 @@ void View::描画_打手(int colour) {
     else
         return;  // before any setup nobody holds the colour
     const IconPlace p = icon_places[colour];
-    c_.showIcon(icon, colour, p.left, p.top);
+    c_.show_icon(icon, colour, p.left, p.top);
 }
 
 void View::消去_全手番アイコン() {
     for (int i = 1; i <= 4; ++i) {
-        c_.hideIcon(IconKind::man, i);
-        c_.hideIcon(IconKind::com, i);
+        c_.hide_icon(IconKind::man, i);
+        c_.hide_icon(IconKind::com, i);
     }
 }
 

@@ -36,27 +36,27 @@ std::pair<int, int> cell_at(double x, double y) {
 }
 }  // namespace
 
-void RecordingCanvas::fillRect(double x, double y, double w, double h, int c) {
+void RecordingCanvas::fill_rect(double x, double y, double w, double h, int c) {
     log.add("rect " + fmt(x) + " " + fmt(y) + " " + fmt(w) + " " + fmt(h) + " " + std::to_string(c));
 }
-void RecordingCanvas::drawPicture(std::string_view name, double x, double y) {
+void RecordingCanvas::draw_picture(std::string_view name, double x, double y) {
     log.add("pic " + std::string(name) + " " + fmt(x) + " " + fmt(y));
     cell_picture[cell_at(x, y)] = std::string(name);
 }
-void RecordingCanvas::drawText(double x, double y, std::string_view t, int c, double pt) {
+void RecordingCanvas::draw_text(double x, double y, std::string_view t, int c, double pt) {
     log.add("text " + fmt(x) + " " + fmt(y) + " '" + std::string(t) + "' " + std::to_string(c) + " " + fmt(pt));
 }
-void RecordingCanvas::fillCircle(double cx, double cy, double r, int c) {
+void RecordingCanvas::fill_circle(double cx, double cy, double r, int c) {
     log.add("circle " + fmt(cx) + " " + fmt(cy) + " " + fmt(r) + " " + std::to_string(c));
 }
-void RecordingCanvas::showIcon(IconKind k, int colour, double left, double top) {
+void RecordingCanvas::show_icon(IconKind k, int colour, double left, double top) {
     const std::string kind = k == IconKind::man ? "man" : "com";
     log.add("icon show " + kind + " " + std::to_string(colour) + " " + fmt(left) + " " + fmt(top));
     auto& shown = icon_shown[{int(k), colour}];
     if (!shown) ++visible_icons;
     shown = true;
 }
-void RecordingCanvas::hideIcon(IconKind k, int colour) {
+void RecordingCanvas::hide_icon(IconKind k, int colour) {
     auto& shown = icon_shown[{int(k), colour}];
     if (shown) --visible_icons;
     shown = false;
@@ -66,7 +66,7 @@ void ScriptedDialogs::message(std::string_view text, std::string_view caption) {
     log.add("box " + std::string(text) + "|" + std::string(caption));
 }
 void ScriptedDialogs::about(std::string_view text) { log.add("about " + std::string(text)); }
-bool ScriptedDialogs::askYesNo(std::string_view text, std::string_view caption) {
+bool ScriptedDialogs::ask_yes_no(std::string_view text, std::string_view caption) {
     log.add("ask " + std::string(text) + "|" + std::string(caption));
     if (answers.empty()) return true;
     const bool a = answers.front();
@@ -95,7 +95,7 @@ std::int32_t FakeSound::dsCreateDSB(std::int32_t s, const void* image, std::int3
     return h;
 }
 
-void ThrowingExit::endProcess(int code) {
+void ThrowingExit::end_process(int code) {
     log.add("exit " + std::to_string(code));
     throw ProcessEnded{code};
 }

@@ -34,22 +34,22 @@ struct RecordingCanvas : Canvas {
     int visible_icons = 0;
     std::map<std::pair<int, int>, bool> icon_shown;  // (kind, colour)
 
-    void fillRect(double x, double y, double w, double h, int c) override;
-    void drawPicture(std::string_view name, double x, double y) override;
-    void drawText(double x, double y, std::string_view t, int c, double pt) override;
-    void fillCircle(double cx, double cy, double r, int c) override;
-    void showIcon(IconKind k, int colour, double left, double top) override;
-    void hideIcon(IconKind k, int colour) override;
+    void fill_rect(double x, double y, double w, double h, int c) override;
+    void draw_picture(std::string_view name, double x, double y) override;
+    void draw_text(double x, double y, std::string_view t, int c, double pt) override;
+    void fill_circle(double cx, double cy, double r, int c) override;
+    void show_icon(IconKind k, int colour, double left, double top) override;
+    void hide_icon(IconKind k, int colour) override;
     void refresh() override { log.add("refresh"); }
 };
 
 struct ScriptedDialogs : Dialogs {
     explicit ScriptedDialogs(Log& l) : log(l) {}
     Log& log;
-    std::deque<bool> answers;  // answers to askYesNo; Yes when empty
+    std::deque<bool> answers;  // answers to ask_yes_no; Yes when empty
     void message(std::string_view text, std::string_view caption) override;
     void about(std::string_view text) override;
-    bool askYesNo(std::string_view text, std::string_view caption) override;
+    bool ask_yes_no(std::string_view text, std::string_view caption) override;
     void warning(std::string_view text, std::string_view caption) override;
 };
 
@@ -77,7 +77,7 @@ struct FakeSound : SoundLibrary {
 struct FakeMarks : Marks {
     bool ticks[3]{};
     bool checked(Mark m) const override { return ticks[int(m)]; }
-    void setChecked(Mark m, bool on) override { ticks[int(m)] = on; }
+    void set_checked(Mark m, bool on) override { ticks[int(m)] = on; }
 };
 
 struct ProcessEnded {
@@ -86,7 +86,7 @@ struct ProcessEnded {
 struct ThrowingExit : ProcessExit {
     explicit ThrowingExit(Log& l) : log(l) {}
     Log& log;
-    [[noreturn]] void endProcess(int code) override;
+    [[noreturn]] void end_process(int code) override;
 };
 
 // A folder of its own per test, holding links to the shipped waves; the
