@@ -30,7 +30,7 @@ public:
 
 protected:
     void paintEvent(QPaintEvent*) override {
-        QPainter(this).fill_rect(rect(), QColor(0, 128, 0));
+        QPainter(this).fillRect(rect(), QColor(0, 128, 0));
         if (done_) return;
         done_ = true;
         QTimer::singleShot(0, [] {
