@@ -35,41 +35,44 @@ struct SetupCommand {
 };
 
 namespace {
-constexpr SetupCommand setup_JYUNBAN_1{
-    .mode = mode_solo_black,
-    .fresh = {.icon = true, .turn_text = true, .box = "黒の番です", .caption = "", .computer_moves = false, .rotate = false},
-    .held = {},
-    .running = {.icon = true, .rotate = true}};
-constexpr SetupCommand setup_JYUNBAN_2{
-    .mode = mode_solo_blue,
-    .fresh = {.icon = true, .turn_text = false, .computer_moves = true, .rotate = true},
-    .held = {.colour = colour_blue, .icon = false, .box = "青の番です"},
-    .running = {.icon = false, .rotate = true}};
-constexpr SetupCommand setup_JYUNBAN_3{
-    .mode = mode_solo_white,
-    .fresh = {.icon = false, .turn_text = false, .computer_moves = true, .rotate = true},
-    .held = {.colour = colour_white, .icon = false, .box = "白の番です"},
-    .running = {.icon = false, .rotate = true}};
-constexpr SetupCommand setup_JYUNBAN_4{
-    .mode = mode_solo_red,
-    .fresh = {.icon = true, .turn_text = false, .computer_moves = true, .rotate = true},
-    .held = {.colour = colour_red, .icon = true, .box = "赤の番です"},
-    .running = {.icon = false, .rotate = true}};
-constexpr SetupCommand setup_PLAY_TOIMEN{
-    .mode = mode_pair_facing,
-    .fresh = {.icon = true, .turn_text = false, .box = "下の番です", .caption = " ", .computer_moves = false, .rotate = false},
-    .held = {},
-    .running = {.icon = false, .rotate = true}};
-constexpr SetupCommand setup_PLAY_TONARI{
-    .mode = mode_pair_side,
-    .fresh = {.icon = true, .turn_text = false, .computer_moves = true, .rotate = true},
-    .held = {},
-    .running = {.icon = true, .rotate = true}};
-constexpr SetupCommand setup_PLAY_4{
-    .mode = mode_four,
-    .fresh = {.icon = true, .turn_text = false, .box = "黒の番です", .caption = "", .computer_moves = false, .rotate = false},
-    .held = {},
-    .running = {.icon = true, .rotate = false}};
+// One row per game mode, in the order of the modes (1..7).
+constexpr SetupCommand setups[7] = {
+    // JYUNBAN_1
+    {.mode = mode_solo_black,
+     .fresh = {.icon = true, .turn_text = true, .box = "黒の番です", .caption = "", .computer_moves = false, .rotate = false},
+     .held = {},
+     .running = {.icon = true, .rotate = true}},
+    // JYUNBAN_2
+    {.mode = mode_solo_blue,
+     .fresh = {.icon = true, .turn_text = false, .computer_moves = true, .rotate = true},
+     .held = {.colour = colour_blue, .icon = false, .box = "青の番です"},
+     .running = {.icon = false, .rotate = true}},
+    // JYUNBAN_3
+    {.mode = mode_solo_white,
+     .fresh = {.icon = false, .turn_text = false, .computer_moves = true, .rotate = true},
+     .held = {.colour = colour_white, .icon = false, .box = "白の番です"},
+     .running = {.icon = false, .rotate = true}},
+    // JYUNBAN_4
+    {.mode = mode_solo_red,
+     .fresh = {.icon = true, .turn_text = false, .computer_moves = true, .rotate = true},
+     .held = {.colour = colour_red, .icon = true, .box = "赤の番です"},
+     .running = {.icon = false, .rotate = true}},
+    // PLAY_TOIMEN
+    {.mode = mode_pair_facing,
+     .fresh = {.icon = true, .turn_text = false, .box = "下の番です", .caption = " ", .computer_moves = false, .rotate = false},
+     .held = {},
+     .running = {.icon = false, .rotate = true}},
+    // PLAY_TONARI
+    {.mode = mode_pair_side,
+     .fresh = {.icon = true, .turn_text = false, .computer_moves = true, .rotate = true},
+     .held = {},
+     .running = {.icon = true, .rotate = true}},
+    // PLAY_4
+    {.mode = mode_four,
+     .fresh = {.icon = true, .turn_text = false, .box = "黒の番です", .caption = "", .computer_moves = false, .rotate = false},
+     .held = {},
+     .running = {.icon = true, .rotate = false}},
+};
 }  // namespace
 
 void Game::run_setup(const SetupCommand& command) {
@@ -106,12 +109,12 @@ void Game::対局_回転(i16& c) {
     }
 }
 
-void Game::on_JYUNBAN_1() { run_setup(setup_JYUNBAN_1); }
-void Game::on_JYUNBAN_2() { run_setup(setup_JYUNBAN_2); }
-void Game::on_JYUNBAN_3() { run_setup(setup_JYUNBAN_3); }
-void Game::on_JYUNBAN_4() { run_setup(setup_JYUNBAN_4); }
-void Game::on_PLAY_TOIMEN() { run_setup(setup_PLAY_TOIMEN); }
-void Game::on_PLAY_TONARI() { run_setup(setup_PLAY_TONARI); }
-void Game::on_PLAY_4() { run_setup(setup_PLAY_4); }
+void Game::on_JYUNBAN_1() { run_setup(setups[mode_solo_black - 1]); }
+void Game::on_JYUNBAN_2() { run_setup(setups[mode_solo_blue - 1]); }
+void Game::on_JYUNBAN_3() { run_setup(setups[mode_solo_white - 1]); }
+void Game::on_JYUNBAN_4() { run_setup(setups[mode_solo_red - 1]); }
+void Game::on_PLAY_TOIMEN() { run_setup(setups[mode_pair_facing - 1]); }
+void Game::on_PLAY_TONARI() { run_setup(setups[mode_pair_side - 1]); }
+void Game::on_PLAY_4() { run_setup(setups[mode_four - 1]); }
 
 }  // namespace quintora
