@@ -17,7 +17,11 @@
 #include <memory>
 #include <vector>
 
+#include "sound/wave_layout.h"
+
 namespace {
+
+namespace wave = quintora::wave;
 
 constexpr int kSampleRate = 44100;
 constexpr int kOutputChannels = 2;
@@ -59,18 +63,13 @@ Buffer* findBuffer(std::int32_t handle) {
     return it == state.buffers.end() ? nullptr : &it->second;
 }
 
-std::uint32_t readLe32(const unsigned char* p) {
-    return static_cast<std::uint32_t>(p[0]) | (static_cast<std::uint32_t>(p[1]) << 8) |
-           (static_cast<std::uint32_t>(p[2]) << 16) | (static_cast<std::uint32_t>(p[3]) << 24);
-}
-
 // Length of the wave image from its RIFF header, or 0 when the 12 bytes at
 // `image` are not a RIFF/WAVE header with a believable size.
 std::size_t waveImageLength(const void* image) {
     if (image == nullptr) return 0;
     const auto* bytes = static_cast<const unsigned char*>(image);
     if (std::memcmp(bytes, "RIFF", 4) != 0) return 0;
-    const std::uint32_t riffSize = readLe32(bytes + 4);
+    const std::uint32_t riffSize = wave::le32(bytes + 4);
     if (riffSize < 4 || riffSize > kMaxRiffSize) return 0;
     if (std::memcmp(bytes + 8, "WAVE", 4) != 0) return 0;
     return static_cast<std::size_t>(riffSize) + 8;
@@ -105,30 +104,43 @@ bool conversionFits(std::uint32_t dataBytes, std::uint32_t channels, std::uint32
 }
 
 // True when SDL can be given the `length` bytes of the image without being
-// made to reserve more than the image can honestly need: every chunk up to
-// the first "data" must lie inside the image (SDL reserves the size a data
-// chunk states before reading it, so a file of a few dozen bytes could
-// claim gigabytes), and the conversion of the samples must fit the bound
-// above (a rate of a few hertz would otherwise overflow SDL_mixer's int
-// buffer size or fill the memory).
-bool imageFitsTheMixer(const unsigned char* bytes, std::size_t length) {
-    bool haveFormat = false;
-    std::uint32_t channels = 0, rate = 0;
-    std::size_t at = 12;
-    while (at + 8 <= length) {
-        const std::uint32_t size = readLe32(bytes + at + 4);
-        if (size > length - at - 8) return false;
-        const unsigned char* body = bytes + at + 8;
-        if (std::memcmp(bytes + at, "fmt ", 4) == 0 && !haveFormat) {  // SDL reads the first one only
-            if (size < 8) return false;
-            haveFormat = true;
-            channels = static_cast<std::uint32_t>(body[2]) | (static_cast<std::uint32_t>(body[3]) << 8);
-            rate = readLe32(body + 4);
-        }
-        if (std::memcmp(bytes + at, "data", 4) == 0) return haveFormat && conversionFits(size, channels, rate);
-        at += 8 + static_cast<std::size_t>(size) + (size & 1u);  // chunks are padded to even length
+// made to reserve more than the image can honestly need, or to work with a
+// format it cannot: every chunk must lie inside the image (SDL reserves the
+// size a chunk states before reading it, so a file of a few dozen bytes
+// could claim gigabytes), there must be one format and one data chunk, and
+// the conversion of the samples must fit the bound above (a rate of a few
+// hertz would otherwise overflow SDL_mixer's int buffer size or fill the
+// memory).
+bool fitsTheMixer(const wave::Layout& layout) {
+    return layout.fault == wave::Fault::none &&
+           conversionFits(layout.data_size, layout.format.channels, layout.format.rate);
+}
+
+// Besides the format and the samples, SDL_mixer's music reader parses the
+// loop points of a "smpl" chunk and the tags of a "LIST" chunk, trusting
+// the counts and lengths inside them (a loop count past the chunk's end
+// made it read wild memory). The game's music loops from its start and has
+// no tags, so such an image is not taken as music.
+bool musicReaderParsesMore(const unsigned char* bytes, std::size_t length) {
+    for (std::size_t at = 12; length >= 8 && at <= length - 8;) {
+        const std::uint32_t size = wave::le32(bytes + at + 4);
+        if (size == 0) break;
+        if (std::memcmp(bytes + at, "smpl", 4) == 0 || std::memcmp(bytes + at, "LIST", 4) == 0) return true;
+        at += 8 + static_cast<std::size_t>(size);  // chunks inside the image: checked by the walk before
     }
-    return false;  // no samples
+    return false;
+}
+
+// The effects are decoded by SDL's wave loader, which steps over the pad
+// byte after an odd-sized chunk. The music reader of SDL_mixer does not, and
+// it reads every chunk up to one of length 0, the last format it meets
+// winning: behind an odd-sized chunk it can find a second format chunk the
+// first walk never sees (one with no channels made it divide by zero). So
+// music is judged by both walks.
+bool imageFitsTheMixer(const unsigned char* bytes, std::size_t length, bool music) {
+    if (!fitsTheMixer(wave::walk(bytes, length))) return false;
+    return !music || (fitsTheMixer(wave::walk(bytes, length, wave::Padding::none, true)) &&
+                      !musicReaderParsesMore(bytes, length));
 }
 
 // Plays `chunk` on a free channel, allocating more channels when all are
@@ -209,7 +221,7 @@ std::int32_t dsCreateDSB(std::int32_t system, const void* waveImage, std::int32_
     if (state.lastBufferHandle == std::numeric_limits<std::int32_t>::max()) return 0;
     const std::size_t length = waveImageLength(waveImage);
     if (length == 0) return 0;
-    if (!imageFitsTheMixer(static_cast<const unsigned char*>(waveImage), length)) return 0;
+    if (!imageFitsTheMixer(static_cast<const unsigned char*>(waveImage), length, flags == kMusicFlags)) return 0;
 
     if (flags == kMusicFlags) {
         Buffer music;
