@@ -1,9 +1,13 @@
 // Arbitrary bytes as a wave file: first through the game's own check of the
 // RIFF header and the chunks behind it, and only when it lets them pass,
-// through the sound library's dsCreateDSB, as 読込_サウンド does, once as an
-// effect (flags 3) and once as music (flags 1). The bytes sit in a heap block
-// of exactly their length, so AddressSanitizer reports any read past the
-// file's end.
+// through the sound library's dsCreateDSB, as 読込_サウンド does; whatever it
+// decodes is then looped and mixed for a few device buffers, which runs SDL's
+// converter over it. The bytes sit in a heap block of exactly their length,
+// so AddressSanitizer reports any read past the file's end.
+//
+// The library is compiled into this file (it is included below), so the
+// harness can mix on its own thread: SDL's audio thread is stopped at once,
+// and every input is decoded, converted and mixed in the same order each run.
 //
 // Most mutations break the 12-byte header and stop at the game's check, so
 // each input is tried a second time with that header made right, which lets
@@ -32,11 +36,12 @@
 #include <string_view>
 #include <vector>
 
-#include "sound/library/quintora_dll.h"
+#include "sound/library/quintora_dll.cpp"
 #include "sound/wave_check.h"
 
 namespace {
 std::int32_t sound_system = 0;
+std::vector<Uint8> mixed;  // one device buffer
 
 constexpr std::size_t outcome_slots = 4096;
 __attribute__((section("__libfuzzer_extra_counters"))) std::uint8_t outcomes[outcome_slots];
@@ -62,15 +67,17 @@ void try_image(const std::uint8_t* data, std::size_t size, bool repaired) {
     // With the header made right it is given the image whatever the check
     // says: it must stand on its own against any caller.
     if (!game_accepts && !repaired) return;
-    for (const std::int32_t flags : {3, 1}) {
-        SDL_ClearError();
-        const std::int32_t buffer = dsCreateDSB(sound_system, image.get(), flags);
-        note_outcome(flags * 2 + (repaired ? 1 : 0), buffer);
-        if (buffer == 0) continue;
-        // A wave the library can play must not draw a warning from the game.
-        if (!game_accepts) std::abort();
-        if (dsFree(buffer) != 1) std::abort();  // a handle just given out must be live
-    }
+    SDL_ClearError();
+    const std::int32_t buffer = dsCreateDSB(sound_system, image.get(), 3);
+    note_outcome(repaired ? 1 : 0, buffer);
+    if (buffer == 0) return;
+    // A wave the library can play must not draw a warning from the game.
+    if (!game_accepts) std::abort();
+    if (dsPlayLooping(buffer) != 1 || dsPlay(buffer) != 1) std::abort();
+    for (int i = 0; i < 3; ++i) mix(nullptr, mixed.data(), static_cast<int>(mixed.size()));
+    if (dsPlaying(buffer) < 1) std::abort();  // the loop plays on, whatever became of the one-shot
+    if (dsFree(buffer) != 1) std::abort();  // a handle just given out must be live
+    if (dsPlaying(0) != 0) std::abort();
 }
 }  // namespace
 
@@ -81,6 +88,16 @@ extern "C" int LLVMFuzzerInitialize(int*, char***) {
         std::fprintf(stderr, "wave_fuzz: no sound system, even with the dummy driver\n");
         std::abort();
     }
+    // From here on only this thread mixes: SDL's device closes, the library
+    // stays open.
+    {
+        std::lock_guard<std::mutex> guard(state.lock);
+        state.closing = true;
+        state.wake.notify_all();
+    }
+    SDL_CloseAudioDevice(state.device);
+    state.device = 0;
+    mixed.resize(state.scratch.size());
     return 0;
 }
 

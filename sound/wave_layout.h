@@ -7,7 +7,7 @@
 // chunk, every chunk lying wholly inside the image. A second "fmt " or
 // "data" is refused rather than guessed at: decoders disagree on which one
 // counts (the first, the last), and a check that looked at another one than
-// the decoder reads lets a format with no channels through to a division.
+// the decoder read once let a format with no channels through to a division.
 // Header only: the game and the sound library are built apart.
 
 #include <cstddef>
@@ -25,7 +25,6 @@ inline std::uint32_t le32(const unsigned char* p) {
 
 // The fields of a "fmt " chunk common to every encoding.
 struct Format {
-    std::uint32_t tag = 0;
     std::uint32_t channels = 0;
     std::uint32_t rate = 0;
     std::uint32_t block_align = 0;
@@ -46,21 +45,13 @@ enum class Fault {
 struct Layout {
     Fault fault = Fault::none;
     Format format;
-    std::size_t data_at = 0;     // offset of the samples in the image
-    std::uint32_t data_size = 0;  // their length in bytes
 };
 
-// How the chunk after an odd-sized one is found. RIFF pads every chunk to an
-// even length; some readers (SDL_mixer's music reader) take the next header
-// right after the odd byte instead, and see other chunks in the same bytes.
-enum class Padding { even, none };
-
 // Walks the chunks from offset 12 to `length` (the RIFF length plus 8, which
-// the caller has checked against what it holds). Fewer than 8 bytes left at
-// the end hold no chunk and are ignored. With `stop_at_empty`, a chunk of
-// length 0 ends the walk, as it ends SDL_mixer's music reader.
-inline Layout walk(const unsigned char* bytes, std::size_t length, Padding padding = Padding::even,
-                   bool stop_at_empty = false) {
+// the caller has checked against what it holds), each padded to an even
+// length as RIFF lays them out and SDL's loader reads them. Fewer than 8
+// bytes left at the end hold no chunk and are ignored.
+inline Layout walk(const unsigned char* bytes, std::size_t length) {
     Layout out;
     bool have_format = false, have_data = false;
     std::size_t at = 12;
@@ -68,14 +59,12 @@ inline Layout walk(const unsigned char* bytes, std::size_t length, Padding paddi
         const unsigned char* id = bytes + at;
         const std::uint32_t size = le32(bytes + at + 4);
         if (size > length - at - 8) return out.fault = Fault::chunk_past_end, out;
-        if (stop_at_empty && size == 0) break;
         const unsigned char* body = bytes + at + 8;
         if (std::memcmp(id, "fmt ", 4) == 0) {
             if (have_format) return out.fault = Fault::format_twice, out;
             if (have_data) return out.fault = Fault::format_after_data, out;
             have_format = true;
             if (size < 16) return out.fault = Fault::bad_format, out;
-            out.format.tag = le16(body);
             out.format.channels = le16(body + 2);
             out.format.rate = le32(body + 4);
             out.format.block_align = le16(body + 12);
@@ -87,11 +76,8 @@ inline Layout walk(const unsigned char* bytes, std::size_t length, Padding paddi
             if (have_data) return out.fault = Fault::data_twice, out;
             if (!have_format) return out.fault = Fault::no_format, out;
             have_data = true;
-            out.data_at = at + 8;
-            out.data_size = size;
         }
-        at += 8 + static_cast<std::size_t>(size);
-        if (padding == Padding::even) at += size & 1u;
+        at += 8 + static_cast<std::size_t>(size) + (size & 1u);
     }
     if (!have_format) out.fault = Fault::no_format;
     else if (!have_data) out.fault = Fault::no_data;
