@@ -239,6 +239,16 @@ TEST_F(SoundLibraryTest, RejectsImagesThatAreNotWaves) {
     EXPECT_NE(load(good), 0);
 }
 
+// A desktop's volume control lists the stream by these names (PulseAudio's
+// application and stream name).
+TEST_F(SoundLibraryTest, TheSoundIsNamedQuintoraForTheDesktop) {
+    for (const char* hint : {SDL_HINT_APP_NAME, SDL_HINT_AUDIO_DEVICE_APP_NAME, SDL_HINT_AUDIO_DEVICE_STREAM_NAME}) {
+        SCOPED_TRACE(hint);
+        ASSERT_NE(SDL_GetHint(hint), nullptr);
+        EXPECT_STREQ(SDL_GetHint(hint), "Quintora");
+    }
+}
+
 TEST_F(SoundLibraryTest, InitializeAgainWhileOpenKeepsTheSystemWorking) {
     const std::int32_t again = dsInitialize(0);
     EXPECT_TRUE(again == system_ || again == 0);

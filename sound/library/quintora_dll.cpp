@@ -237,9 +237,9 @@ std::int32_t dsInitialize(std::int32_t /*windowHandle*/) {
     if (state.system != 0) return state.system;
     if (state.lastSystemHandle == std::numeric_limits<std::int32_t>::max()) return 0;
 
-    // Opening audio brings up SDL's event system, which by default takes
-    // SIGINT and SIGTERM for a quit event nobody here reads: the game would
-    // then outlive Ctrl-C and kill. The signals keep their usual meaning.
+    // Should SDL's event system come up after all, it must not take SIGINT
+    // and SIGTERM for a quit event nobody here reads: the game would then
+    // outlive Ctrl-C and kill.
     SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");
     // The name a desktop's volume control lists the game's sound under,
     // instead of SDL's "SDL Application" / "Playback" (the environment may
@@ -247,7 +247,12 @@ std::int32_t dsInitialize(std::int32_t /*windowHandle*/) {
     SDL_SetHint(SDL_HINT_APP_NAME, "Quintora");
     SDL_SetHint(SDL_HINT_AUDIO_DEVICE_APP_NAME, "Quintora");
     SDL_SetHint(SDL_HINT_AUDIO_DEVICE_STREAM_NAME, "Quintora");
-    if (SDL_InitSubSystem(SDL_INIT_AUDIO) != 0) return 0;
+    // Only the audio driver is started, not SDL_InitSubSystem's events and
+    // session-bus connection, which the game does not use: on the GUI thread
+    // during start-up that connection costs a millisecond and more (without a
+    // session bus, a fork to look for dbus-launch). SDL_AUDIODRIVER still
+    // chooses the driver.
+    if (SDL_AudioInit(nullptr) != 0) return 0;
 
     SDL_AudioSpec want{};
     want.freq = kSampleRate;
@@ -260,7 +265,7 @@ std::int32_t dsInitialize(std::int32_t /*windowHandle*/) {
     // so `mix` always works in the format above.
     state.device = SDL_OpenAudioDevice(nullptr, 0, &want, &have, 0);
     if (state.device == 0) {
-        SDL_QuitSubSystem(SDL_INIT_AUDIO);
+        SDL_AudioQuit();
         return 0;
     }
     state.scratch.assign(have.size, 0);
@@ -362,7 +367,7 @@ std::int32_t dsTerminate(std::int32_t system) {
     state.device = 0;
     for (auto& entry : state.buffers) SDL_FreeWAV(entry.second.samples);
     state.buffers.clear();
-    SDL_QuitSubSystem(SDL_INIT_AUDIO);
+    SDL_AudioQuit();
     // When nobody else in the process uses SDL, let it drop the rest of its
     // global state too (hints, error strings), so nothing stays behind.
     if (SDL_WasInit(SDL_INIT_EVERYTHING) == 0) SDL_Quit();
