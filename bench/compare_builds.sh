@@ -7,13 +7,15 @@
 # BEFORE and AFTER are program folders as `make bench` leaves them
 # (build/bench/bin, or a copy of it made before a change): quintora,
 # quintora_startup_probe, bare_window_probe, libQuintora.so and the waves.
-# The bare window is AFTER's.
+# The bare window is AFTER's, once with Latin menu captions (the yardstick of
+# bench/README.md) and once with the game's Japanese ones ("bare_jp"), which
+# need a Japanese face just as the game's menu bar does.
 #
 # Each round runs, in an order that turns from round to round:
-#  * start-up: the start-up probe of each build and the bare window, each a
-#    whole process timed from outside with the shell's microsecond clock and
-#    its peak resident set taken by /usr/bin/time; the game/bare ratios are
-#    taken round by round;
+#  * start-up, three times: the start-up probe of each build and the bare
+#    window, each a whole process timed from outside with the shell's
+#    microsecond clock and its peak resident set taken by /usr/bin/time; the
+#    game/bare ratios are taken triple by triple;
 #  * memory at 2 s: the real program of each build in a scratch folder with
 #    the waves, its VmHWM read from /proc after two seconds;
 #  * idle wake-ups, music on and music off (the settings file saying
@@ -21,7 +23,8 @@
 #    threads' context switches (voluntary + involuntary, /proc/PID/task/*/
 #    status) and processor time counted over idle-seconds. Every wake-up of
 #    a thread that slept is one switch. "audio" is SDL's audio thread
-#    (named SDLAudio*), "all" the whole process.
+#    (named SDLAudio*), "all" the whole process; the processor time is the
+#    audio thread's, from /proc/PID/task/TID/schedstat.
 #
 # SDL plays on its dummy device (SDL_AUDIODRIVER=dummy unless set), which
 # keeps the timing of a real one. Without DISPLAY the window is off-screen;
@@ -42,7 +45,6 @@ done
 
 tmp=$(mktemp -d)
 trap 'rm -rf "$tmp"' EXIT
-ticks=$(getconf CLK_TCK)
 
 median() { sort -g | awk '{v[NR]=$1} END {if (NR == 0) exit 1; print (NR % 2) ? v[(NR+1)/2] : (v[NR/2] + v[NR/2+1]) / 2}'; }
 spread() { sort -g | awk 'NR==1{lo=$1} {hi=$1} END {printf "%s..%s", lo, hi}'; }
@@ -79,7 +81,13 @@ start_game() {
     echo $!
 }
 
-stop_game() { kill "$1" 2>/dev/null || true; wait "$1" 2>/dev/null || true; }
+# Ends a program and gives the machine a moment, so that the next timing
+# does not share it with the exit.
+stop_game() {
+    kill "$1" 2>/dev/null || true
+    wait "$1" 2>/dev/null || true
+    sleep 0.5
+}
 
 memory_at_2s() {
     local pid
@@ -89,14 +97,14 @@ memory_at_2s() {
     stop_game "$pid"
 }
 
-# "audio-switches all-switches audio-cpu-ticks" of every thread summed
+# "audio-switches all-switches audio-cpu-ns" of every thread summed
 # (audio: the threads named SDLAudio*).
 thread_counts() {
     local pid=$1 t name sw cpu a=0 all=0 acpu=0
     for t in /proc/"$pid"/task/*; do
         name=$(cat "$t/comm" 2>/dev/null) || continue
         sw=$(awk '/ctxt_switches/{s+=$2} END{print s+0}' "$t/status" 2>/dev/null) || continue
-        cpu=$(awk '{print $14 + $15}' "$t/stat" 2>/dev/null) || continue
+        cpu=$(awk '{print $1}' "$t/schedstat" 2>/dev/null) || continue
         all=$((all + sw))
         if [[ $name == SDLAudio* ]]; then
             a=$((a + sw))
@@ -116,8 +124,8 @@ idle_wakeups() {
     sleep "$idle"
     c1=$(thread_counts "$pid")
     stop_game "$pid"
-    awk -v x="$c0" -v y="$c1" -v s="$idle" -v hz="$ticks" 'BEGIN{split(x,p," "); split(y,q," ");
-        printf "%.2f %.2f %.3f\n", (q[1]-p[1])/s, (q[2]-p[2])/s, (q[3]-p[3])*1000/hz/s}'
+    awk -v x="$c0" -v y="$c1" -v s="$idle" 'BEGIN{split(x,p," "); split(y,q," ");
+        printf "%.2f %.2f %.3f\n", (q[1]-p[1])/s, (q[2]-p[2])/s, (q[3]-p[3])/1e6/s}'
 }
 
 # Warm-up: page cache, font cache.
@@ -126,17 +134,21 @@ run_once "$after/quintora_startup_probe" >/dev/null
 run_once "$after/bare_window_probe" >/dev/null
 
 for ((r = 0; r < rounds; r++)); do
-    order=(before after bare)
-    case $((r % 3)) in
-        1) order=(after bare before) ;;
-        2) order=(bare before after) ;;
+    order=(before after bare bare_jp)
+    case $((r % 4)) in
+        1) order=(after bare bare_jp before) ;;
+        2) order=(bare bare_jp before after) ;;
+        3) order=(bare_jp before after bare) ;;
     esac
-    for who in "${order[@]}"; do
-        case $who in
-            before) run_once "$before/quintora_startup_probe" >>"$tmp/start.before" ;;
-            after) run_once "$after/quintora_startup_probe" >>"$tmp/start.after" ;;
-            bare) run_once "$after/bare_window_probe" >>"$tmp/start.bare" ;;
-        esac
+    for ((k = 0; k < 3; k++)); do
+        for who in "${order[@]}"; do
+            case $who in
+                before) run_once "$before/quintora_startup_probe" >>"$tmp/start.before" ;;
+                after) run_once "$after/quintora_startup_probe" >>"$tmp/start.after" ;;
+                bare) run_once "$after/bare_window_probe" >>"$tmp/start.bare" ;;
+                bare_jp) run_once "$after/bare_window_probe" --japanese >>"$tmp/start.bare_jp" ;;
+            esac
+        done
     done
     for who in "${order[@]}"; do
         case $who in
@@ -158,23 +170,26 @@ done
 col() { cut -d' ' -f"$1" "$2"; }
 ratio() { paste -d' ' <(col "$1" "$2") <(col "$1" "$3") | awk '{print $1/$2}'; }
 
-echo "== start-up to first complete paint, whole process ($rounds rounds)"
-for b in before after bare; do
-    printf "  %-6s wall median %6.1f ms (%s s)   peak rss median %s KiB\n" "$b" \
+echo "== start-up to first complete paint, whole process ($rounds rounds of 3)"
+for b in before after bare bare_jp; do
+    printf "  %-7s wall median %6.1f ms (%s s)   peak rss median %s KiB\n" "$b" \
         "$(col 1 "$tmp/start.$b" | median | awk '{print $1*1000}')" "$(col 1 "$tmp/start.$b" | spread)" \
         "$(col 2 "$tmp/start.$b" | median)"
 done
 for b in before after; do
-    printf "  %-6s / bare: wall %.3f (%s)   peak rss %.3f (%s)\n" "$b" \
-        "$(ratio 1 "$tmp/start.$b" "$tmp/start.bare" | median)" "$(ratio 1 "$tmp/start.$b" "$tmp/start.bare" | spread)" \
-        "$(ratio 2 "$tmp/start.$b" "$tmp/start.bare" | median)" "$(ratio 2 "$tmp/start.$b" "$tmp/start.bare" | spread)"
+    for y in bare bare_jp; do
+        printf "  %-6s / %-7s wall %.3f (%s)   peak rss %.3f (%s)\n" "$b" "$y" \
+            "$(ratio 1 "$tmp/start.$b" "$tmp/start.$y" | median)" "$(ratio 1 "$tmp/start.$b" "$tmp/start.$y" | spread)" \
+            "$(ratio 2 "$tmp/start.$b" "$tmp/start.$y" | median)" "$(ratio 2 "$tmp/start.$b" "$tmp/start.$y" | spread)"
+    done
 done
 printf "  after / before: wall %.3f   peak rss %.3f\n" \
     "$(ratio 1 "$tmp/start.after" "$tmp/start.before" | median)" "$(ratio 2 "$tmp/start.after" "$tmp/start.before" | median)"
 
-echo "== peak memory of the program 2 s after its start (VmHWM), against the bare window's peak"
+echo "== peak memory of the program 2 s after its start (VmHWM), against the bare window's median peak"
+bare_peak=$(col 2 "$tmp/start.bare" | median)
 for b in before after; do
-    paste -d' ' "$tmp/mem.$b" <(col 2 "$tmp/start.bare") | awk '{print $1/$2}' >"$tmp/memratio.$b"
+    awk -v bare="$bare_peak" '{print $1/bare}' "$tmp/mem.$b" >"$tmp/memratio.$b"
     printf "  %-6s median %s KiB (%s)   / bare %.3f (%s)\n" "$b" "$(median <"$tmp/mem.$b")" "$(spread <"$tmp/mem.$b")" \
         "$(median <"$tmp/memratio.$b")" "$(spread <"$tmp/memratio.$b")"
 done

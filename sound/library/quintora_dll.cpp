@@ -14,10 +14,11 @@
 // thread never calls back into the game.
 //
 // While nothing plays, `mix` waits on a condition variable instead of
-// returning silence: SDL keeps calling a paused device's thread about twenty
-// times a second, and a game left open in the background should not wake
-// the machine for nothing. The next sound wakes it at once, and what it
-// mixes then is what the device plays next.
+// returning silence. Pausing the device would not do: SDL2's audio thread
+// goes on waking about twenty times a second for a paused device too, to
+// fill its buffers with silence, and a game left open in the background
+// should not wake the machine for nothing. The next sound wakes `mix` at
+// once, and what it mixes then is what the device plays next.
 #include "sound/library/quintora_dll.h"
 
 #include <SDL.h>
