@@ -8,9 +8,10 @@
 namespace quintora {
 
 LoadedSoundLibrary::LoadedSoundLibrary(const std::string& path) {
-    // Lazy binding: the sound library pulls in SDL and a dozen codec libraries,
-    // and binding all their symbols up front would cost more than the rest
-    // of start-up. Our own entry points are still checked below.
+    // Lazy binding: the sound library pulls in SDL and the two dozen
+    // libraries Debian's SDL needs, and binding all their symbols up front
+    // would cost more than the rest of start-up. Our own entry points are
+    // still checked below.
     handle_ = dlopen(path.c_str(), RTLD_LAZY | RTLD_LOCAL);
     if (!handle_) return;
     auto sym = [this](const char* name) { return dlsym(handle_, name); };

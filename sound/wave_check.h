@@ -1,6 +1,7 @@
 #pragma once
 // The sound library is given no length: it trusts the RIFF header of the
-// image. So the game checks the header against the bytes it really read.
+// image. So the game checks the header against the bytes it really read,
+// and the chunks behind it as the decoder will read them.
 
 #include <cstddef>
 #include <optional>
@@ -11,7 +12,9 @@ namespace quintora {
 inline constexpr std::size_t largest_wave_file = 64u * 1024u * 1024u;
 
 // Nothing when `bytes` hold a RIFF/WAVE image whose stated length fits in
-// them; otherwise a description of what is wrong, for the warning box.
+// them, with one format chunk and then one data chunk, every chunk inside
+// the stated length; otherwise a description of what is wrong, for the
+// warning box.
 std::optional<std::string> 調査_波形(const unsigned char* bytes, std::size_t size);
 
 }  // namespace quintora

@@ -35,6 +35,11 @@ struct ReportingExit : ProcessExit {
 
 void write(const fs::path& p, const std::string& bytes) { std::ofstream(p, std::ios::binary | std::ios::trunc) << bytes; }
 
+std::string read(const fs::path& p) {
+    std::ifstream in(p, std::ios::binary);
+    return std::string((std::istreambuf_iterator<char>(in)), {});
+}
+
 // Starts the window in a prepared folder and plays one person against three
 // computers to the end: a win answered with No, or a draw and then 終了.
 [[noreturn]] void play_whole_game(const std::string& library, const std::function<void(const fs::path&)>& prepare) {
@@ -101,7 +106,9 @@ TEST_F(Faults, SoundLibraryMissingOrIncompleteOrNoAudioDevice) {
 TEST_F(Faults, EachBadWaveIsReportedOnceAndAMissingOneNotAtAll) {
     const char* waves[] = {"その他.wav", "禁止.wav", "石打音.wav", "終局.wav", "BGM.wav"};
     const std::pair<std::string, std::string> damage[] = {
-        {"", "空"}, {riff_image(36, 8).substr(0, 10), "RIFF"}, {"MThd\0\0\0\6 not a wave", "RIFF"}, {riff_image(100000, 64), "切れて"}};
+        {"", "空"}, {riff_image(36, 8).substr(0, 10), "RIFF"}, {"MThd\0\0\0\6 not a wave", "RIFF"}, {riff_image(100000, 64), "切れて"},
+        // two format chunks, the second without channels, once fatal to the music reader
+        {read(fs::path(QUINTORA_WAVES_DIR) / "../../fuzz/regressions/wave/second-format-without-channels-after-odd-data.wav"), "壊れて"}};
     for (const char* w : waves) {
         EXPECT_EXIT(play_whole_game(real_library, [w](const fs::path& d) { fs::remove(d / fs::u8path(w)); }),
                     ::testing::ExitedWithCode(0), std::string("(^|\n)") + clean_end)

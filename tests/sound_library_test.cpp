@@ -1,7 +1,8 @@
 // Tests of the sound library (libQuintora.so) and of the wave files shipped
 // with the game. They run on SDL's "dummy" audio driver, which mixes in real
-// time without a sound card, so whether something is playing can be asked of
-// SDL_mixer itself (Mix_Playing) instead of trusting our return codes.
+// time without a sound card; what is playing is asked of the library's own
+// count (dsPlaying), which its audio thread keeps. Where the samples matter,
+// SDL's "disk" driver writes what was mixed to a file.
 //
 // Every wave image handed to the library lives in a vector of exactly the
 // length its RIFF header states, so under AddressSanitizer any read past
@@ -9,7 +10,6 @@
 #include "sound/library/quintora_dll.h"
 
 #include <SDL.h>
-#include <SDL_mixer.h>
 #include <gtest/gtest.h>
 
 #include <chrono>
@@ -25,6 +25,8 @@
 #include <string>
 #include <thread>
 #include <vector>
+
+#include <unistd.h>
 
 namespace {
 
@@ -109,14 +111,14 @@ TEST_F(SoundLibraryTest, EveryShippedWaveLoadsPlaysLoopsStopsAndFrees) {
         ASSERT_NE(buffer, 0);
 
         EXPECT_EQ(dsPlay(buffer), 1);
-        EXPECT_EQ(Mix_Playing(-1), 1);
+        EXPECT_EQ(dsPlaying(0), 1);
         EXPECT_EQ(dsStop(buffer), 1);
-        EXPECT_EQ(Mix_Playing(-1), 0);
+        EXPECT_EQ(dsPlaying(0), 0);
 
         EXPECT_EQ(dsPlayLooping(buffer), 1);
-        EXPECT_EQ(Mix_Playing(-1), 1);
+        EXPECT_EQ(dsPlaying(0), 1);
         EXPECT_EQ(dsFree(buffer), 1);
-        EXPECT_EQ(Mix_Playing(-1), 0) << "freeing must stop the loop";
+        EXPECT_EQ(dsPlaying(0), 0) << "freeing must stop the loop";
         EXPECT_EQ(dsPlay(buffer), 0) << "a freed handle must be dead";
     }
 }
@@ -126,11 +128,11 @@ TEST_F(SoundLibraryTest, PlayIsOneShotWhileLoopOutlivesItsLength) {
     ASSERT_NE(buffer, 0);
     EXPECT_EQ(dsPlay(buffer), 1);
     EXPECT_EQ(dsPlayLooping(buffer), 1);
-    EXPECT_EQ(Mix_Playing(-1), 2);
+    EXPECT_EQ(dsPlaying(0), 2);
     sleepMs(400);  // several lengths of the sound
-    EXPECT_EQ(Mix_Playing(-1), 1) << "the one-shot should have ended, the loop not";
+    EXPECT_EQ(dsPlaying(0), 1) << "the one-shot should have ended, the loop not";
     EXPECT_EQ(dsStop(buffer), 1);
-    EXPECT_EQ(Mix_Playing(-1), 0);
+    EXPECT_EQ(dsPlaying(0), 0);
 }
 
 TEST_F(SoundLibraryTest, LoopingAgainKeepsTheSingleRunningLoop) {
@@ -140,13 +142,13 @@ TEST_F(SoundLibraryTest, LoopingAgainKeepsTheSingleRunningLoop) {
     EXPECT_EQ(dsPlayLooping(buffer), 1);
     sleepMs(30);
     EXPECT_EQ(dsPlayLooping(buffer), 1);
-    EXPECT_EQ(Mix_Playing(-1), 1);
+    EXPECT_EQ(dsPlaying(0), 1);
 
     // After a stop, looping starts again.
     EXPECT_EQ(dsStop(buffer), 1);
-    EXPECT_EQ(Mix_Playing(-1), 0);
+    EXPECT_EQ(dsPlaying(0), 0);
     EXPECT_EQ(dsPlayLooping(buffer), 1);
-    EXPECT_EQ(Mix_Playing(-1), 1);
+    EXPECT_EQ(dsPlaying(0), 1);
 }
 
 TEST_F(SoundLibraryTest, StopHaltsEveryPlaybackOfThatBufferOnly) {
@@ -159,13 +161,13 @@ TEST_F(SoundLibraryTest, StopHaltsEveryPlaybackOfThatBufferOnly) {
     EXPECT_EQ(dsPlayLooping(music), 1);
     // More overlapping plays than the mixer starts with channels.
     for (int i = 0; i < 20; ++i) EXPECT_EQ(dsPlay(click), 1) << "play " << i;
-    EXPECT_EQ(Mix_Playing(-1), 21);
+    EXPECT_EQ(dsPlaying(0), 21);
 
     EXPECT_EQ(dsStop(click), 1);
-    EXPECT_EQ(Mix_Playing(-1), 1) << "the music must go on";
+    EXPECT_EQ(dsPlaying(0), 1) << "the music must go on";
     EXPECT_EQ(dsStop(click), 1) << "stopping twice is fine";
     EXPECT_EQ(dsStop(music), 1);
-    EXPECT_EQ(Mix_Playing(-1), 0);
+    EXPECT_EQ(dsPlaying(0), 0);
 }
 
 TEST_F(SoundLibraryTest, ZeroUnknownAndFreedHandlesDoNothing) {
@@ -188,7 +190,7 @@ TEST_F(SoundLibraryTest, ZeroUnknownAndFreedHandlesDoNothing) {
             EXPECT_EQ(dsTerminate(h), 0);
         }
     }
-    EXPECT_EQ(Mix_Playing(-1), 0);
+    EXPECT_EQ(dsPlaying(0), 0);
 
     // None of that disturbed the live system or buffer.
     EXPECT_EQ(dsPlay(live), 1);
@@ -237,29 +239,14 @@ TEST_F(SoundLibraryTest, RejectsImagesThatAreNotWaves) {
     EXPECT_NE(load(good), 0);
 }
 
-TEST_F(SoundLibraryTest, SamplesAreCopiedSoTheImageCanBeDiscarded) {
-    std::int32_t buffer = 0;
-    {
-        Bytes image = sineWave(0.5);
-        buffer = load(image);
-        ASSERT_NE(buffer, 0);
-        std::fill(image.begin(), image.end(), 0);
-    }  // and freed: the mixer reading it now would be a use-after-free
-    ASSERT_EQ(dsPlay(buffer), 1);
-
-    int channel = -1;
-    for (int c = 0; c < Mix_AllocateChannels(-1); ++c) {
-        if (Mix_Playing(c)) channel = c;
+// A desktop's volume control lists the stream by these names (PulseAudio's
+// application and stream name).
+TEST_F(SoundLibraryTest, TheSoundIsNamedQuintoraForTheDesktop) {
+    for (const char* hint : {SDL_HINT_APP_NAME, SDL_HINT_AUDIO_DEVICE_APP_NAME, SDL_HINT_AUDIO_DEVICE_STREAM_NAME}) {
+        SCOPED_TRACE(hint);
+        ASSERT_NE(SDL_GetHint(hint), nullptr);
+        EXPECT_STREQ(SDL_GetHint(hint), "Quintora");
     }
-    ASSERT_GE(channel, 0);
-    const Mix_Chunk* chunk = Mix_GetChunk(channel);
-    ASSERT_NE(chunk, nullptr);
-    ASSERT_GT(chunk->alen, 0u);
-    int peak = 0;
-    const auto* samples = reinterpret_cast<const std::int16_t*>(chunk->abuf);
-    for (Uint32 i = 0; i < chunk->alen / 2; ++i) peak = std::max(peak, std::abs(int{samples[i]}));
-    EXPECT_GT(peak, 10000) << "the sine survived overwriting the image";
-    sleepMs(100);  // let the audio thread mix from it
 }
 
 TEST_F(SoundLibraryTest, InitializeAgainWhileOpenKeepsTheSystemWorking) {
@@ -299,7 +286,7 @@ TEST(SoundLibraryLifetime, CallsAfterTerminateAreHarmlessAndReopeningWorks) {
     EXPECT_EQ(dsFree(oldBuffer), 0);
     EXPECT_EQ(dsCreateDSB(first, image.data(), 1), 0);
     EXPECT_EQ(dsPlay(newBuffer), 1);
-    EXPECT_EQ(Mix_PlayingMusic(), 1) << "a buffer made with flag 1 plays as streamed music";
+    EXPECT_EQ(dsPlaying(newBuffer), 1);
 
     EXPECT_EQ(dsFree(newBuffer), 1);
     EXPECT_EQ(dsTerminate(second), 1);
@@ -447,10 +434,10 @@ TEST(ShippedWaves, MusicJoinsItsStartWithoutAClick) {
 
 }  // namespace
 
-// The background music (flag 1) streams from the library's own copy of the
-// image: looping again keeps the one loop, stopping it leaves the effects
-// alone, and the caller's image may go at once.
-TEST_F(SoundLibraryTest, MusicBufferStreamsLoopsOnceAndStopsAlone) {
+// The background music (flag 1) plays from the library's own copy of its
+// samples, converted as it plays: looping again keeps the one loop, stopping
+// it leaves the effects alone, and the caller's image may go at once.
+TEST_F(SoundLibraryTest, MusicLoopsOnceAndStopsAlone) {
     Bytes image = readFile(shippedWave(u8"BGM.wav"));
     const std::int32_t music = dsCreateDSB(system_, image.data(), 1);
     ASSERT_NE(music, 0);
@@ -461,22 +448,114 @@ TEST_F(SoundLibraryTest, MusicBufferStreamsLoopsOnceAndStopsAlone) {
     ASSERT_NE(click, 0);
 
     EXPECT_EQ(dsPlayLooping(music), 1);
-    EXPECT_EQ(Mix_PlayingMusic(), 1);
-    SDL_Delay(50);
+    sleepMs(100);  // the audio thread converts and mixes from the library's copy
     EXPECT_EQ(dsPlayLooping(music), 1);
-    EXPECT_EQ(Mix_PlayingMusic(), 1);
+    EXPECT_EQ(dsPlaying(music), 1);
     EXPECT_EQ(dsPlay(click), 1);
-    EXPECT_EQ(Mix_Playing(-1), 1) << "the music takes no effect channel";
+    EXPECT_EQ(dsPlaying(0), 2);
     EXPECT_EQ(dsStop(music), 1);
-    EXPECT_EQ(Mix_PlayingMusic(), 0);
-    EXPECT_EQ(Mix_Playing(-1), 1) << "stopping the music leaves the click playing";
+    EXPECT_EQ(dsPlaying(music), 0);
+    EXPECT_EQ(dsPlaying(click), 1) << "stopping the music leaves the click playing";
     EXPECT_EQ(dsPlayLooping(music), 1) << "and it starts again";
-    EXPECT_EQ(Mix_PlayingMusic(), 1);
+    EXPECT_EQ(dsPlaying(music), 1);
     EXPECT_EQ(dsFree(music), 1);
-    EXPECT_EQ(Mix_PlayingMusic(), 0);
+    EXPECT_EQ(dsPlaying(music), 0);
     EXPECT_EQ(dsStop(music), 0);
-    const Bytes garbage(64, 0x41);
-    Bytes fake = sineWave(0.01);
-    std::copy(garbage.begin(), garbage.end(), fake.begin() + 12);  // a RIFF/WAVE header over garbage chunks
-    EXPECT_EQ(dsCreateDSB(system_, fake.data(), 1), 0);
+}
+
+// ---------------------------------------------------------------------------
+// What reaches the device: SDL's "disk" driver writes every mixed buffer to a
+// file, 16-bit stereo at 44.1 kHz, and sleeps a buffer's time between them.
+
+namespace {
+
+class DiskOutput : public ::testing::Test {
+protected:
+    void SetUp() override {
+        file_ = std::filesystem::temp_directory_path() /
+                ("quintora-disk-" + std::to_string(::getpid()) + "-" +
+                 ::testing::UnitTest::GetInstance()->current_test_info()->name() + ".raw");
+        saved_ = std::getenv("SDL_AUDIODRIVER") ? std::optional<std::string>(std::getenv("SDL_AUDIODRIVER")) : std::nullopt;
+        setenv("SDL_AUDIODRIVER", "disk", 1);
+        setenv("SDL_DISKAUDIOFILE", file_.c_str(), 1);
+        system_ = dsInitialize(0);
+        ASSERT_NE(system_, 0) << SDL_GetError();
+    }
+    void TearDown() override {
+        dsTerminate(system_);
+        if (saved_) setenv("SDL_AUDIODRIVER", saved_->c_str(), 1);
+        unsetenv("SDL_DISKAUDIOFILE");
+        std::filesystem::remove(file_);
+    }
+    std::uintmax_t written() const {
+        std::error_code ec;
+        const auto n = std::filesystem::file_size(file_, ec);
+        return ec ? 0 : n;
+    }
+    // Waits up to `ms` for `done`.
+    template <class F>
+    static bool within(int ms, F done) {
+        for (int waited = 0; waited < ms; waited += 5) {
+            if (done()) return true;
+            sleepMs(5);
+        }
+        return done();
+    }
+    std::vector<std::int16_t> samples() const {
+        const Bytes raw = readFile(file_);
+        std::vector<std::int16_t> out(raw.size() / 2);
+        std::memcpy(out.data(), raw.data(), out.size() * 2);
+        return out;
+    }
+    std::filesystem::path file_;
+    std::optional<std::string> saved_;
+    std::int32_t system_ = 0;
+};
+
+int peak(const std::vector<std::int16_t>& s, std::size_t from, std::size_t to) {
+    int p = 0;
+    for (std::size_t i = from; i < std::min(to, s.size()); ++i) p = std::max(p, std::abs(int{s[i]}));
+    return p;
+}
+
+}  // namespace
+
+TEST_F(DiskOutput, SamplesAreCopiedSoTheImageCanBeDiscarded) {
+    std::int32_t buffer = 0;
+    {
+        Bytes image = sineWave(0.3);
+        buffer = dsCreateDSB(system_, image.data(), 3);
+        ASSERT_NE(buffer, 0);
+        std::fill(image.begin(), image.end(), 0);
+    }  // and freed: the library reading it now would be a use-after-free
+    ASSERT_EQ(dsPlay(buffer), 1);
+    ASSERT_TRUE(within(5000, [&] { return dsPlaying(buffer) == 0; }));
+    EXPECT_EQ(dsTerminate(system_), 1);  // flushes the file
+    system_ = 0;
+    EXPECT_GT(peak(samples(), 0, std::size_t(-1)), 10000) << "the sine survived overwriting the image";
+}
+
+// While nothing plays, the audio thread waits: not a single buffer of
+// silence is written. The next sound is mixed into the very next buffer,
+// from its first sample.
+TEST_F(DiskOutput, NothingIsWrittenWhileNothingPlaysAndTheNextSoundStartsAtOnce) {
+    const Bytes image = sineWave(0.1);
+    const std::int32_t buffer = dsCreateDSB(system_, image.data(), 3);
+    ASSERT_NE(buffer, 0);
+    ASSERT_EQ(dsPlay(buffer), 1);
+    ASSERT_TRUE(within(5000, [&] { return dsPlaying(0) == 0; }));
+    sleepMs(150);  // the buffer that held the end of the sound is written
+    const auto idle = written();
+    sleepMs(400);  // some nine buffers' time
+    EXPECT_EQ(written(), idle) << "silence was mixed while nothing played";
+
+    ASSERT_EQ(dsPlayLooping(buffer), 1);
+    ASSERT_TRUE(within(5000, [&] { return written() >= idle + 8192; }));
+    EXPECT_EQ(dsStop(buffer), 1);
+    EXPECT_EQ(dsTerminate(system_), 1);
+    system_ = 0;
+    const auto s = samples();
+    ASSERT_GT(s.size(), idle / 2 + 64);
+    // The first frames after the gap are the sine's first (0, then rising).
+    EXPECT_GT(peak(s, idle / 2, idle / 2 + 128), 3000) << "silence before the sound";
 }

@@ -3,7 +3,6 @@
 #include <filesystem>
 #include <fstream>
 
-#include "sound/wave_check.h"
 #include "support/fakes.h"
 
 using namespace quintora;
@@ -77,21 +76,6 @@ TEST(StartUp, MissingWaveIsSilentAndBadWavesWarnWithoutReachingTheLibrary) {
     EXPECT_EQ(h.log.count("dsCreateDSB"), 0u);
     EXPECT_EQ(h.s.snd_other + h.s.snd_forbidden + h.s.snd_stone + h.s.snd_game_end + h.s.snd_bgm, 0);
     EXPECT_EQ(h.log.count("dsPlayLooping 0"), 2u) << "start-up and the settings both loop handle 0";
-}
-
-TEST(WaveCheck, AcceptsOnlyAnImageWhoseStatedLengthFits) {
-    auto check = [](const std::string& w) {
-        return 調査_波形(reinterpret_cast<const unsigned char*>(w.data()), w.size()).has_value();
-    };
-    EXPECT_FALSE(check(riff_image(100, 96))) << "exactly fits";
-    EXPECT_FALSE(check(riff_image(100, 200))) << "trailing bytes are harmless";
-    EXPECT_TRUE(check(riff_image(101, 96)));
-    EXPECT_TRUE(check(riff_image(0xFFFFFFFFu, 96)));
-    EXPECT_TRUE(check("RIFF"));
-    EXPECT_TRUE(check(""));
-    std::string w = riff_image(100, 96);
-    w[8] = 'X';
-    EXPECT_TRUE(check(w));
 }
 
 TEST(Quit, EveryPathFreesFiveBuffersThenTerminatesAndEndsWithZero) {

@@ -1,10 +1,12 @@
-// Wave images that would make SDL reserve far more than they hold, as the
-// wave fuzzer found them (fuzz/regressions/wave) and built by hand around the
-// edges: chunks that claim more bytes than the image has, and sample rates so
-// low that converting them to the device's rate would overflow or fill the
-// memory, or so high that SDL's resampler overflows, and channel counts SDL's
-// music reader cannot hold. The sound library must refuse them before SDL
-// sees them, as an effect and as music alike.
+// Wave images that would make SDL reserve far more than they hold or divide
+// by nothing, as the wave fuzzer found them (fuzz/regressions/wave) and built
+// by hand around the edges: chunks that claim more bytes than the image has,
+// a second format or data chunk, sample rates so low that converting them to
+// the device's rate would overflow or fill the memory, or so high that SDL's
+// resampler overflows, and channel counts SDL's music reader cannot hold.
+// The game's check refuses what is malformed with a warning; the sound
+// library must refuse all of it before SDL sees it, as an effect and as music
+// alike.
 // Each image lives in a vector of exactly its length, so AddressSanitizer
 // catches any read past it.
 #include <gtest/gtest.h>
@@ -16,6 +18,8 @@
 #include <iterator>
 #include <string>
 #include <vector>
+
+#include <SDL.h>
 
 #include "sound/library/quintora_dll.h"
 #include "sound/wave_check.h"
@@ -87,59 +91,109 @@ Bytes image(const std::vector<Bytes>& chunks) {
 
 }  // namespace
 
-TEST_F(WaveChunks, FuzzerFindingsAreRefused) {
+// Every input the fuzzer once broke SDL or SDL_mixer with, given to the
+// library with its RIFF length made to match the file, as the fuzzer gives
+// it, whatever the game's check would have said. The library refuses it, or
+// decodes and plays it without harm; and what it plays, the game's check
+// lets through.
+TEST_F(WaveChunks, FuzzerFindingsAreRefusedOrPlayedSafely) {
     const fs::path dir = fs::path(QUINTORA_WAVES_DIR).parent_path().parent_path() / "fuzz" / "regressions" / "wave";
     ASSERT_TRUE(fs::is_directory(dir)) << dir;
     int replayed = 0;
     for (const auto& e : fs::directory_iterator(dir)) {
         SCOPED_TRACE(e.path().filename().string());
         std::ifstream in(e.path(), std::ios::binary);
-        const Bytes bytes((std::istreambuf_iterator<char>(in)), {});
+        Bytes bytes((std::istreambuf_iterator<char>(in)), {});
+        ASSERT_GE(bytes.size(), 12u);
         ++replayed;
-        // The game hands over only what its own check lets through.
-        if (quintora::調査_波形(bytes.data(), bytes.size())) continue;
-        EXPECT_FALSE(accepted(bytes, 3));
-        EXPECT_FALSE(accepted(bytes, 1));
+        const auto stated = static_cast<std::uint32_t>(bytes.size() - 8);
+        for (int i = 0; i < 4; ++i) bytes[4 + i] = static_cast<unsigned char>(stated >> (8 * i));
+        for (const std::int32_t flags : {3, 1}) {
+            const std::int32_t b = dsCreateDSB(system_, bytes.data(), flags);
+            if (b == 0) continue;
+            EXPECT_FALSE(quintora::調査_波形(bytes.data(), bytes.size()));
+            EXPECT_EQ(dsPlayLooping(b), 1);
+            SDL_Delay(60);  // the audio thread converts and mixes it
+            EXPECT_EQ(dsFree(b), 1);
+        }
     }
     EXPECT_GT(replayed, 0);
 }
 
-TEST_F(WaveChunks, ChunksMustLieInsideTheImageAndTheRateBeUsable) {
+// What the game's check and the library make of an image whose header fits.
+// The game refuses with a warning, the library with handle 0; neither may let
+// through what the decoder would choke on.
+TEST_F(WaveChunks, OneFormatThenOneDataEveryChunkInsideAndAUsableRate) {
     const Bytes list_odd = chunk("LIST", 5, 5);
     Bytes list_padded = list_odd;
     list_padded.push_back(0);
     struct Case {
         const char* name;
         Bytes image;
-        bool ok;
-        bool music_ok;  // SDL_mixer's music reader is stricter: it steps over no pad byte and reads every chunk
+        const char* game;  // part of the game's warning, or nullptr when it accepts
+        bool ok;           // the library takes it, as an effect and as music alike
     };
     const Case cases[] = {
-        {"plain", image({fmt_chunk(), chunk("data", 40, 40)}), true, true},
-        {"odd chunk padded before the data", image({fmt_chunk(), list_padded, chunk("data", 40, 40)}), true, false},
-        {"data one byte longer than the image", image({fmt_chunk(), chunk("data", 41, 40)}), false, false},
-        {"data claiming gigabytes", image({fmt_chunk(), chunk("data", 0x98000021u, 40)}), false, false},
+        {"plain", image({fmt_chunk(), chunk("data", 40, 40)}), nullptr, true},
+        {"odd chunk padded before the data", image({fmt_chunk(), list_padded, chunk("data", 40, 40)}), nullptr, true},
+        {"data one byte longer than the image", image({fmt_chunk(), chunk("data", 41, 40)}), "壊れて", false},
+        {"data claiming gigabytes", image({fmt_chunk(), chunk("data", 0x98000021u, 40)}), "壊れて", false},
         {"chunk before the data claiming past the image",
-         image({fmt_chunk(), chunk("LIST", 0xFFFFFFF0u, 8), chunk("data", 40, 40)}), false, false},
-        {"format chunk claiming past the image", image({chunk("fmt ", 4000, 16), chunk("data", 40, 40)}), false, false},
-        {"format after the data", image({chunk("data", 40, 40), fmt_chunk()}), false, false},
-        {"no data", image({fmt_chunk()}), false, false},
-        {"a few seconds at 100 Hz", image({fmt_chunk(100), chunk("data", 400, 400)}), true, true},
-        {"a thousand samples at 1 Hz", image({fmt_chunk(1), chunk("data", 1000, 1000)}), false, false},
-        {"rate zero", image({fmt_chunk(0), chunk("data", 40, 40)}), false, false},
-        {"200 kHz", image({fmt_chunk(200000), chunk("data", 40, 40)}), true, true},
-        {"just above 200 kHz", image({fmt_chunk(200001), chunk("data", 40, 40)}), false, false},
-        {"eight channels", image({fmt_chunk(8000, 8), chunk("data", 40, 40)}), true, true},
-        {"256 channels", image({fmt_chunk(8000, 256), chunk("data", 512, 512)}), false, false},
-        {"no channels", image({fmt_chunk(8000, 0), chunk("data", 40, 40)}), false, false},
-        // The effect loader never reads what follows the samples; a broken tail is left to it.
+         image({fmt_chunk(), chunk("LIST", 0xFFFFFFF0u, 8), chunk("data", 40, 40)}), "壊れて", false},
         {"broken chunk after the data", image({fmt_chunk(), chunk("data", 40, 40), chunk("LIST", 0xFFFFu, 2)}),
-         true, false},
+         "壊れて", false},
+        {"format chunk claiming past the image", image({chunk("fmt ", 4000, 16), chunk("data", 40, 40)}), "壊れて",
+         false},
+        {"format after the data", image({chunk("data", 40, 40), fmt_chunk()}), "前にありません", false},
+        {"no format", image({chunk("data", 40, 40)}), "前にありません", false},
+        {"no data", image({fmt_chunk()}), "data チャンク）がありません", false},
+        {"two formats", image({fmt_chunk(), fmt_chunk(), chunk("data", 40, 40)}), "二つ以上", false},
+        {"a format again after the data", image({fmt_chunk(), chunk("data", 40, 40), fmt_chunk(8000, 0)}),
+         "二つ以上", false},
+        {"two data chunks", image({fmt_chunk(), chunk("data", 40, 40), chunk("data", 40, 40)}), "二つ以上", false},
+        {"format chunk of 14 bytes", image({chunk("fmt ", 14, 14), chunk("data", 40, 40)}), "正しくありません",
+         false},
+        {"a few seconds at 100 Hz", image({fmt_chunk(100), chunk("data", 400, 400)}), nullptr, true},
+        {"a thousand samples at 1 Hz", image({fmt_chunk(1), chunk("data", 1000, 1000)}), nullptr, false},
+        {"rate zero", image({fmt_chunk(0), chunk("data", 40, 40)}), "正しくありません", false},
+        {"200 kHz", image({fmt_chunk(200000), chunk("data", 40, 40)}), nullptr, true},
+        {"just above 200 kHz", image({fmt_chunk(200001), chunk("data", 40, 40)}), nullptr, false},
+        {"eight channels", image({fmt_chunk(8000, 8), chunk("data", 40, 40)}), nullptr, true},
+        {"256 channels", image({fmt_chunk(8000, 256), chunk("data", 512, 512)}), nullptr, false},
+        {"no channels", image({fmt_chunk(8000, 0), chunk("data", 40, 40)}), "正しくありません", false},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
-        ASSERT_FALSE(quintora::調査_波形(c.image.data(), c.image.size()));
+        const auto fault = quintora::調査_波形(c.image.data(), c.image.size());
+        if (c.game == nullptr) {
+            EXPECT_FALSE(fault) << *fault;
+        } else {
+            ASSERT_TRUE(fault);
+            EXPECT_NE(fault->find(c.game), std::string::npos) << *fault;
+        }
         EXPECT_EQ(accepted(c.image, 3), c.ok);
-        EXPECT_EQ(accepted(c.image, 1), c.music_ok);
+        EXPECT_EQ(accepted(c.image, 1), c.ok);
     }
+}
+
+// The game reads a file into memory and checks its header against the bytes
+// it really has before the library, which is given no length, trusts it.
+TEST(WaveCheck, TheStatedLengthMustFitWhatWasRead) {
+    auto refused = [](const Bytes& w) { return quintora::調査_波形(w.data(), w.size()).has_value(); };
+    const Bytes good = image({fmt_chunk(), chunk("data", 40, 40)});
+    EXPECT_FALSE(refused(good));
+    Bytes trailing = good;
+    trailing.insert(trailing.end(), 100, 0xEE);
+    EXPECT_FALSE(refused(trailing)) << "bytes after the stated length are not read";
+    Bytes longer = good;
+    longer[4] += 1;
+    EXPECT_TRUE(refused(longer));
+    Bytes huge = good;
+    huge[4] = huge[5] = huge[6] = huge[7] = 0xFF;
+    EXPECT_TRUE(refused(huge));
+    EXPECT_TRUE(refused(Bytes{'R', 'I', 'F', 'F'}));
+    EXPECT_TRUE(refused(Bytes{}));
+    Bytes not_wave = good;
+    not_wave[8] = 'X';
+    EXPECT_TRUE(refused(not_wave));
 }

@@ -32,7 +32,8 @@ QUINTORA_SOUND_API std::int32_t dsInitialize(std::int32_t windowHandle);
 // tells how long the image is, and the caller vouches that it has that many
 // bytes. The samples are copied, so the image may be discarded as soon as
 // this returns. Returns a buffer handle, or 0 when `system` is not the open
-// sound system or the image is not a wave the mixer can decode. `flags`
+// sound system or the image is not a wave SDL can decode and convert (one
+// format chunk, then one data chunk, every chunk inside the image). `flags`
 // (3 for effects, 1 for music) makes no difference to playback here.
 QUINTORA_SOUND_API std::int32_t dsCreateDSB(std::int32_t system, const void* waveImage,
                                             std::int32_t flags);
@@ -53,6 +54,11 @@ QUINTORA_SOUND_API std::int32_t dsStop(std::int32_t buffer);
 // Stops and releases the buffer; its handle is dead afterwards. Returns 1
 // for a live buffer.
 QUINTORA_SOUND_API std::int32_t dsFree(std::int32_t buffer);
+
+// How many playbacks of the buffer are running, looped or not; with 0, of
+// every buffer. The game does not need it; it tells a test or a tool what
+// the library is doing.
+QUINTORA_SOUND_API std::int32_t dsPlaying(std::int32_t buffer);
 
 // Releases every buffer and closes the audio device, after which
 // dsInitialize may open it again. Returns 1 when `system` was the open one.
