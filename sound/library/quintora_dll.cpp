@@ -62,10 +62,10 @@ constexpr Uint32 kFeedFrames = 1024;
 
 // A buffer: the decoded samples in the format they came in.
 struct Sound {
-    SDL_AudioSpec spec{};
+    SDL_AudioSpec format{};  // as the wave stores its samples
     Uint8* samples = nullptr;  // from SDL_LoadWAV_RW, released with SDL_FreeWAV
     Uint32 bytes = 0;          // whole frames only
-    Uint32 frameBytes = 0;
+    Uint32 frame_bytes = 0;
 };
 
 // One running playback of a buffer. Touched by the audio thread, and by the
@@ -81,8 +81,8 @@ struct Playback {
 
 struct State {
     std::int32_t system = 0;  // handle of the open sound system, 0 when closed
-    std::int32_t lastSystemHandle = 0;
-    std::int32_t lastBufferHandle = 0;
+    std::int32_t last_system_handle = 0;
+    std::int32_t last_buffer_handle = 0;
     SDL_AudioDeviceID device = 0;
     std::map<std::int32_t, Sound> buffers;  // node-based: a Sound never moves while it lives
 
@@ -98,14 +98,14 @@ struct State {
 // ever.
 State& state = *new State;
 
-Sound* findBuffer(std::int32_t handle) {
+Sound* find_buffer(std::int32_t handle) {
     if (handle <= 0 || state.system == 0) return nullptr;
     auto it = state.buffers.find(handle);
     return it == state.buffers.end() ? nullptr : &it->second;
 }
 
-bool sameAsDevice(const SDL_AudioSpec& spec) {
-    return spec.format == kOutputFormat && spec.channels == kOutputChannels && spec.freq == kSampleRate;
+bool same_as_device(const SDL_AudioSpec& f) {
+    return f.format == kOutputFormat && f.channels == kOutputChannels && f.freq == kSampleRate;
 }
 
 void release(Playback& p) {
@@ -141,7 +141,7 @@ int pull(Playback& p, Uint8* out, int want) {
                 break;
             }
         }
-        const Uint32 n = std::min<Uint32>(s.bytes - p.position, kFeedFrames * s.frameBytes);
+        const Uint32 n = std::min<Uint32>(s.bytes - p.position, kFeedFrames * s.frame_bytes);
         if (SDL_AudioStreamPut(p.convert, s.samples + p.position, static_cast<int>(n)) != 0) return 0;
         p.position += n;
     }
@@ -179,8 +179,8 @@ bool start(std::int32_t handle, const Sound& sound, bool looping) {
     p.buffer = handle;
     p.sound = &sound;
     p.looping = looping;
-    if (!sameAsDevice(sound.spec)) {
-        p.convert = SDL_NewAudioStream(sound.spec.format, sound.spec.channels, sound.spec.freq, kOutputFormat,
+    if (!same_as_device(sound.format)) {
+        p.convert = SDL_NewAudioStream(sound.format.format, sound.format.channels, sound.format.freq, kOutputFormat,
                                        kOutputChannels, kSampleRate);
         if (p.convert == nullptr) return false;
     }
@@ -209,14 +209,14 @@ void stop(std::int32_t handle) {
 
 // Length of the wave image from its RIFF header, or 0 when the 12 bytes at
 // `image` are not a RIFF/WAVE header with a believable size.
-std::size_t waveImageLength(const void* image) {
+std::size_t wave_image_length(const void* image) {
     if (image == nullptr) return 0;
     const auto* bytes = static_cast<const unsigned char*>(image);
     if (std::memcmp(bytes, "RIFF", 4) != 0) return 0;
-    const std::uint32_t riffSize = wave::le32(bytes + 4);
-    if (riffSize < 4 || riffSize > kMaxRiffSize) return 0;
+    const std::uint32_t riff_size = wave::le32(bytes + 4);
+    if (riff_size < 4 || riff_size > kMaxRiffSize) return 0;
     if (std::memcmp(bytes + 8, "WAVE", 4) != 0) return 0;
-    return static_cast<std::size_t>(riffSize) + 8;
+    return static_cast<std::size_t>(riff_size) + 8;
 }
 
 // True when SDL can be given the `length` bytes of the image: every chunk
@@ -224,7 +224,7 @@ std::size_t waveImageLength(const void* image) {
 // a file of a few dozen bytes could claim gigabytes), there is one format
 // chunk and then one data chunk, as SDL's loader reads them, and a rate and
 // channel count SDL's converter can take.
-bool imageFitsSdl(const unsigned char* bytes, std::size_t length) {
+bool image_fits_sdl(const unsigned char* bytes, std::size_t length) {
     const wave::Layout layout = wave::walk(bytes, length);
     return layout.fault == wave::Fault::none && layout.format.channels <= kMaxChannels &&
            layout.format.rate >= kMinRate && layout.format.rate <= kMaxRate;
@@ -236,7 +236,7 @@ extern "C" {
 
 std::int32_t dsInitialize(std::int32_t /*windowHandle*/) {
     if (state.system != 0) return state.system;
-    if (state.lastSystemHandle == std::numeric_limits<std::int32_t>::max()) return 0;
+    if (state.last_system_handle == std::numeric_limits<std::int32_t>::max()) return 0;
 
     // Should SDL's event system come up after all, it must not take SIGINT
     // and SIGTERM for a quit event nobody here reads: the game would then
@@ -275,33 +275,33 @@ std::int32_t dsInitialize(std::int32_t /*windowHandle*/) {
         state.closing = false;
     }
     SDL_PauseAudioDevice(state.device, 0);
-    state.system = ++state.lastSystemHandle;
+    state.system = ++state.last_system_handle;
     return state.system;
 }
 
-std::int32_t dsCreateDSB(std::int32_t system, const void* waveImage, std::int32_t /*flags*/) {
+std::int32_t dsCreateDSB(std::int32_t system, const void* wave_image, std::int32_t /*flags*/) {
     if (system <= 0 || system != state.system) return 0;
-    if (state.lastBufferHandle == std::numeric_limits<std::int32_t>::max()) return 0;
-    const std::size_t length = waveImageLength(waveImage);
+    if (state.last_buffer_handle == std::numeric_limits<std::int32_t>::max()) return 0;
+    const std::size_t length = wave_image_length(wave_image);
     if (length == 0) return 0;
-    if (!imageFitsSdl(static_cast<const unsigned char*>(waveImage), length)) return 0;
+    if (!image_fits_sdl(static_cast<const unsigned char*>(wave_image), length)) return 0;
 
-    SDL_RWops* stream = SDL_RWFromConstMem(waveImage, static_cast<int>(length));
+    SDL_RWops* stream = SDL_RWFromConstMem(wave_image, static_cast<int>(length));
     if (stream == nullptr) return 0;
     // The decoded samples are SDL's own allocation, so the caller may drop
     // the image as soon as this returns. SDL closes the stream, on failure too.
     Sound sound;
-    if (SDL_LoadWAV_RW(stream, 1, &sound.spec, &sound.samples, &sound.bytes) == nullptr) return 0;
+    if (SDL_LoadWAV_RW(stream, 1, &sound.format, &sound.samples, &sound.bytes) == nullptr) return 0;
     // Whole frames only; a wave without a single one has nothing to play.
-    sound.frameBytes = SDL_AUDIO_BITSIZE(sound.spec.format) / 8u * sound.spec.channels;
-    if (sound.frameBytes != 0) sound.bytes -= sound.bytes % sound.frameBytes;
+    sound.frame_bytes = SDL_AUDIO_BITSIZE(sound.format.format) / 8u * sound.format.channels;
+    if (sound.frame_bytes != 0) sound.bytes -= sound.bytes % sound.frame_bytes;
     if (sound.bytes == 0) {
         SDL_FreeWAV(sound.samples);
         return 0;
     }
     // Whether SDL can convert it is asked now, so that a handle always plays.
-    if (!sameAsDevice(sound.spec)) {
-        SDL_AudioStream* probe = SDL_NewAudioStream(sound.spec.format, sound.spec.channels, sound.spec.freq,
+    if (!same_as_device(sound.format)) {
+        SDL_AudioStream* probe = SDL_NewAudioStream(sound.format.format, sound.format.channels, sound.format.freq,
                                                     kOutputFormat, kOutputChannels, kSampleRate);
         if (probe == nullptr) {
             SDL_FreeWAV(sound.samples);
@@ -309,19 +309,19 @@ std::int32_t dsCreateDSB(std::int32_t system, const void* waveImage, std::int32_
         }
         SDL_FreeAudioStream(probe);
     }
-    const std::int32_t handle = ++state.lastBufferHandle;
+    const std::int32_t handle = ++state.last_buffer_handle;
     state.buffers[handle] = sound;
     return handle;
 }
 
 std::int32_t dsPlay(std::int32_t buffer) {
-    const Sound* s = findBuffer(buffer);
+    const Sound* s = find_buffer(buffer);
     if (s == nullptr) return 0;
     return start(buffer, *s, false) ? 1 : 0;
 }
 
 std::int32_t dsPlayLooping(std::int32_t buffer) {
-    const Sound* s = findBuffer(buffer);
+    const Sound* s = find_buffer(buffer);
     if (s == nullptr) return 0;
     {
         std::lock_guard<std::mutex> guard(state.lock);
@@ -332,13 +332,13 @@ std::int32_t dsPlayLooping(std::int32_t buffer) {
 }
 
 std::int32_t dsStop(std::int32_t buffer) {
-    if (findBuffer(buffer) == nullptr) return 0;
+    if (find_buffer(buffer) == nullptr) return 0;
     stop(buffer);
     return 1;
 }
 
 std::int32_t dsFree(std::int32_t buffer) {
-    Sound* s = findBuffer(buffer);
+    Sound* s = find_buffer(buffer);
     if (s == nullptr) return 0;
     stop(buffer);  // after this the audio thread holds no pointer into `s`
     SDL_FreeWAV(s->samples);
@@ -347,7 +347,7 @@ std::int32_t dsFree(std::int32_t buffer) {
 }
 
 std::int32_t dsPlaying(std::int32_t buffer) {
-    if (state.system == 0 || (buffer != 0 && findBuffer(buffer) == nullptr)) return 0;
+    if (state.system == 0 || (buffer != 0 && find_buffer(buffer) == nullptr)) return 0;
     std::lock_guard<std::mutex> guard(state.lock);
     return static_cast<std::int32_t>(std::count_if(state.playing.begin(), state.playing.end(),
                                                    [buffer](const Playback& p) {

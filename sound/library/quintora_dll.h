@@ -35,7 +35,7 @@ QUINTORA_SOUND_API std::int32_t dsInitialize(std::int32_t windowHandle);
 // sound system or the image is not a wave SDL can decode and convert (one
 // format chunk, then one data chunk, every chunk inside the image). `flags`
 // (3 for effects, 1 for music) makes no difference to playback here.
-QUINTORA_SOUND_API std::int32_t dsCreateDSB(std::int32_t system, const void* waveImage,
+QUINTORA_SOUND_API std::int32_t dsCreateDSB(std::int32_t system, const void* wave_image,
                                             std::int32_t flags);
 
 // Starts one playback in the background and returns at once; a sound that is
