@@ -13,8 +13,10 @@ namespace {
 std::optional<Cell> cell_at(double x, double y) {
     const double cx = std::floor((x - grid_origin_x) / cell_width);
     const double cy = std::floor((y - grid_origin_y) / cell_height);
-    if (!(cx >= 1 && cx <= field_last && cy >= 1 && cy <= field_last)) return std::nullopt;
-    return Cell{int(cx), int(cy)};
+    if (!(cx >= 0 && cx < board_size && cy >= 0 && cy < board_size)) return std::nullopt;  // also NaN
+    const Cell cell{int(cx), int(cy)};
+    if (!cell.on_field()) return std::nullopt;
+    return cell;
 }
 }  // namespace
 

@@ -5,7 +5,6 @@
 // computer's recoded stones share that storage); a Colour is made from a code
 // where the game needs one of the four for sure.
 
-#include <array>
 #include <optional>
 #include <string_view>
 
@@ -40,14 +39,6 @@ public:
 private:
     constexpr explicit Colour(i16 code) : code_(code) {}
     i16 code_;
-};
-
-// One value per colour, indexed by Colour.
-template <class T>
-struct PerColour {
-    std::array<T, 4> values{};
-    constexpr T& operator[](Colour c) { return values[std::size_t(c.index())]; }
-    constexpr const T& operator[](Colour c) const { return values[std::size_t(c.index())]; }
 };
 
 }  // namespace quintora

@@ -33,13 +33,6 @@ struct ReportingExit : ProcessExit {
     }
 };
 
-void write(const fs::path& p, const std::string& bytes) { std::ofstream(p, std::ios::binary | std::ios::trunc) << bytes; }
-
-std::string read(const fs::path& p) {
-    std::ifstream in(p, std::ios::binary);
-    return std::string((std::istreambuf_iterator<char>(in)), {});
-}
-
 // Starts the window in a prepared folder and plays one person against three
 // computers to the end: a win answered with No, or a draw and then 終了.
 [[noreturn]] void play_whole_game(const std::string& library, const std::function<void(const fs::path&)>& prepare) {
@@ -108,7 +101,7 @@ TEST_F(Faults, EachBadWaveIsReportedOnceAndAMissingOneNotAtAll) {
     const std::pair<std::string, std::string> damage[] = {
         {"", "空"}, {riff_image(36, 8).substr(0, 10), "RIFF"}, {"MThd\0\0\0\6 not a wave", "RIFF"}, {riff_image(100000, 64), "切れて"},
         // two format chunks, the second without channels, once fatal to the music reader
-        {read(fs::path(QUINTORA_WAVES_DIR) / "../../fuzz/regressions/wave/second-format-without-channels-after-odd-data.wav"), "壊れて"}};
+        {read_bytes(fs::path(QUINTORA_WAVES_DIR) / "../../fuzz/regressions/wave/second-format-without-channels-after-odd-data.wav"), "壊れて"}};
     for (const char* w : waves) {
         EXPECT_EXIT(play_whole_game(real_library, [w](const fs::path& d) { fs::remove(d / fs::u8path(w)); }),
                     ::testing::ExitedWithCode(0), std::string("(^|\n)") + clean_end)
@@ -118,7 +111,7 @@ TEST_F(Faults, EachBadWaveIsReportedOnceAndAMissingOneNotAtAll) {
             EXPECT_EXIT(play_whole_game(real_library,
                                         [w, b = bytes](const fs::path& d) {
                                             fs::remove(d / fs::u8path(w));
-                                            write(d / fs::u8path(w), b);
+                                            write_bytes(d / fs::u8path(w), b);
                                         }),
                         ::testing::ExitedWithCode(0), expect)
                 << w << " " << word;
@@ -133,14 +126,14 @@ TEST_F(Faults, BadSettingsFilesAreSurvivedSilently) {
             std::string junk;
             std::mt19937 rng(3);
             for (int i = 0; i < 100000; ++i) junk.push_back(char(rng()));
-            write(d / "Quintora.ini", junk);
+            write_bytes(d / "Quintora.ini", junk);
         },
         [](const fs::path& d) {
-            write(d / "Quintora.ini", "BGM=NG\r\n");
+            write_bytes(d / "Quintora.ini", "BGM=NG\r\n");
             fs::permissions(d / "Quintora.ini", fs::perms::none);
         },
         [](const fs::path& d) {
-            write(d / "Quintora.ini", std::string(1 << 20, 'x') + "\nBGM=NG\n");
+            write_bytes(d / "Quintora.ini", std::string(1 << 20, 'x') + "\nBGM=NG\n");
             fs::permissions(d, fs::perms::owner_read | fs::perms::owner_exec);
         },
     };
@@ -160,7 +153,7 @@ TEST_F(Faults, ReadOnlyFolderWithoutASettingsFileSaysSoAndPlaysOn) {
 namespace {
 [[noreturn]] void draw_without_japanese_faces() {
     const fs::path conf = fs::temp_directory_path() / "quintora-fonts.conf";
-    write(conf,
+    write_bytes(conf,
           "<?xml version=\"1.0\"?><!DOCTYPE fontconfig SYSTEM \"fonts.dtd\"><fontconfig>"
           "<dir>/usr/share/fonts/truetype/dejavu</dir><cachedir>/tmp/quintora-fc-cache</cachedir></fontconfig>");
     setenv("FONTCONFIG_FILE", conf.c_str(), 1);

@@ -28,13 +28,6 @@ namespace {
 
 const char* const ini = "Quintora.ini";
 
-std::string read(const fs::path& p) {
-    std::ifstream in(p, std::ios::binary);
-    return std::string((std::istreambuf_iterator<char>(in)), {});
-}
-
-void write(const fs::path& p, const std::string& bytes) { std::ofstream(p, std::ios::binary | std::ios::trunc) << bytes; }
-
 std::vector<std::string> folder_entries() {
     std::vector<std::string> names;
     for (const auto& e : fs::directory_iterator(".")) names.push_back(e.path().filename().string());
@@ -86,11 +79,11 @@ void limit_file_size_to_ten_bytes() {
 [[noreturn]] void switch_icons_on_a_full_disk() {
     Harness h;
     h.start();
-    const std::string before = read(ini);
+    const std::string before = read_bytes(ini);
     limit_file_size_to_ten_bytes();
     h.game.options().on_AICON();
     h.game.options().on_AICON();
-    const bool intact = read(ini) == before && before.size() > 10;
+    const bool intact = read_bytes(ini) == before && before.size() > 10;
     const bool no_stray_file = folder_entries() == waves_and_ini;
     const bool told_once = h.log.with("warning") == std::vector<std::string>{
                                                          "warning 設定ファイル「Quintora.ini」に書き込めません。\r"
@@ -124,17 +117,17 @@ TEST(SettingsWrite, TheFileIsReplacedWholeNeverRewrittenInPlace) {
     Harness h;
     h.start();
     std::ifstream old_file(ini, std::ios::binary);  // still open on the old file afterwards
-    const std::string before = read(ini);
+    const std::string before = read_bytes(ini);
     h.game.options().on_AICON();
     EXPECT_EQ(std::string((std::istreambuf_iterator<char>(old_file)), {}), before);
-    EXPECT_NE(read(ini), before);
+    EXPECT_NE(read_bytes(ini), before);
     EXPECT_EQ(folder_entries(), waves_and_ini);
 }
 
 TEST(SettingsWrite, ALinkIsFollowedAndItsTargetReplacedWhole) {
     Harness h;
     fs::create_directory("kept");
-    write("kept/mine.ini", "BGM=NG\r\n");
+    write_bytes("kept/mine.ini", "BGM=NG\r\n");
     fs::permissions("kept/mine.ini", fs::perms(0640));
     fs::create_symlink("kept/mine.ini", ini);
     h.start();
@@ -142,7 +135,7 @@ TEST(SettingsWrite, ALinkIsFollowedAndItsTargetReplacedWhole) {
     h.game.options().on_AICON();
     EXPECT_TRUE(fs::is_symlink(ini));
     EXPECT_EQ(fs::read_symlink(ini), "kept/mine.ini");
-    const std::string written = read("kept/mine.ini");
+    const std::string written = read_bytes("kept/mine.ini");
     EXPECT_NE(written.find("\xB1\xB2\xBA\xDD\x95\x5C\x8E\xA6=OK\r\nBGM=NG\r\n"), std::string::npos) << written;
     EXPECT_EQ(fs::status("kept/mine.ini").permissions(), fs::perms(0640));
     EXPECT_EQ(std::distance(fs::directory_iterator("kept"), fs::directory_iterator()), 1);
@@ -154,7 +147,7 @@ TEST(SettingsWrite, ALinkToNothingCreatesItsTarget) {
     fs::create_symlink("kept/new.ini", ini);
     h.start();
     EXPECT_TRUE(fs::is_symlink(ini));
-    EXPECT_EQ(read("kept/new.ini").substr(0, 3), "\x8E\xE8\x8F");
+    EXPECT_EQ(read_bytes("kept/new.ini").substr(0, 3), "\x8E\xE8\x8F");
     EXPECT_EQ(h.log.count("box"), 0u);
 }
 

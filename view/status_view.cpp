@@ -1,9 +1,10 @@
 #include "view/view.h"
 
+#include "state/colour.h"
+
 namespace quintora {
 
 namespace {
-constexpr std::string_view colour_words[5] = {"", "黒", "青", "白", "赤"};
 // Beside the board, each overlapping its edge by 15 twips: black's below,
 // blue's left, white's above, red's right (still left of the turn text).
 constexpr IconPlace icon_places[5] = {{0, 0}, {3600, 6735}, {650, 3200}, {3600, 300}, {7085, 3200}};
@@ -12,7 +13,7 @@ constexpr IconPlace icon_places[5] = {{0, 0}, {3600, 6735}, {650, 3200}, {3600, 
 void View::描画_手番(int colour) {
     描画_四角形(21.5, 5, 2200, 300, board_colour);
     描画_打手(colour);
-    if (is_colour(colour)) 描画_文字列(21.5, 5, colour_words[colour], palette_white, 12);
+    if (const auto c = Colour::from_code(colour)) 描画_文字列(21.5, 5, c->kanji(), palette_white, 12);
     描画_文字列(22.5, 5, "の番です", palette_white, 12);
 }
 

@@ -1,5 +1,8 @@
 #include "support/fakes.h"
 
+#include <fstream>
+#include <iterator>
+
 #include <unistd.h>
 
 #include <cmath>
@@ -135,6 +138,15 @@ void Harness::put(int colour, int x, int y) {
     s.last_x = i16(x);
     s.last_y = i16(y);
     s.last_colour = i16(colour);
+}
+
+std::string read_bytes(const std::filesystem::path& p) {
+    std::ifstream in(p, std::ios::binary);
+    return std::string((std::istreambuf_iterator<char>(in)), {});
+}
+
+void write_bytes(const std::filesystem::path& p, const std::string& bytes) {
+    std::ofstream(p, std::ios::binary | std::ios::trunc) << bytes;
 }
 
 std::string riff_image(std::uint32_t stated, std::size_t payload) {

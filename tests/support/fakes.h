@@ -124,6 +124,10 @@ struct Harness {
     bool mark(Mark m) const { return marks.checked(m); }
 };
 
+// A whole file as bytes, and bytes as a whole file (replacing it).
+std::string read_bytes(const std::filesystem::path& p);
+void write_bytes(const std::filesystem::path& p, const std::string& bytes);
+
 // A RIFF/WAVE header stating `stated` bytes after its first eight, followed
 // by `payload` zero bytes: the stated length need not match what follows.
 std::string riff_image(std::uint32_t stated, std::size_t payload);
