@@ -1,7 +1,9 @@
 #include "app/qt_canvas.h"
 
+#include <QApplication>
 #include <QEvent>
 #include <QFontDatabase>
+#include <QFontInfo>
 #include <QFontMetricsF>
 #include <QMouseEvent>
 #include <QPainter>
@@ -17,15 +19,6 @@ namespace quintora {
 namespace {
 QColor qcolour(int palette) { return QColor::fromRgb(palette_rgb(palette)); }
 double px(double twips) { return twips / twips_per_pixel; }
-
-// The window's face when it is installed, else the metric-compatible IPA face.
-QString choose_family() {
-    const QStringList families = QFontDatabase::families();
-    for (const QString& f : {QStringLiteral("ＭＳ Ｐ明朝"), QStringLiteral("MS PMincho"), QStringLiteral("IPAPMincho"),
-                             QStringLiteral("IPA P明朝")})
-        if (families.contains(f)) return f;
-    return QStringLiteral("serif");  // still draws every label and number
-}
 
 QString qstring(std::string_view s) { return QString::fromUtf8(s.data(), qsizetype(s.size())); }
 
@@ -46,12 +39,33 @@ private:
 };
 }  // namespace
 
+QString board_face_family() {
+    const QStringList families = QFontDatabase::families();
+    for (const QString& f : {QStringLiteral("ＭＳ Ｐ明朝"), QStringLiteral("MS PMincho"), QStringLiteral("IPAPMincho"),
+                             QStringLiteral("IPA P明朝")})
+        if (families.contains(f)) return f;
+    return QStringLiteral("serif");  // still draws every label and number
+}
+
+// Left to itself, Qt takes the Japanese glyphs of the captions from the
+// system's preferred Japanese face, and the board's texts bring a second
+// one: two faces of 8 MB mapped and hinted (some 2.5 MiB resident each once
+// kanji are drawn) where one serves. The IPA faces share their outlines, so
+// the captions look the same.
+void take_japanese_glyphs_from_board_face() {
+    QFont font = QApplication::font();
+    // The face the default family stands for, not its alias ("Sans Serif"),
+    // which a list of families does not resolve.
+    font.setFamilies({QFontInfo(font).family(), board_face_family()});
+    QApplication::setFont(font);
+}
+
 int QtCanvas::picture_set_for(double ratio) {
     // A hair of tolerance: a ratio computed as 2.0000000001 is still 2.
     return std::clamp(int(std::ceil(ratio - 1e-6)), 1, 3);
 }
 
-QtCanvas::QtCanvas(QWidget* parent) : QWidget(parent), family_(choose_family()) {
+QtCanvas::QtCanvas(QWidget* parent) : QWidget(parent), family_(board_face_family()) {
     setFixedSize(width_px, height_px);
     setAttribute(Qt::WA_OpaquePaintEvent);
     for (int k = 0; k < 2; ++k)
@@ -70,12 +84,22 @@ void QtCanvas::follow_ratio() {
     if (ratio == ratio_) return;
     ratio_ = ratio;
     for (Picture& p : pictures_) p.scaled.clear();
-    surface_ = QImage(int(std::ceil(width_px * ratio)), int(std::ceil(height_px * ratio)), QImage::Format_RGB32);
-    surface_.setDevicePixelRatio(ratio);
-    surface_.fill(qcolour(board_colour));
-    record_.replay([this](const PaintOp& op) { paint(op); });
+    surface_ = QImage();  // made again, at the new ratio, when next painted or shown
     set_icon_pixmaps();
     update();
+}
+
+// The surface is made on first use, which at start-up comes after the sounds
+// are loaded: its megabyte and more never adds to the moment when the music
+// is held twice, once as read and once as the sound library's copy.
+QImage& QtCanvas::target() {
+    if (surface_.isNull()) {
+        surface_ = QImage(int(std::ceil(width_px * ratio_)), int(std::ceil(height_px * ratio_)), QImage::Format_RGB32);
+        surface_.setDevicePixelRatio(ratio_);
+        surface_.fill(qcolour(board_colour));
+        record_.replay([this](const PaintOp& op) { paint(op); });
+    }
+    return surface_;
 }
 
 int QtCanvas::picture_id(std::string_view name) {
@@ -128,32 +152,33 @@ void QtCanvas::set_icon_pixmaps() {
 }
 
 void QtCanvas::paint(const PaintOp& op) {
+    QImage& surface = target();
     switch (op.kind) {
         case PaintOp::Kind::rect: {
-            QPainter p(&surface_);
+            QPainter p(&surface);
             p.fillRect(QRectF(px(op.x), px(op.y), px(op.w), px(op.h)), qcolour(op.palette));
             break;
         }
         case PaintOp::Kind::picture: {
             const QRect device = device_rect(op.bounds.toRect());
             const QImage& image = picture(op.picture, device.size());
-            DevicePixels in_device_pixels(surface_);
-            QPainter p(&surface_);
+            DevicePixels in_device_pixels(surface);
+            QPainter p(&surface);
             p.drawImage(device.topLeft(), image);
             break;
         }
         case PaintOp::Kind::text: {
-            QPainter p(&surface_);
+            QPainter p(&surface);
             QFont font(family_);
             font.setPixelSize(qRound(op.points * 4.0 / 3.0));  // points at 96 dpi, whatever the screen says
             p.setFont(font);
             p.setPen(qcolour(op.palette));
-            const QFontMetricsF m(font, &surface_);
+            const QFontMetricsF m(font, &surface);
             p.drawText(QPointF(px(op.x), px(op.y) + m.ascent()), op.name);
             break;
         }
         case PaintOp::Kind::circle: {
-            QPainter p(&surface_);
+            QPainter p(&surface);
             p.setRenderHint(QPainter::Antialiasing);
             p.setPen(Qt::NoPen);
             p.setBrush(qcolour(op.palette));
@@ -199,7 +224,7 @@ void QtCanvas::draw_text(double x, double y, std::string_view utf8, int palette,
     op.name = qstring(utf8);
     QFont font(family_);
     font.setPixelSize(qRound(points * 4.0 / 3.0));
-    const QFontMetricsF m(font, &surface_);
+    const QFontMetricsF m(font, &target());
     const QPointF origin(px(x), px(y) + m.ascent());
     // The ink: a text inside an erase box is gone when the box is painted.
     op.bounds = m.tightBoundingRect(op.name).translated(origin);
@@ -242,7 +267,7 @@ void QtCanvas::paintEvent(QPaintEvent*) {
     // Also catches a ratio that changed on the same screen.
     follow_ratio();
     QPainter p(this);
-    p.drawImage(0, 0, surface_);
+    p.drawImage(0, 0, target());
 }
 
 void QtCanvas::mousePressEvent(QMouseEvent* e) {

@@ -19,6 +19,13 @@
 
 namespace quintora {
 
+// The face the board's texts are drawn in: the window's own face when it is
+// installed, else the metric-compatible IPA face.
+QString board_face_family();
+// Makes the board's face the first one asked for the Japanese glyphs of the
+// menus and message boxes. Call before the first widget is made.
+void take_japanese_glyphs_from_board_face();
+
 class QtCanvas : public QWidget, public Canvas {
 public:
     // The client area in layout pixels: wide enough for the status texts
@@ -37,7 +44,7 @@ public:
     void refresh() override;
 
     // Device pixels; its devicePixelRatio() is the ratio it was painted for.
-    const QImage& surface() const { return surface_; }
+    const QImage& surface() { return target(); }
     QString font_family() const { return family_; }
     // How many drawing calls are kept to paint the surface again.
     std::size_t recorded_calls() const { return record_.size(); }
@@ -54,9 +61,11 @@ protected:
     void mousePressEvent(QMouseEvent* e) override;
 
 private:
-    // Makes the surface anew when the window's ratio is no longer the one it
-    // was painted for, and paints everything on it again.
+    // Drops the surface when the window's ratio is no longer the one it was
+    // painted for; target() makes it anew and paints everything on it again.
     void follow_ratio();
+    // The surface, made (and everything recorded painted on it) when missing.
+    QImage& target();
     void paint(const PaintOp& op);
     // Pictures are numbered on first use; the number is what the record keeps.
     int picture_id(std::string_view name);

@@ -62,6 +62,8 @@ int main(int argc, char** argv) {
     QApplication app(argc, argv);
     QApplication::setApplicationName("Quintora");
     bench::enter_program_folder();
+    present_application();
+    take_japanese_glyphs_from_board_face();
 
     QtDialogs dialogs;
     SleepingPause pause;

@@ -5,6 +5,7 @@
 #include <optional>
 
 #include "state/constants.h"
+#include "state/zeroed_array.h"
 
 namespace quintora {
 
@@ -13,7 +14,7 @@ using CentreBonus = double[board_size][board_size];
 
 struct GameState {
     Board board{};
-    i16 board_history[history_steps][board_size][board_size]{};
+    ZeroedArray<i16[history_steps][board_size][board_size]> board_history;
     Board saved_board{};
     i16 move_x[history_steps]{};
     i16 move_y[history_steps]{};

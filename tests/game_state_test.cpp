@@ -1,6 +1,12 @@
 #include <gtest/gtest.h>
 
+#include <sys/mman.h>
+#include <unistd.h>
+
+#include <algorithm>
 #include <chrono>
+#include <cstdint>
+#include <vector>
 
 #include "state/game_state.h"
 #include "app/sleeping_pause.h"
@@ -73,4 +79,19 @@ TEST(ModeTable, EveryModeHasAPersonAndAComputerFollowsEachPersonButInFourPlay) {
         }
         EXPECT_GE(people, 1);
     }
+}
+
+// The record of every position is 400 KiB of zeros; a game writes one board of
+// it per stone, and only what has been written may take memory.
+TEST(BoardCopies, HistoryTakesMemoryOnlyWhereItIsWritten) {
+    auto s = std::make_unique<GameState>();
+    for (int m = 0; m < 10; ++m) 調査_保存(*s, m);
+    const long page = sysconf(_SC_PAGESIZE);
+    const auto first = reinterpret_cast<std::uintptr_t>(&s->board_history[0][0][0]) / page * page;
+    const auto end = reinterpret_cast<std::uintptr_t>(&s->board_history[history_steps - 1][board_size - 1][0]);
+    std::vector<unsigned char> in_memory(std::size_t((end - first) / page + 1));
+    ASSERT_EQ(mincore(reinterpret_cast<void*>(first), end - first, in_memory.data()), 0);
+    const auto resident = std::count_if(in_memory.begin(), in_memory.end(), [](unsigned char c) { return c & 1; });
+    EXPECT_LE(resident, 4) << "of " << in_memory.size() << " pages";
+    EXPECT_EQ(s->board_history[history_steps - 1][10][10], cell_empty);
 }

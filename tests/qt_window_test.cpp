@@ -6,7 +6,10 @@
 #include <QLabel>
 #include <QMenu>
 #include <QMenuBar>
+#include <QGlyphRun>
+#include <QRawFont>
 #include <QTest>
+#include <QTextLayout>
 
 #include "app/qt_dialogs.h"
 #include "app/qt_form1.h"
@@ -198,4 +201,25 @@ TEST_F(Window, ColumnLettersStandOverTheirColumns) {
         EXPECT_NEAR(centre, column_centre, 4.0) << labels[i].toLatin1();
     }
     EXPECT_EQ(column, 19);
+}
+
+// Left to the system, the captions' Japanese glyphs came from its preferred
+// Japanese face, and the board's texts mapped a second one. Both now come from
+// the board's face; Latin letters keep the default face.
+TEST(OneJapaneseFace, CaptionsTakeTheirJapaneseGlyphsFromTheBoardFace) {
+    test_app();
+    const QFont before = QApplication::font();
+    const QString latin_face = QFontInfo(before).family();
+    take_japanese_glyphs_from_board_face();
+    QTextLayout layout(QStringLiteral("ｵﾌﾟｼｮﾝ 1_PLAY 対局"), QApplication::font());
+    layout.beginLayout();
+    layout.createLine();
+    layout.endLayout();
+    QStringList faces;
+    for (const QGlyphRun& run : layout.glyphRuns()) faces << run.rawFont().familyName();
+    QApplication::setFont(before);
+    faces.sort();
+    QStringList want{latin_face, board_face_family()};
+    want.sort();
+    EXPECT_EQ(faces.join(", ").toStdString(), want.join(", ").toStdString());
 }
