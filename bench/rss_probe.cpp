@@ -28,6 +28,8 @@ int main(int argc, char** argv) {
     QApplication app(argc, argv);
     QApplication::setApplicationName("Quintora");
     enter_program_folder();
+    present_application();
+    take_japanese_glyphs_from_board_face();
 
     NullDialogs dialogs;
     SleepingPause pause;
