@@ -40,11 +40,16 @@ private:
 }  // namespace
 
 QString board_face_family() {
-    const QStringList families = QFontDatabase::families();
-    for (const QString& f : {QStringLiteral("ＭＳ Ｐ明朝"), QStringLiteral("MS PMincho"), QStringLiteral("IPAPMincho"),
-                             QStringLiteral("IPA P明朝")})
-        if (families.contains(f)) return f;
-    return QStringLiteral("serif");  // still draws every label and number
+    // Chosen once: start-up asks twice (captions and canvas), and listing
+    // every installed family is not free.
+    static const QString chosen = [] {
+        const QStringList families = QFontDatabase::families();
+        for (const QString& f : {QStringLiteral("ＭＳ Ｐ明朝"), QStringLiteral("MS PMincho"),
+                                 QStringLiteral("IPAPMincho"), QStringLiteral("IPA P明朝")})
+            if (families.contains(f)) return f;
+        return QStringLiteral("serif");  // still draws every label and number
+    }();
+    return chosen;
 }
 
 // Left to itself, Qt takes the Japanese glyphs of the captions from the

@@ -18,7 +18,7 @@ public:
     }
     ZeroedArray(const ZeroedArray& other) : ZeroedArray() { std::memcpy(a_, other.a_, sizeof(Array)); }
     ZeroedArray& operator=(const ZeroedArray& other) {
-        std::memcpy(a_, other.a_, sizeof(Array));
+        if (this != &other) std::memcpy(a_, other.a_, sizeof(Array));
         return *this;
     }
     ~ZeroedArray() { std::free(a_); }
