@@ -9,12 +9,17 @@ BUILD_BENCH := build/bench
 BUILD_FUZZ := build/fuzz
 JOBS ?= 2
 
-.PHONY: run test build bench fuzz deps clean install uninstall package
+.PHONY: run test build bench fuzz deps run-deps clean install uninstall package
+
+# Playing needs only the build and run packages; tests, benchmarks, fuzzing
+# and packaging need their tools too.
+run-deps:
+	@scripts/install-deps run
 
 deps:
-	@scripts/install-deps
+	@scripts/install-deps test
 
-build: deps
+build: run-deps
 	@cmake -S . -B $(BUILD_RELEASE) -G Ninja -DCMAKE_BUILD_TYPE=Release -DQUINTORA_TESTS=OFF >/dev/null
 	@cmake --build $(BUILD_RELEASE) -j $(JOBS)
 
@@ -24,7 +29,7 @@ run: build
 	cd $(BUILD_RELEASE)/bin && ./quintora
 
 # No root needed for the default prefix; PREFIX=/usr for a system install.
-install: deps
+install: run-deps
 	@cmake -S . -B $(BUILD_RELEASE) -G Ninja -DCMAKE_BUILD_TYPE=Release -DQUINTORA_TESTS=OFF -DCMAKE_INSTALL_PREFIX=$(PREFIX) >/dev/null
 	@cmake --build $(BUILD_RELEASE) -j $(JOBS)
 	cmake --install $(BUILD_RELEASE)
