@@ -1,5 +1,6 @@
 #include "app/qt_form1.h"
 
+#include <QApplication>
 #include <QCloseEvent>
 #include <QDirIterator>
 #include <QGuiApplication>
@@ -59,6 +60,7 @@ void Form1::build_menus() {
         return m;
     };
     QMenuBar* bar = menuBar();
+    bar->installEventFilter(this);
 
     QMenu* taikyoku = bar->addMenu(QStringLiteral("対局"));
     taikyoku->setObjectName("TAIKYOKU");
@@ -123,6 +125,17 @@ void Form1::keyPressEvent(QKeyEvent* e) {
     }
     const QString t = e->text();
     if (!t.isEmpty()) game_->on_key(t.at(0).unicode());
+}
+
+bool Form1::eventFilter(QObject* watched, QEvent* e) {
+    // An open menu is a popup of its own and gets its Esc first: that Esc
+    // only closes the menu. Once none is open, Esc on the bar quits.
+    if (watched == menuBar() && e->type() == QEvent::KeyPress &&
+        static_cast<QKeyEvent*>(e)->key() == Qt::Key_Escape && !QApplication::activePopupWidget()) {
+        game_->on_key(27);
+        return true;
+    }
+    return QMainWindow::eventFilter(watched, e);
 }
 
 void Form1::closeEvent(QCloseEvent* e) {

@@ -37,6 +37,9 @@ public:
 protected:
     void keyPressEvent(QKeyEvent* e) override;
     void closeEvent(QCloseEvent* e) override;
+    // Esc reaching the menu bar: after a menu was closed the bar keeps the
+    // keyboard focus and would swallow it.
+    bool eventFilter(QObject* watched, QEvent* e) override;
 
 private:
     bool checked(Mark m) const override { return ticks_[int(m)]; }

@@ -18,8 +18,9 @@ std::vector<std::string> Log::with(const std::string& prefix) const {
     return out;
 }
 
-long Log::find(const std::string& prefix, std::size_t from) const {
-    for (std::size_t i = from; i < lines.size(); ++i)
+long Log::find(const std::string& prefix, long from) const {
+    if (from < 0) return -1;
+    for (std::size_t i = std::size_t(from); i < lines.size(); ++i)
         if (lines[i].rfind(prefix, 0) == 0) return long(i);
     return -1;
 }

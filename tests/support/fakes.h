@@ -19,8 +19,9 @@ struct Log {
     // Lines that start with `prefix`, in order.
     std::vector<std::string> with(const std::string& prefix) const;
     std::size_t count(const std::string& prefix) const { return with(prefix).size(); }
-    // Index of the first line starting with `prefix` at or after `from`, or -1.
-    long find(const std::string& prefix, std::size_t from = 0) const;
+    // Index of the first line starting with `prefix` at or after `from`, or -1;
+    // -1 again when `from` is -1, so that chained searches stay not-found.
+    long find(const std::string& prefix, long from = 0) const;
     void clear() { lines.clear(); }
 };
 
