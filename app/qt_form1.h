@@ -13,12 +13,6 @@
 
 namespace quintora {
 
-// Names the process as the desktop knows it (the menu entry's id, through
-// which Wayland compositors and task bars find our icon) and gives every
-// window of ours, message boxes included, the application icon. Call once,
-// before the window is shown.
-void present_application();
-
 class Form1 : public QMainWindow, private Marks {
 public:
     Form1(Dialogs& dialogs, Pause& pause, SoundLibrary& sound, ProcessExit& exit);

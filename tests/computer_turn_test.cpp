@@ -89,7 +89,6 @@ TEST(ComputerTurn, AComputerFiveBlinksAnnouncesAndYesStartsAfresh) {
     EXPECT_TRUE(blink > 0 && blink < end_sound && end_sound < win && win < ask) << blink << " " << end_sound << " " << win << " " << ask;
     EXPECT_EQ(h.log.count("wait 0.2"), 11u) << "one after the mark and ten in the blink";
     EXPECT_EQ(h.s.game_mode, no_game);
-    EXPECT_EQ(h.s.ended_game_mode, no_game);
     EXPECT_EQ(h.s.move_number, 0);
     for (int y = 3; y <= 7; ++y) EXPECT_EQ(h.s.board[4][y], cell_empty);
     h.log.clear();

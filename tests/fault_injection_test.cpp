@@ -13,7 +13,7 @@
 
 #include "app/qt_dialogs.h"
 #include "app/qt_form1.h"
-#include "sound/loaded_library.h"
+#include "app/loaded_library.h"
 #include "support/window_harness.h"
 
 using namespace quintora;

@@ -120,7 +120,8 @@ struct Harness {
     void start() { game.起動(1); }
     // Press on cell (x, y) at its top-left twip.
     void press(int x, int y) { game.on_board_press(grid_origin_x + x * cell_width, grid_origin_y + y * cell_height); }
-    // Places stones directly (no drawing), as if played, and records them.
+    // Plays a stone of `colour` on (x, y) whoever is to move, as a press
+    // would; what it draws is left out of the log.
     void put(int colour, int x, int y);
     bool mark(Mark m) const { return marks.checked(m); }
 };
