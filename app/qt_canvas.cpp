@@ -70,6 +70,8 @@ int QtCanvas::picture_set_for(double ratio) {
     return std::clamp(int(std::ceil(ratio - 1e-6)), 1, 3);
 }
 
+bool QtCanvas::has_picture_set(double ratio) { return std::abs(ratio - picture_set_for(ratio)) <= 1e-6; }
+
 QtCanvas::QtCanvas(QWidget* parent) : QWidget(parent), family_(board_face_family()) {
     setFixedSize(width_px, height_px);
     setAttribute(Qt::WA_OpaquePaintEvent);
@@ -88,7 +90,10 @@ void QtCanvas::follow_ratio() {
     const double ratio = devicePixelRatioF();
     if (ratio == ratio_) return;
     ratio_ = ratio;
-    for (Picture& p : pictures_) p.scaled.clear();
+    for (Picture& p : pictures_) {
+        p.scaled.clear();
+        p.placed.clear();
+    }
     surface_ = QImage();  // made again, at the new ratio, when next painted or shown
     set_icon_pixmaps();
     update();
@@ -109,7 +114,7 @@ QImage& QtCanvas::target() {
 
 int QtCanvas::picture_id(std::string_view name) {
     const auto [it, added] = picture_ids_.try_emplace(std::string(name), int(pictures_.size()));
-    if (added) pictures_.push_back({qstring(name), {}, {}});
+    if (added) pictures_.push_back({qstring(name), art::cell_picture(name), {}, {}, {}});
     return it->second;
 }
 
@@ -134,6 +139,20 @@ const QImage& QtCanvas::picture(int id, QSize device) {
     auto it = scaled.find(key);
     if (it == scaled.end())
         it = scaled.insert(key, image.scaled(device, Qt::IgnoreAspectRatio, Qt::SmoothTransformation));
+    return *it;
+}
+
+const QImage& QtCanvas::placed_picture(int id, const QRect& logical, const QRect& device) {
+    Picture& p = pictures_[std::size_t(id)];
+    if (!p.cell || has_picture_set(ratio_)) return picture(id, device.size());
+    // Scaling a larger set down would spread each grid line over two or three
+    // device pixels of grey; drawn for the ratio, it is solid black.
+    const art::Placement at = art::Placement::at(ratio_, logical.left(), logical.top());
+    const auto offset = [](double o) { return quint64(std::lround((o + 1.0) * 4096.0)) & 0xffff; };
+    const quint64 key = offset(at.ox) << 48 | offset(at.oy) << 32 | quint64(at.width & 0xffff) << 16 |
+                        quint64(at.height & 0xffff);
+    auto it = p.placed.find(key);
+    if (it == p.placed.end()) it = p.placed.insert(key, art::draw_cell(*p.cell, at));
     return *it;
 }
 
@@ -165,8 +184,9 @@ void QtCanvas::paint(const PaintOp& op) {
             break;
         }
         case PaintOp::Kind::picture: {
-            const QRect device = device_rect(op.bounds.toRect());
-            const QImage& image = picture(op.picture, device.size());
+            const QRect logical = op.bounds.toRect();
+            const QRect device = device_rect(logical);
+            const QImage& image = placed_picture(op.picture, logical, device);
             DevicePixels in_device_pixels(surface);
             QPainter p(&surface);
             p.drawImage(device.topLeft(), image);

@@ -2,7 +2,9 @@
 // The window's painted surface: an off-screen image that the widget shows,
 // so whatever is painted stays when the window is covered and uncovered.
 // The image has the window's own resolution (its device pixel ratio), so on a
-// high-density screen the board is drawn from pictures made for it.
+// high-density screen the board is drawn from pictures made for it: the
+// committed sets at 1, 2 and 3 times, and cells drawn for the exact ratio at
+// any other.
 
 #include <QFont>
 #include <QHash>
@@ -10,11 +12,13 @@
 #include <QLabel>
 #include <QWidget>
 #include <functional>
+#include <optional>
 #include <string>
 #include <unordered_map>
 #include <vector>
 
 #include "view/canvas.h"
+#include "app/cell_art.h"
 #include "app/qt_paint_record.h"
 
 namespace quintora {
@@ -52,8 +56,12 @@ public:
     std::function<void(double, double)> on_press;
 
     // The picture set drawn for a ratio: 1, 2 or 3 times the layout size.
-    // Between them the next larger set is used and scaled down smoothly.
+    // At other ratios the board's cells are drawn for the ratio itself
+    // (cell_art.h); the title and the icons come from the next larger set,
+    // scaled down smoothly.
     static int picture_set_for(double ratio);
+    // Whether the ratio is one the committed sets were drawn for.
+    static bool has_picture_set(double ratio);
 
 protected:
     bool event(QEvent* e) override;
@@ -73,6 +81,9 @@ private:
     const QImage& drawn(int id, int set);
     // The picture covering `device` pixels, from the set for the current ratio.
     const QImage& picture(int id, QSize device);
+    // The picture for the layout rectangle `logical`, covering `device`: a
+    // cell drawn for the ratio where no set is drawn for it, else picture().
+    const QImage& placed_picture(int id, const QRect& logical, const QRect& device);
     QRect device_rect(const QRect& logical) const;
     void set_icon_pixmaps();
     // Asks for the part of the window showing `r` (layout pixels) to be painted.
@@ -84,8 +95,12 @@ private:
     PaintRecord record_;
     struct Picture {
         QString name;
+        std::optional<art::CellPicture> cell;  // what a board cell's picture shows
         QImage drawn[3];
         QHash<quint64, QImage> scaled;  // by device width and height
+        // Cells drawn for the current ratio, by where they fall on the device
+        // pixels: a handful of placements repeat along the board.
+        QHash<quint64, QImage> placed;
     };
     std::vector<Picture> pictures_;
     std::unordered_map<std::string, int> picture_ids_;
