@@ -268,7 +268,7 @@ QImage scenario_at(double ratio, void (*play)(Form1&) = play_scenario) {
 // At two device pixels per layout pixel the board is drawn, not enlarged: an
 // enlarged 1x board would have every aligned 2 x 2 block in one colour. Brought
 // back down to the layout size it is the ordinary rendering, give or take the
-// finer anti-aliasing; likewise at 1.5, drawn from the 2x set.
+// finer anti-aliasing; likewise at 1.5, whose cells are drawn for the ratio.
 TEST(ScreenRatios, AtTwoAndOneAndAHalfTheBoardHasRealDetailAndMatchesTheOrdinaryRendering) {
     const QImage ordinary = scenario_at(1.0);
     ASSERT_EQ(ordinary.size(), QSize(657, 500));
@@ -279,8 +279,8 @@ TEST(ScreenRatios, AtTwoAndOneAndAHalfTheBoardHasRealDetailAndMatchesTheOrdinary
             EXPECT_LT(uniform_blocks(now, in_device(board_px, ratio)), 0.5);
             EXPECT_LT(uniform_blocks(now, in_device(QRect(43, 213, 32, 32), ratio)), 0.9) << "blue's icon";
         }
-        // At 1.5 a grid line of one layout pixel covers one and a half device
-        // pixels, which brought down spreads over two: a looser bound.
+        // At 1.5 a grid line is two device pixels, a third of a layout pixel
+        // wider than at 1, and brought down it spreads over two: a looser bound.
         const double bound = ratio == 2.0 ? 4.0 : 12.0;
         const QImage down = now.scaled(ordinary.size(), Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
         EXPECT_LT(mean_difference(down, ordinary), bound) << "at " << ratio;
