@@ -9,7 +9,7 @@ int main(int argc, char** argv) {
     QApplication app(argc, argv);
     QApplication::setApplicationName("Quintora");
     quintora::present_application();
-    quintora::take_japanese_glyphs_from_board_face();
+    quintora::choose_interface_font();
 
     quintora::QtDialogs dialogs;
     quintora::SleepingPause pause;

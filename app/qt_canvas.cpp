@@ -11,6 +11,8 @@
 #include <cmath>
 #include <string>
 
+#include <fontconfig/fontconfig.h>
+
 #include "state/constants.h"
 #include "view/palette.h"
 
@@ -39,6 +41,10 @@ private:
 };
 }  // namespace
 
+// ---------------------------------------------------------------------------
+// Font policy: the faces of the board's texts and of the menus and message
+// boxes.
+
 QString board_face_family() {
     // Chosen once: start-up asks twice (captions and canvas), and listing
     // every installed family is not free.
@@ -52,11 +58,32 @@ QString board_face_family() {
     return chosen;
 }
 
+QStringList japanese_interface_faces() {
+    // The desktop's font configuration says which faces are sans faces: the
+    // ones it prefers for "sans-serif" (in Japanese, for configurations that
+    // choose by language), listed before the generic name itself. Of those,
+    // the ones installed with Japanese glyphs.
+    FcPattern* pattern = FcNameParse(reinterpret_cast<const FcChar8*>("sans-serif:lang=ja"));
+    if (!pattern) return {};
+    FcConfigSubstitute(nullptr, pattern, FcMatchPattern);
+    const QStringList japanese = QFontDatabase::families(QFontDatabase::Japanese);
+    QStringList faces;
+    FcChar8* family = nullptr;
+    for (int i = 0; FcPatternGetString(pattern, FC_FAMILY, i, &family) == FcResultMatch; ++i) {
+        const QString f = QString::fromUtf8(reinterpret_cast<const char*>(family));
+        if (f == QLatin1String("sans-serif")) break;  // after it come the last resorts
+        if (japanese.contains(f) && !faces.contains(f)) faces << f;
+    }
+    FcPatternDestroy(pattern);
+    return faces;
+}
+
 // Left to itself, Qt takes the Japanese glyphs of the captions from the
-// system's preferred Japanese face, and the board's texts bring a second
-// one: two faces of 8 MB mapped and hinted (some 2.5 MiB resident each once
-// kanji are drawn) where one serves. The IPA faces share their outlines, so
-// the captions look the same.
+// desktop's preferred Japanese face. Where that is a Mincho only because no
+// sans face is installed, the board's texts would bring a second Mincho: two
+// faces of 8 MB mapped and hinted (some 2.5 MiB resident each once kanji are
+// drawn) where one serves. The IPA faces share their outlines, so the
+// captions look the same.
 void take_japanese_glyphs_from_board_face() {
     QFont font = QApplication::font();
     // The face the default family stands for, not its alias ("Sans Serif"),
@@ -64,6 +91,17 @@ void take_japanese_glyphs_from_board_face() {
     font.setFamilies({QFontInfo(font).family(), board_face_family()});
     QApplication::setFont(font);
 }
+
+InterfaceFont choose_interface_font() {
+    // A Japanese desktop has a sans face for its menus and boxes, and every
+    // other program shows it there: so do ours.
+    if (!japanese_interface_faces().isEmpty()) return InterfaceFont::desktop;
+    take_japanese_glyphs_from_board_face();
+    return InterfaceFont::board_face_for_japanese;
+}
+
+// ---------------------------------------------------------------------------
+// The canvas.
 
 int QtCanvas::picture_set_for(double ratio) {
     // A hair of tolerance: a ratio computed as 2.0000000001 is still 2.

@@ -10,6 +10,7 @@
 #include <QHash>
 #include <QImage>
 #include <QLabel>
+#include <QStringList>
 #include <QWidget>
 #include <functional>
 #include <optional>
@@ -23,12 +24,24 @@
 
 namespace quintora {
 
+// Font policy.
+//
 // The face the board's texts are drawn in: the window's own face when it is
 // installed, else the metric-compatible IPA face.
 QString board_face_family();
+// The installed faces with Japanese glyphs that the desktop's font
+// configuration takes for sans faces (Noto Sans CJK JP, IPAGothic, ...), in
+// its order of preference; none on a desktop with Mincho faces only.
+QStringList japanese_interface_faces();
 // Makes the board's face the first one asked for the Japanese glyphs of the
-// menus and message boxes. Call before the first widget is made.
+// menus and message boxes.
 void take_japanese_glyphs_from_board_face();
+// The menus and message boxes follow the desktop's interface font; only
+// where no Japanese interface face is installed do they take their Japanese
+// glyphs from the board's face (which the board maps anyway) instead of a
+// second Mincho. Call before the first widget is made.
+enum class InterfaceFont { desktop, board_face_for_japanese };
+InterfaceFont choose_interface_font();
 
 class QtCanvas : public QWidget, public Canvas {
 public:

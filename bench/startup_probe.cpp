@@ -63,7 +63,7 @@ int main(int argc, char** argv) {
     QApplication::setApplicationName("Quintora");
     bench::enter_program_folder();
     present_application();
-    take_japanese_glyphs_from_board_face();
+    choose_interface_font();
 
     QtDialogs dialogs;
     SleepingPause pause;
