@@ -78,26 +78,39 @@ QStringList japanese_interface_faces() {
     return faces;
 }
 
+namespace {
+// Keeps the desktop's interface font and asks `family` first for the glyphs
+// its face lacks: the Japanese ones.
+void take_japanese_glyphs_from(const QString& family) {
+    QFont font = QApplication::font();
+    // The face the default family stands for, not its alias ("Sans Serif"),
+    // which a list of families does not resolve.
+    font.setFamilies({QFontInfo(font).family(), family});
+    QApplication::setFont(font);
+}
+}  // namespace
+
 // Left to itself, Qt takes the Japanese glyphs of the captions from the
-// desktop's preferred Japanese face. Where that is a Mincho only because no
+// system's preferred Japanese face. Where that is a Mincho only because no
 // sans face is installed, the board's texts would bring a second Mincho: two
 // faces of 8 MB mapped and hinted (some 2.5 MiB resident each once kanji are
 // drawn) where one serves. The IPA faces share their outlines, so the
 // captions look the same.
-void take_japanese_glyphs_from_board_face() {
-    QFont font = QApplication::font();
-    // The face the default family stands for, not its alias ("Sans Serif"),
-    // which a list of families does not resolve.
-    font.setFamilies({QFontInfo(font).family(), board_face_family()});
-    QApplication::setFont(font);
-}
+void take_japanese_glyphs_from_board_face() { take_japanese_glyphs_from(board_face_family()); }
 
 InterfaceFont choose_interface_font() {
+    const QStringList sans = japanese_interface_faces();
+    if (sans.isEmpty()) {
+        take_japanese_glyphs_from_board_face();
+        return InterfaceFont::board_face_for_japanese;
+    }
     // A Japanese desktop has a sans face for its menus and boxes, and every
-    // other program shows it there: so do ours.
-    if (!japanese_interface_faces().isEmpty()) return InterfaceFont::desktop;
-    take_japanese_glyphs_from_board_face();
-    return InterfaceFont::board_face_for_japanese;
+    // other program shows it there: so do ours. It is named rather than left
+    // to Qt's fallback, which chooses the face for kanji by the locale's
+    // language: outside a Japanese locale it took the kanji from a Mincho
+    // and the kana from the sans face, in one caption.
+    take_japanese_glyphs_from(sans.first());
+    return InterfaceFont::desktop;
 }
 
 // ---------------------------------------------------------------------------

@@ -36,10 +36,11 @@ QStringList japanese_interface_faces();
 // Makes the board's face the first one asked for the Japanese glyphs of the
 // menus and message boxes.
 void take_japanese_glyphs_from_board_face();
-// The menus and message boxes follow the desktop's interface font; only
-// where no Japanese interface face is installed do they take their Japanese
-// glyphs from the board's face (which the board maps anyway) instead of a
-// second Mincho. Call before the first widget is made.
+// The menus and message boxes follow the desktop's interface font, with
+// their Japanese glyphs from the desktop's first Japanese interface face;
+// only where none is installed do they take them from the board's face
+// (which the board maps anyway) instead of a second Mincho. Call before the
+// first widget is made.
 enum class InterfaceFont { desktop, board_face_for_japanese };
 InterfaceFont choose_interface_font();
 
