@@ -18,7 +18,7 @@
 #include <unordered_map>
 #include <vector>
 
-#include "view/canvas.h"
+#include "ports/canvas.h"
 #include "app/cell_art.h"
 #include "app/qt_paint_record.h"
 
