@@ -454,7 +454,7 @@ TEST(CellArt, BetweenTheSetsEveryGridLineIsSolidAndWhereTheLayoutPutsIt)
                         const bool on_line = (x >= columns.front() && x <= columns.back()) ||
                                              (y >= rows.front() && y <= rows.back());
                         if (!on_line) {
-                            ASSERT_TRUE(isWood(img.pixelColor(x, y))) << where(name, x, y);
+                            ASSERT_TRUE(is_wood(img.pixelColor(x, y))) << where(name, x, y);
                         }
                     }
             }
@@ -495,10 +495,10 @@ TEST(CellArt, BetweenTheSetsStonesAreRoundAndKeepTheLineEnds)
             // The line ends at the right and bottom edges stay dark (the
             // stone's rim may just reach into the last pixel); the corners
             // show the board as it is.
-            EXPECT_TRUE(isDark(stone.pixelColor(stone.width() - 1, line_y))) << name;
-            EXPECT_TRUE(isDark(stone.pixelColor(line_x, stone.height() - 1))) << name;
+            EXPECT_TRUE(is_dark(stone.pixelColor(stone.width() - 1, line_y))) << name;
+            EXPECT_TRUE(is_dark(stone.pixelColor(line_x, stone.height() - 1))) << name;
             EXPECT_EQ(stone.pixel(0, 0), board.pixel(0, 0)) << name;
-            EXPECT_FALSE(isDark(stone.pixelColor(0, line_y))) << name << " has no line to its left";
+            EXPECT_FALSE(is_dark(stone.pixelColor(0, line_y))) << name << " has no line to its left";
         }
     }
 }
