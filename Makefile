@@ -7,9 +7,15 @@ PREFIX ?= $(HOME)/.local
 BUILD_TEST := build/test
 BUILD_BENCH := build/bench
 BUILD_FUZZ := build/fuzz
+BUILD_WEB := build/web-build
+WEB_SITE := build/web
+WEB_PORT ?= 8023
+# emcc's JavaScript optimizer needs Debian's acorn module, which a node
+# from elsewhere on the PATH does not look for.
+EMSCRIPTEN_ENV := NODE_PATH=/usr/share/nodejs$${NODE_PATH:+:$$NODE_PATH}
 JOBS ?= 2
 
-.PHONY: run test build bench fuzz deps run-deps clean install uninstall package
+.PHONY: run test build bench fuzz deps run-deps clean install uninstall package web serve
 
 # Playing needs only the build and run packages; tests, benchmarks, fuzzing
 # and packaging need their tools too.
@@ -64,6 +70,17 @@ bench: deps
 fuzz: deps
 	@cmake -S . -B $(BUILD_FUZZ) -G Ninja -DCMAKE_BUILD_TYPE=Debug -DCMAKE_CXX_COMPILER=clang++ -DQUINTORA_FUZZ=ON -DQUINTORA_TESTS=OFF >/dev/null
 	@cmake --build $(BUILD_FUZZ) -j $(JOBS) --target settings_reader_fuzz wave_fuzz
+
+# The game for the browser: a static site in $(WEB_SITE), built with
+# emscripten from the same core libraries.
+web: deps
+	@$(EMSCRIPTEN_ENV) emcmake cmake -S . -B $(BUILD_WEB) -G Ninja -DCMAKE_BUILD_TYPE=Release \
+	  -DQUINTORA_WEB=ON -DQUINTORA_TESTS=OFF -DQUINTORA_WEB_SITE=$(CURDIR)/$(WEB_SITE) >/dev/null
+	@$(EMSCRIPTEN_ENV) cmake --build $(BUILD_WEB) -j $(JOBS)
+
+# Serves the site on http://localhost:$(WEB_PORT)/ until interrupted.
+serve: web
+	cd $(WEB_SITE) && python3 -m http.server --bind 127.0.0.1 $(WEB_PORT)
 
 clean:
 	rm -rf build

@@ -1,0 +1,94 @@
+// The game in the browser: the same Game as on the desktop, wired to the
+// page's adapters, handling the page's input one command at a time.
+//
+// The page queues every press, menu command and key as it comes; the game
+// takes the next only when the one before has ended, its waits and boxes
+// included, so input that arrives meanwhile is handled afterwards, in order,
+// as the desktop's event queue does.
+#include <emscripten.h>
+#include <unistd.h>
+
+#include <string_view>
+
+#include "game/game.h"
+#include "view/view.h"
+#include "web/web_adapters.h"
+
+using namespace quintora;
+
+namespace {
+
+enum EventKind { press = 1, menu = 2, key = 3 };
+
+// Waits (without holding the page) for the next input; fills `a` and `b`:
+// a press's twips, a menu item's number, a key's character.
+EM_ASYNC_JS(int, next_input, (double* a, double* b), {
+    const e = await QuintoraUI.nextInput();
+    HEAPF64[a >> 3] = e.a;
+    HEAPF64[b >> 3] = e.b;
+    return e.kind;
+});
+EM_JS(int, escape_waiting, (), { return QuintoraUI.escapeWaiting() ? 1 : 0; });
+EM_JS(void, page_started, (), { QuintoraUI.started(); });
+
+constexpr const char* settings_file = "Quintora.ini";
+
+// The menu items in the order the page numbers them (page/quintora-ui.js).
+void run_menu(Game& game, int item) {
+    switch (item) {
+        case 0: game.on_JYUNBAN_1(); break;
+        case 1: game.on_JYUNBAN_2(); break;
+        case 2: game.on_JYUNBAN_3(); break;
+        case 3: game.on_JYUNBAN_4(); break;
+        case 4: game.on_PLAY_TOIMEN(); break;
+        case 5: game.on_PLAY_TONARI(); break;
+        case 6: game.on_PLAY_4(); break;
+        case 7: game.on_SAISYO(); break;
+        case 8: game.history().on_MODORU(); break;
+        case 9: game.history().on_SUSUMU(); break;
+        case 10: game.options().on_TEJYUN(); break;
+        case 11: game.options().on_AICON(); break;
+        case 12: game.options().on_BGM(); break;
+        case 13: game.on_about(); break;
+        case 14: game.終了(); break;
+        default: break;
+    }
+}
+
+}  // namespace
+
+int main() {
+    // The page has put the waves and the kept settings file into this folder.
+    if (chdir("/quintora") != 0) return 1;
+    web::restore_settings(settings_file);
+
+    web::WebCanvas canvas;
+    web::WebDialogs dialogs;
+    web::WebPause pause;
+    web::WebSound sound;
+    web::WebMarks marks;
+    web::WebExit exit;
+    Game game(Platform{canvas, dialogs, pause, sound, marks, exit});
+    // The page draws in IPA P Mincho, shipped with it.
+    game.view().use_column_labels(std::string(column_labels_for_ipa_face));
+    // An Esc waiting in the queue ends the program before a box can open;
+    // Esc inside a box ends it too.
+    dialogs.before_box = [&game] {
+        if (escape_waiting()) game.終了();
+    };
+    dialogs.on_escape = [&game] { game.終了(); };
+
+    game.起動(1);
+    web::save_settings(settings_file);
+    page_started();
+    for (;;) {
+        double a = 0, b = 0;
+        switch (next_input(&a, &b)) {
+            case press: game.on_board_press(a, b); break;
+            case menu: run_menu(game, int(a)); break;
+            case key: game.on_key(int(a)); break;
+            default: break;
+        }
+        web::save_settings(settings_file);
+    }
+}

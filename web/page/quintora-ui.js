@@ -1,0 +1,389 @@
+// The page around the game: the canvas it paints on, the menu bar, the
+// message boxes, the input queue, Web Audio and the kept settings file. The
+// compiled program (quintora.js) calls into QuintoraUI; see web_adapters.cpp.
+"use strict";
+
+var QuintoraUI = (function () {
+  const params = new URLSearchParams(location.search);
+  const TWIPS = 15;               // twips per layout pixel
+  const WIDTH = 657, HEIGHT = 500; // the client area in layout pixels
+  const FOLDER = "/quintora";
+  const STORAGE_PREFIX = "quintora:";
+  const FACE = "IPAPMinchoWeb";
+
+  const ui = {
+    // ?log keeps the call log (tests compare it); ?fast runs the game's waits
+    // without their length.
+    logging: params.has("log"),
+    pauseScale: params.has("fast") ? 0 : 1,
+    lines: [],
+    idle: false,
+    ended_: false,
+    startedAt: 0,
+  };
+
+  const ratio = window.devicePixelRatio || 1;
+  const pictureSet = Math.min(3, Math.max(1, Math.ceil(ratio - 1e-6)));
+  const pictures = new Map();
+  let canvas, ctx, surface;
+  const icons = [new Map(), new Map()];
+
+  function css(rgb) {
+    return "#" + (rgb & 0xffffff).toString(16).padStart(6, "0");
+  }
+  // Device pixel of a layout coordinate: both edges of a rectangle rounded on
+  // their own, so neighbouring cells neither overlap nor leave a gap.
+  function dev(v) { return Math.round(v * ratio); }
+
+  function setUpCanvas() {
+    canvas = document.getElementById("board");
+    surface = document.getElementById("surface");
+    canvas.width = Math.ceil(WIDTH * ratio);
+    canvas.height = Math.ceil(HEIGHT * ratio);
+    ctx = canvas.getContext("2d", { alpha: false });
+    ctx.imageSmoothingQuality = "high";
+    ctx.fillStyle = css(0x008000);
+    ctx.fillRect(0, 0, canvas.width, canvas.height);
+  }
+
+  ui.fillRect = function (x, y, w, h, rgb) {
+    const l = dev(x / TWIPS), t = dev(y / TWIPS);
+    const r = dev((x + w) / TWIPS), b = dev((y + h) / TWIPS);
+    ctx.fillStyle = css(rgb);
+    ctx.fillRect(l, t, Math.max(r - l, 1), Math.max(b - t, 1));
+  };
+
+  ui.drawPicture = function (name, x, y) {
+    const image = pictures.get(name);
+    if (!image) return;
+    const lx = Math.round(x / TWIPS), ly = Math.round(y / TWIPS);
+    const w = image.naturalWidth / pictureSet, h = image.naturalHeight / pictureSet;
+    const l = dev(lx), t = dev(ly);
+    ctx.drawImage(image, l, t, dev(lx + w) - l, dev(ly + h) - t);
+  };
+
+  ui.drawText = function (x, y, text, rgb, points) {
+    const size = Math.round(points * 4 / 3);
+    ctx.font = size * ratio + "px " + FACE;
+    ctx.fillStyle = css(rgb);
+    ctx.textBaseline = "alphabetic";
+    const ascent = ctx.measureText(text).fontBoundingBoxAscent;
+    ctx.fillText(text, (x / TWIPS) * ratio, (y / TWIPS) * ratio + ascent);
+  };
+
+  ui.fillCircle = function (cx, cy, r, rgb) {
+    ctx.fillStyle = css(rgb);
+    ctx.beginPath();
+    ctx.arc((cx / TWIPS) * ratio, (cy / TWIPS) * ratio, (r / TWIPS) * ratio, 0, 2 * Math.PI);
+    ctx.fill();
+  };
+
+  function iconName(kind, colour) { return (kind === 0 ? "ICO_MAN" : "ICO_COM") + colour; }
+  ui.showIcon = function (kind, colour, left, top) {
+    let img = icons[kind].get(colour);
+    if (!img) {
+      img = document.createElement("img");
+      img.className = "icon";
+      img.alt = "";
+      img.src = pictureUrl(iconName(kind, colour));
+      icons[kind].set(colour, img);
+      surface.appendChild(img);
+    }
+    img.style.left = Math.round(left / TWIPS) + "px";
+    img.style.top = Math.round(top / TWIPS) + "px";
+    img.hidden = false;
+  };
+  ui.hideIcon = function (kind, colour) {
+    const img = icons[kind].get(colour);
+    if (img) img.hidden = true;
+  };
+
+  function pictureUrl(name) {
+    return "pictures/" + name + (pictureSet === 1 ? "" : "@" + pictureSet + "x") + ".png";
+  }
+
+  // --- input ------------------------------------------------------------------
+  // Every press, menu command and Esc goes into one queue; the game takes
+  // the next when it has finished the one before.
+  const queue = [];
+  let waiting = null;
+  function push(kind, a, b) {
+    if (ui.ended_) return;
+    queue.push({ kind: kind, a: a, b: b });
+    if (waiting) {
+      const w = waiting;
+      waiting = null;
+      ui.idle = false;
+      w(queue.shift());
+    }
+  }
+  ui.nextInput = function () {
+    if (queue.length) return Promise.resolve(queue.shift());
+    ui.idle = true;
+    return new Promise(function (resolve) { waiting = resolve; });
+  };
+  ui.escapeWaiting = function () {
+    return queue.some(function (e) { return e.kind === 3 && e.a === 27; });
+  };
+  ui.queued = function () { return queue.length; };
+
+  function setUpInput() {
+    canvas.addEventListener("pointerdown", function (e) {
+      if (boxOpen) return;
+      const r = canvas.getBoundingClientRect();
+      push(1, (e.clientX - r.left) * TWIPS, (e.clientY - r.top) * TWIPS);
+      e.preventDefault();
+    });
+    const bar = document.getElementById("menubar");
+    const menus = bar.querySelectorAll(".menu");
+    function closeMenus() { menus.forEach(function (m) { m.classList.remove("open"); }); }
+    menus.forEach(function (m) {
+      m.querySelector(".caption").addEventListener("click", function (e) {
+        if (m.classList.contains("action")) return;
+        const open = m.classList.contains("open");
+        closeMenus();
+        if (!open) m.classList.add("open");
+        e.stopPropagation();
+      });
+      m.addEventListener("mouseenter", function () {
+        if (bar.querySelector(".menu.open") && !m.classList.contains("open") && !m.classList.contains("action")) {
+          closeMenus();
+          m.classList.add("open");
+        }
+      });
+    });
+    bar.querySelectorAll(".item").forEach(function (item) {
+      item.addEventListener("click", function (e) {
+        e.stopPropagation();
+        closeMenus();
+        push(2, Number(item.dataset.item), 0);
+      });
+    });
+    document.addEventListener("click", closeMenus);
+    document.addEventListener("keydown", function (e) {
+      if (boxOpen) return boxKey(e);
+      if (e.key === "Escape") {
+        // An open menu takes its Esc first, as on the desktop.
+        if (bar.querySelector(".menu.open")) return closeMenus();
+        push(3, 27, 0);
+        e.preventDefault();
+      }
+    });
+  }
+
+  ui.setMark = function (mark, on) {
+    const item = document.querySelector('[data-mark="' + mark + '"]');
+    if (item) {
+      item.classList.toggle("checked", on);
+      item.setAttribute("aria-checked", on ? "true" : "false");
+    }
+  };
+
+  // --- boxes ------------------------------------------------------------------
+  let boxOpen = null;
+  function boxKey(e) {
+    if (e.key === "Enter") {
+      e.preventDefault();
+      boxOpen.finish(boxOpen.defaultAnswer);
+    } else if (e.key === "Escape") {
+      e.preventDefault();
+      boxOpen.finish(-1);
+    }
+  }
+  // kind 0: OK; 1: Yes and No; 2: OK with the warning sign. Resolves to 1
+  // for OK or Yes, 0 for No, -1 for Esc.
+  ui.box = function (kind, text, caption) {
+    return new Promise(function (resolve) {
+      const modal = document.getElementById("modal");
+      document.getElementById("box-title").textContent = caption;
+      // Our texts break lines with CR.
+      document.getElementById("box-text").textContent = text.replace(/\r/g, "\n");
+      document.getElementById("box-icon").hidden = kind !== 2;
+      const buttons = document.getElementById("box-buttons");
+      buttons.textContent = "";
+      const choices = kind === 1 ? [["Yes", 1], ["No", 0]] : [["OK", 1]];
+      boxOpen = {
+        defaultAnswer: 1,
+        finish: function (answer) {
+          modal.hidden = true;
+          boxOpen = null;
+          resolve(answer);
+        },
+      };
+      const open = boxOpen;
+      choices.forEach(function (c) {
+        const b = document.createElement("button");
+        b.type = "button";
+        b.textContent = c[0];
+        b.dataset.answer = c[1];
+        b.addEventListener("click", function () { if (boxOpen === open) open.finish(c[1]); });
+        buttons.appendChild(b);
+      });
+      modal.hidden = false;
+      buttons.firstChild.focus();
+    });
+  };
+  ui.boxShown = function () { return !!boxOpen; };
+
+  // --- sound ------------------------------------------------------------------
+  // The buffers are the library's own copies of the samples. Browsers let a
+  // page sound only after a gesture: the context starts at the first one, and
+  // a loop asked for before then starts with it.
+  let audio = null;
+  let audioClosed = false;
+  const buffers = new Map();
+  const playing = new Map();  // handle -> { source, loop }
+  const pendingLoops = new Set();
+  let lastHandle = 0;
+
+  ui.audioOpen = function () {
+    audioClosed = false;
+    return typeof AudioContext !== "undefined" && typeof AudioBuffer !== "undefined";
+  };
+  ui.audioBuffer = function (channels, frames, rate, samples) {
+    let buffer;
+    try {
+      buffer = new AudioBuffer({ numberOfChannels: channels, length: frames, sampleRate: rate });
+    } catch (e) {
+      return 0;
+    }
+    for (let c = 0; c < channels; c++) {
+      const data = buffer.getChannelData(c);
+      for (let i = 0; i < frames; i++) data[i] = samples[i * channels + c];
+    }
+    const handle = ++lastHandle;
+    buffers.set(handle, buffer);
+    return handle;
+  };
+  function startSource(handle, loop) {
+    const buffer = buffers.get(handle);
+    if (!buffer || !audio) return;
+    const source = audio.createBufferSource();
+    source.buffer = buffer;
+    source.loop = loop;
+    source.connect(audio.destination);
+    source.onended = function () {
+      const p = playing.get(handle);
+      if (p && p.source === source) playing.delete(handle);
+    };
+    source.start();
+    playing.set(handle, { source: source, loop: loop });
+  }
+  ui.audioPlay = function (handle, loop) {
+    if (!buffers.has(handle) || audioClosed) return;
+    const now = playing.get(handle);
+    if (loop && (pendingLoops.has(handle) || (now && now.loop))) return;  // the loop goes on
+    ui.audioStop(handle);
+    if (audio) startSource(handle, loop);
+    else if (loop) pendingLoops.add(handle);
+  };
+  ui.audioStop = function (handle) {
+    pendingLoops.delete(handle);
+    const p = playing.get(handle);
+    if (p) {
+      playing.delete(handle);
+      try { p.source.stop(); } catch (e) { /* never started */ }
+    }
+  };
+  ui.audioFree = function (handle) {
+    ui.audioStop(handle);
+    buffers.delete(handle);
+  };
+  ui.audioClose = function () {
+    Array.from(playing.keys()).forEach(ui.audioStop);
+    pendingLoops.clear();
+    audioClosed = true;
+  };
+  function firstGesture() {
+    if (audio || audioClosed || typeof AudioContext === "undefined") return;
+    audio = new AudioContext();
+    pendingLoops.forEach(function (h) { startSource(h, true); });
+    pendingLoops.clear();
+  }
+  ui.audioState = function () {
+    return { context: audio ? audio.state : "none", playing: Array.from(playing.keys()), pending: Array.from(pendingLoops) };
+  };
+
+  // --- files ------------------------------------------------------------------
+  // The settings file is kept, byte for byte, in the page's local storage.
+  function bytesToString(bytes) {
+    let s = "";
+    for (let i = 0; i < bytes.length; i++) s += String.fromCharCode(bytes[i]);
+    return s;
+  }
+  ui.restoreFile = function (name) {
+    const kept = localStorage.getItem(STORAGE_PREFIX + name);
+    if (kept === null) return;
+    const bytes = new Uint8Array(kept.length);
+    for (let i = 0; i < kept.length; i++) bytes[i] = kept.charCodeAt(i);
+    Module.FS.writeFile(name, bytes);
+  };
+  ui.saveFile = function (name) {
+    let bytes;
+    try {
+      bytes = Module.FS.readFile(name);
+    } catch (e) {
+      return;  // not written yet
+    }
+    const s = bytesToString(bytes);
+    if (localStorage.getItem(STORAGE_PREFIX + name) !== s) localStorage.setItem(STORAGE_PREFIX + name, s);
+  };
+
+  // --- log, start, end ----------------------------------------------------------
+  ui.log = function (line) { ui.lines.push(line); };
+  ui.started = function () {
+    ui.startedAt = performance.now();
+    document.documentElement.dataset.state = "running";
+  };
+  ui.ended = function (code) {
+    ui.ended_ = true;
+    queue.length = 0;
+    document.documentElement.dataset.state = "ended";
+    document.getElementById("modal").hidden = true;
+    document.getElementById("ended").hidden = false;
+    document.getElementById("again").focus();
+  };
+
+  // Before the program runs: the canvas, the pictures of the set for this
+  // screen, the face, and the waves in the game's folder.
+  function loadPicture(name) {
+    return new Promise(function (resolve) {
+      const img = new Image();
+      img.onload = function () { pictures.set(name, img); resolve(); };
+      img.onerror = function () { resolve(); };
+      img.src = pictureUrl(name);
+    });
+  }
+  function loadFace() {
+    if (typeof FontFace === "undefined") return Promise.resolve();
+    const face = new FontFace(FACE, "url(fonts/ipamp-subset.woff)");
+    return face.load().then(function (f) { document.fonts.add(f); }, function () {});
+  }
+  function loadWave(name) {
+    return fetch("waves/" + encodeURIComponent(name)).then(function (r) {
+      if (!r.ok) return;  // a missing wave only silences its sound
+      return r.arrayBuffer().then(function (b) { Module.FS.writeFile(FOLDER + "/" + name, new Uint8Array(b)); });
+    }, function () {});
+  }
+  ui.prepare = function () {
+    setUpCanvas();
+    setUpInput();
+    ["pointerdown", "keydown", "touchstart"].forEach(function (t) {
+      document.addEventListener(t, firstGesture, true);
+    });
+    document.getElementById("again").addEventListener("click", function () { location.reload(); });
+    Module.FS.mkdir(FOLDER);
+    Module.addRunDependency("quintora-files");
+    Promise.all(
+      QuintoraPictures.map(loadPicture).concat([loadFace()]).concat(QuintoraWaves.map(loadWave))
+    ).then(function () { Module.removeRunDependency("quintora-files"); });
+  };
+
+  return ui;
+})();
+
+var Module = {
+  preRun: [QuintoraUI.prepare],
+  print: function (t) { console.log(t); },
+  printErr: function (t) { console.warn(t); },
+};

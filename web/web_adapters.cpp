@@ -1,0 +1,259 @@
+#include "web/web_adapters.h"
+
+#include <emscripten.h>
+
+#include <cstdlib>
+#include <cstring>
+#include <sstream>
+#include <vector>
+
+#include "sound/wave_layout.h"
+#include "view/palette.h"
+
+namespace quintora::web {
+
+// --- calls into the page ------------------------------------------------------
+// Positions reach the page in twips; it turns them into its own pixels.
+
+EM_JS(int, page_logging, (), { return QuintoraUI.logging ? 1 : 0; });
+EM_JS(void, page_log, (const char* line), { QuintoraUI.log(UTF8ToString(line)); });
+EM_JS(void, page_fill_rect, (double x, double y, double w, double h, int rgb),
+      { QuintoraUI.fillRect(x, y, w, h, rgb); });
+EM_JS(void, page_draw_picture, (const char* name, double x, double y),
+      { QuintoraUI.drawPicture(UTF8ToString(name), x, y); });
+EM_JS(void, page_draw_text, (double x, double y, const char* text, int rgb, double points),
+      { QuintoraUI.drawText(x, y, UTF8ToString(text), rgb, points); });
+EM_JS(void, page_fill_circle, (double cx, double cy, double r, int rgb), { QuintoraUI.fillCircle(cx, cy, r, rgb); });
+EM_JS(void, page_show_icon, (int kind, int colour, double left, double top),
+      { QuintoraUI.showIcon(kind, colour, left, top); });
+EM_JS(void, page_hide_icon, (int kind, int colour), { QuintoraUI.hideIcon(kind, colour); });
+// 1 for OK or Yes, 0 for No, -1 when Esc was pressed.
+EM_ASYNC_JS(int, page_box, (int kind, const char* text, const char* caption),
+            { return await QuintoraUI.box(kind, UTF8ToString(text), UTF8ToString(caption)); });
+EM_JS(double, page_pause_scale, (), { return QuintoraUI.pauseScale; });
+EM_JS(void, page_set_mark, (int mark, int on), { QuintoraUI.setMark(mark, !!on); });
+EM_JS(void, page_ended, (int code), { QuintoraUI.ended(code); });
+EM_ASYNC_JS(void, page_never, (), { await new Promise(function() {}); });
+EM_JS(int, page_audio_open, (), { return QuintoraUI.audioOpen() ? 1 : 0; });
+EM_JS(int, page_audio_buffer, (int channels, int frames, int rate, const float* samples),
+      { return QuintoraUI.audioBuffer(channels, frames, rate, HEAPF32.subarray(samples >> 2, (samples >> 2) + channels * frames)); });
+EM_JS(void, page_audio_play, (int handle, int loop), { QuintoraUI.audioPlay(handle, !!loop); });
+EM_JS(void, page_audio_stop, (int handle), { QuintoraUI.audioStop(handle); });
+EM_JS(void, page_audio_free, (int handle), { QuintoraUI.audioFree(handle); });
+EM_JS(void, page_audio_close, (), { QuintoraUI.audioClose(); });
+EM_JS(void, page_restore_file, (const char* name), { QuintoraUI.restoreFile(UTF8ToString(name)); });
+EM_JS(void, page_save_file, (const char* name), { QuintoraUI.saveFile(UTF8ToString(name)); });
+
+bool logging() {
+    static const bool on = page_logging() != 0;
+    return on;
+}
+
+void log_line(const std::string& line) {
+    if (logging()) page_log(line.c_str());
+}
+
+std::string fmt(double v) {
+    std::ostringstream o;
+    o.precision(10);
+    o << v;
+    return o.str();
+}
+
+namespace {
+std::string text_of(std::string_view s) { return std::string(s); }
+int rgb(int palette) { return int(palette_rgb(palette)); }
+}  // namespace
+
+// --- canvas -------------------------------------------------------------------
+
+void WebCanvas::fill_rect(double x, double y, double w, double h, int c) {
+    if (logging()) log_line("rect " + fmt(x) + " " + fmt(y) + " " + fmt(w) + " " + fmt(h) + " " + std::to_string(c));
+    page_fill_rect(x, y, w, h, rgb(c));
+}
+
+void WebCanvas::draw_picture(std::string_view name, double x, double y) {
+    const std::string n = text_of(name);
+    if (logging()) log_line("pic " + n + " " + fmt(x) + " " + fmt(y));
+    page_draw_picture(n.c_str(), x, y);
+}
+
+void WebCanvas::draw_text(double x, double y, std::string_view utf8, int c, double points) {
+    const std::string t = text_of(utf8);
+    if (logging()) log_line("text " + fmt(x) + " " + fmt(y) + " '" + t + "' " + std::to_string(c) + " " + fmt(points));
+    page_draw_text(x, y, t.c_str(), rgb(c), points);
+}
+
+void WebCanvas::fill_circle(double cx, double cy, double r, int c) {
+    if (logging()) log_line("circle " + fmt(cx) + " " + fmt(cy) + " " + fmt(r) + " " + std::to_string(c));
+    page_fill_circle(cx, cy, r, rgb(c));
+}
+
+void WebCanvas::show_icon(IconKind kind, int colour, double left, double top) {
+    const std::string k = kind == IconKind::man ? "man" : "com";
+    if (logging()) log_line("icon show " + k + " " + std::to_string(colour) + " " + fmt(left) + " " + fmt(top));
+    page_show_icon(kind == IconKind::man ? 0 : 1, colour, left, top);
+}
+
+void WebCanvas::hide_icon(IconKind kind, int colour) { page_hide_icon(kind == IconKind::man ? 0 : 1, colour); }
+
+// The canvas shows what is painted as soon as the page gets its thread back,
+// which every wait and box gives it.
+void WebCanvas::refresh() { log_line("refresh"); }
+
+// --- boxes --------------------------------------------------------------------
+
+int WebDialogs::show(int kind, std::string_view text, std::string_view caption) {
+    if (before_box) before_box();
+    const int answer = page_box(kind, text_of(text).c_str(), text_of(caption).c_str());
+    if (answer < 0 && on_escape) on_escape();
+    return answer;
+}
+
+void WebDialogs::message(std::string_view text, std::string_view caption) {
+    log_line("box " + text_of(text) + "|" + text_of(caption));
+    show(0, text, caption);
+}
+
+void WebDialogs::about(std::string_view text) {
+    log_line("about " + text_of(text));
+    show(0, text, "Quintora");
+}
+
+bool WebDialogs::ask_yes_no(std::string_view text, std::string_view caption) {
+    log_line("ask " + text_of(text) + "|" + text_of(caption));
+    return show(1, text, caption) == 1;
+}
+
+void WebDialogs::warning(std::string_view text, std::string_view caption) {
+    log_line("warning " + text_of(text) + "|" + text_of(caption));
+    show(2, text, caption);
+}
+
+// --- pause --------------------------------------------------------------------
+
+void WebPause::wait(double seconds) {
+    log_line("wait " + fmt(seconds));
+    // The page runs on meanwhile (painting, queueing presses); the game does not.
+    const double ms = seconds * 1000.0 * page_pause_scale();
+    emscripten_sleep(ms > 0 ? unsigned(ms + 0.5) : 0);
+}
+
+// --- sound --------------------------------------------------------------------
+
+std::int32_t WebSound::dsInitialize(std::int32_t window) {
+    log_line("dsInitialize " + std::to_string(window));
+    if (system_ == 0 && page_audio_open()) system_ = 1;
+    return system_;
+}
+
+namespace {
+// The samples of a PCM wave as floats, channels interleaved, or nothing when
+// the image is no wave this reader plays: 8-bit unsigned, 16, 24 or 32-bit
+// signed PCM, walked by the same chunk reader as the game's check.
+bool decode_pcm(const unsigned char* bytes, std::vector<float>& out, wave::Format& format) {
+    if (std::memcmp(bytes, "RIFF", 4) != 0 || std::memcmp(bytes + 8, "WAVE", 4) != 0) return false;
+    const std::uint32_t riff_size = wave::le32(bytes + 4);
+    if (riff_size < 4 || riff_size > 64u * 1024u * 1024u) return false;
+    const std::size_t length = std::size_t(riff_size) + 8;
+    const wave::Layout layout = wave::walk(bytes, length);
+    if (layout.fault != wave::Fault::none) return false;
+    format = layout.format;
+    std::size_t at = 12;
+    const unsigned char* data = nullptr;
+    std::size_t size = 0;
+    bool pcm = false;
+    while (at + 8 <= length) {
+        const std::uint32_t chunk = wave::le32(bytes + at + 4);
+        if (std::memcmp(bytes + at, "fmt ", 4) == 0) pcm = wave::le16(bytes + at + 8) == 1;
+        if (std::memcmp(bytes + at, "data", 4) == 0) {
+            data = bytes + at + 8;
+            size = chunk;
+            break;
+        }
+        at += 8 + std::size_t(chunk) + (chunk & 1u);
+    }
+    const std::uint32_t sample_bytes = format.bits / 8;
+    if (!pcm || data == nullptr || format.channels > 8 || sample_bytes < 1 || sample_bytes > 4 ||
+        format.block_align != sample_bytes * format.channels || format.rate < 3000 || format.rate > 384000)
+        return false;
+    const std::size_t frames = size / format.block_align;
+    if (frames == 0) return false;
+    out.resize(frames * format.channels);
+    for (std::size_t i = 0; i < out.size(); ++i) {
+        const unsigned char* p = data + i * sample_bytes;
+        switch (sample_bytes) {
+            case 1: out[i] = (float(p[0]) - 128.0f) / 128.0f; break;
+            case 2: out[i] = float(std::int16_t(wave::le16(p))) / 32768.0f; break;
+            case 3: out[i] = float(std::int32_t(wave::le32(p - 1) & 0xFFFFFF00u)) / 2147483648.0f; break;
+            default: out[i] = float(std::int32_t(wave::le32(p))) / 2147483648.0f; break;
+        }
+    }
+    return true;
+}
+}  // namespace
+
+std::int32_t WebSound::dsCreateDSB(std::int32_t system, const void* image, std::int32_t flags) {
+    const auto* b = static_cast<const unsigned char*>(image);
+    std::int32_t handle = 0;
+    std::vector<float> samples;
+    wave::Format format;
+    if (system != 0 && system == system_ && image != nullptr && decode_pcm(b, samples, format))
+        handle = page_audio_buffer(int(format.channels), int(samples.size() / format.channels), int(format.rate),
+                                   samples.data());
+    if (logging()) {
+        const std::uint32_t len = wave::le32(b + 4);
+        log_line("dsCreateDSB " + std::to_string(system) + " flags " + std::to_string(flags) + " len " +
+                 std::to_string(len) + " -> " + std::to_string(handle));
+    }
+    return handle;
+}
+
+void WebSound::dsPlay(std::int32_t b) {
+    log_line("dsPlay " + std::to_string(b));
+    if (b != 0) page_audio_play(b, 0);
+}
+
+void WebSound::dsPlayLooping(std::int32_t b) {
+    log_line("dsPlayLooping " + std::to_string(b));
+    if (b != 0) page_audio_play(b, 1);
+}
+
+void WebSound::dsStop(std::int32_t b) {
+    log_line("dsStop " + std::to_string(b));
+    if (b != 0) page_audio_stop(b);
+}
+
+void WebSound::dsFree(std::int32_t b) {
+    log_line("dsFree " + std::to_string(b));
+    if (b != 0) page_audio_free(b);
+}
+
+void WebSound::dsTerminate(std::int32_t s) {
+    log_line("dsTerminate " + std::to_string(s));
+    if (s != 0 && s == system_) {
+        page_audio_close();
+        system_ = 0;
+    }
+}
+
+// --- check marks, exit, settings ----------------------------------------------
+
+void WebMarks::set_checked(Mark m, bool on) {
+    ticks_[int(m)] = on;
+    page_set_mark(int(m), on ? 1 : 0);
+}
+
+void WebExit::end_process(int code) {
+    log_line("exit " + std::to_string(code));
+    page_ended(code);
+    // A page cannot close itself: the program stops here for good, and the
+    // page offers to start again.
+    page_never();
+    std::abort();
+}
+
+void restore_settings(const char* name) { page_restore_file(name); }
+void save_settings(const char* name) { page_save_file(name); }
+
+}  // namespace quintora::web
