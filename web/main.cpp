@@ -6,6 +6,7 @@
 // included, so input that arrives meanwhile is handled afterwards, in order,
 // as the desktop's event queue does.
 #include <emscripten.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <string_view>
@@ -60,6 +61,10 @@ void run_menu(Game& game, int item) {
 int main() {
     // The page has put the waves and the kept settings file into this folder.
     if (chdir("/quintora") != 0) return 1;
+    // Emscripten starts with a mask that takes every permission away, so a
+    // settings file written under it could not be read back; a login shell's
+    // mask instead.
+    umask(022);
     web::restore_settings(settings_file);
 
     web::WebCanvas canvas;

@@ -1,0 +1,322 @@
+#!/usr/bin/env python3
+"""The browser build in a real headless Chromium, driven over the DevTools
+protocol. Whole games are compared line by line with the log of the native
+core on the recording test doubles, fed the same commands.
+
+    browser_test.py SITE_FOLDER REFERENCE_TOOL [unittest arguments]
+"""
+
+import os
+import re
+import subprocess
+import sys
+import tempfile
+import time
+import unittest
+
+sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
+import cdp  # noqa: E402
+
+SITE = None
+REFERENCE = None
+
+TWIPS = 15
+CANVAS_TOP = None  # the canvas's place on the page, read once it is laid out
+CANVAS_LEFT = None
+
+
+def spiral():
+    """Every cell, from the centre outwards ring by ring."""
+    cells = [(10, 10)]
+    for r in range(1, 10):
+        for x in range(10 - r, 10 + r + 1):
+            for y in range(10 - r, 10 + r + 1):
+                if max(abs(x - 10), abs(y - 10)) == r:
+                    cells.append((x, y))
+    return cells
+
+
+def rows():
+    return [(x, y) for y in (1, 19, 3, 17, 5, 15) for x in range(1, 20)]
+
+
+def reference_log(commands):
+    """The native core's log for the commands, and the log cut into the part
+    of each command (the lines "> command" mark where each begins)."""
+    with tempfile.NamedTemporaryFile("w", suffix=".txt", delete=False, encoding="utf-8") as f:
+        f.write("\n".join(commands) + "\n")
+        name = f.name
+    try:
+        out = subprocess.run([REFERENCE, name], capture_output=True, check=True).stdout.decode("utf-8")
+    finally:
+        os.unlink(name)
+    return out.splitlines()
+
+
+def cut_after_end(commands):
+    """The commands up to the one whose part of the native log ends the game
+    (a win or a draw), and the answers after them; all when none does."""
+    log = reference_log(commands)
+    done = 0
+    for line in log:
+        if line.startswith("> "):
+            done += 1
+        elif "の勝ち！！" in line or line.startswith("box 引き分け|"):
+            return commands[:done] + [c for c in commands if c.startswith("answer")]
+    return commands
+
+
+def normalised(lines):
+    """The log without command marks, the sound library's handles replaced by
+    the order they were handed out in (the two libraries number differently)."""
+    system = None
+    buffers = {}
+    out = []
+    for line in lines:
+        if line.startswith("> "):
+            continue
+        m = re.match(r"dsCreateDSB (-?\d+) flags (\d+) len (\d+) -> (-?\d+)$", line)
+        if m:
+            if system is None and m.group(1) != "0":
+                system = m.group(1)
+            handle = m.group(4)
+            if handle != "0":
+                buffers[handle] = "B%d" % (len(buffers) + 1)
+            out.append("dsCreateDSB %s flags %s len %s -> %s" % (
+                "S" if m.group(1) == system else m.group(1), m.group(2), m.group(3), buffers.get(handle, handle)))
+            continue
+        m = re.match(r"(dsPlay|dsPlayLooping|dsStop|dsFree) (-?\d+)$", line)
+        if m:
+            out.append("%s %s" % (m.group(1), buffers.get(m.group(2), m.group(2))))
+            continue
+        m = re.match(r"dsTerminate (-?\d+)$", line)
+        if m:
+            out.append("dsTerminate " + ("S" if m.group(1) == system else m.group(1)))
+            continue
+        out.append(line)
+    return out
+
+
+class Page:
+    """The game's page in one browser, with helpers to play it."""
+
+    def __init__(self, browser, site):
+        self.b = browser
+        self.site = site
+
+    def open(self, query="log&fast", fresh=True):
+        if fresh:
+            self.b.call("Storage.clearDataForOrigin", origin=self.site.url.rstrip("/"), storageTypes="all")
+        self.b.open(self.site.url + "index.html?" + query)
+        self.b.wait_for("document.documentElement && document.documentElement.dataset.state === 'running'")
+        self.wait_idle()
+        r = self.b.evaluate("(() => { const r = document.getElementById('board').getBoundingClientRect();"
+                            " return [r.left, r.top]; })()")
+        self.left, self.top = r
+
+    def state(self):
+        return self.b.evaluate("document.documentElement.dataset.state")
+
+    def wait_idle(self, timeout=60):
+        """Until the game waits for input with none queued, a box is open or
+        the game has ended; tells which."""
+        return self.b.wait_for(
+            "document.documentElement.dataset.state === 'ended' ? 'ended' :"
+            " QuintoraUI.boxShown() ? 'box' :"
+            " (QuintoraUI.idle && QuintoraUI.queued() === 0) ? 'idle' : ''", timeout=timeout, interval=0.005)
+
+    def cell_point(self, x, y):
+        """The page point at the middle of cell (x, y)."""
+        return (self.left + (800 + 315 * x + 157.5) / TWIPS, self.top + (450 + 315 * y + 157.5) / TWIPS)
+
+    def answer_box(self, answer):
+        """Clicks the button of the open box: "yes", "no" or "ok"."""
+        label = {"yes": "Yes", "no": "No", "ok": "OK"}[answer]
+        rect = self.b.evaluate(
+            "(() => { const b = [...document.querySelectorAll('#box-buttons button')]"
+            ".find(b => b.textContent === %r); const r = b.getBoundingClientRect();"
+            " return [r.left + r.width / 2, r.top + r.height / 2]; })()" % label)
+        self.b.click(*rect)
+
+    def box_kind(self):
+        return self.b.evaluate("document.querySelectorAll('#box-buttons button').length === 2 ? 'ask' : 'ok'")
+
+    def menu(self, name):
+        """Opens the menus on the way to the item and clicks it, as a person would."""
+        path = self.b.evaluate(
+            "(() => { const out = []; let e = document.getElementById(%r);"
+            " while (e && e.id !== 'menubar') { if (e.id) out.unshift(e.id); e = e.parentElement.closest('[id]'); }"
+            " return out; })()" % name)
+        for step in path:
+            rect = self.b.evaluate(
+                "(() => { const r = document.getElementById(%r).querySelector('.caption')"
+                ".getBoundingClientRect(); return [r.left + r.width / 2, r.top + r.height / 2]; })()" % step)
+            if step == path[-1]:
+                self.b.click(*rect)
+            elif document_menu(step):
+                # A menu on the bar opens with a click, a submenu on the pointer.
+                self.b.click(*rect)
+            else:
+                self.b.call("Input.dispatchMouseEvent", type="mouseMoved", x=rect[0], y=rect[1])
+
+    def play(self, commands):
+        """Runs the commands one after another, each when the one before has
+        ended, answering boxes as the script says (Yes when it says nothing)."""
+        answers = [c.split()[1] for c in commands if c.startswith("answer")]
+        for c in [c for c in commands if not c.startswith("answer")]:
+            if not self.settle(answers):
+                return
+            verb, *args = c.split()
+            if verb == "menu":
+                self.menu(args[0])
+            elif verb == "press":
+                self.b.click(*self.cell_point(int(args[0]), int(args[1])))
+            elif verb == "key" and args == ["27"]:
+                self.b.key("Escape", "Escape", 27)
+        self.settle(answers)
+
+    def settle(self, answers):
+        """Answers boxes until the game waits for input; False once it has ended."""
+        while True:
+            what = self.wait_idle()
+            if what == "ended":
+                return False
+            if what == "idle":
+                return True
+            if self.box_kind() == "ask":
+                self.answer_box(answers.pop(0) if answers else "yes")
+            else:
+                self.answer_box("ok")
+            self.b.wait_for("!QuintoraUI.boxShown() || document.documentElement.dataset.state === 'ended'")
+
+    def log(self):
+        return self.b.evaluate("QuintoraUI.lines")
+
+
+def document_menu(step):
+    return step in ("TAIKYOKU", "KYOKUMEN", "OPTION")
+
+
+class BrowserTest(unittest.TestCase):
+    @classmethod
+    def setUpClass(cls):
+        cls.site = cdp.Site(SITE)
+        cls.browser = cdp.Browser()
+        cls.browser.set_ratio(1)
+        cls.page = Page(cls.browser, cls.site)
+
+    @classmethod
+    def tearDownClass(cls):
+        cls.browser.close()
+        cls.site.close()
+
+    def assertSameLog(self, commands, web_log):
+        expected = normalised(reference_log(commands))
+        got = normalised(web_log)
+        for i, (e, g) in enumerate(zip(expected, got)):
+            if e != g:
+                self.fail("line %d differs:\n  native:  %s\n  browser: %s\n  (before: %s)" % (
+                    i, e, g, " / ".join(expected[max(0, i - 3):i])))
+        self.assertEqual(len(expected), len(got), "native %d lines, browser %d" % (len(expected), len(got)))
+
+    def test_page_loads_and_starts_without_a_console_error(self):
+        self.page.open(query="log")
+        self.assertEqual(self.browser.errors(), [])
+        self.assertEqual(self.browser.evaluate("QuintoraUI.lines[QuintoraUI.lines.length - 1]"), "refresh")
+        self.assertSameLog([], self.page.log())
+        # Every file of the site loaded: the pictures of the board are on the canvas.
+        self.assertTrue(self.browser.evaluate("document.fonts.check('12px IPAPMinchoWeb', '黒の番です')"))
+
+    def test_whole_games_in_each_setup_log_as_the_native_core(self):
+        setups = {
+            "JYUNBAN_1": spiral, "JYUNBAN_2": spiral, "JYUNBAN_3": spiral, "JYUNBAN_4": spiral,
+            "PLAY_TOIMEN": spiral, "PLAY_TONARI": rows, "PLAY_4": spiral,
+        }
+        for setup, cells in setups.items():
+            with self.subTest(setup=setup):
+                commands = cut_after_end(["menu " + setup] + ["press %d %d" % c for c in cells()] + ["answer no"])
+                self.page.open()
+                self.page.play(commands)
+                log = self.page.log()
+                self.assertSameLog(commands, log)
+                # A whole game: it ended in a win, a draw or a full board.
+                self.assertTrue(any("の勝ち！！" in l or "引き分け" in l for l in log) or
+                                sum(l.startswith("pic ") and "KARA" not in l for l in log) >= 361, setup)
+                self.assertEqual(self.browser.errors(), [])
+
+    def test_back_forward_and_the_boxes_before_play_resumes(self):
+        commands = ["menu PLAY_4"] + ["press %d %d" % c for c in spiral()[:6]] + [
+            "menu MODORU", "menu MODORU", "menu MODORU", "menu SUSUMU",
+            "press 3 3", "press 3 3", "press 4 4",
+            "menu MODORU", "menu MODORU", "menu MODORU", "menu MODORU", "menu MODORU", "menu MODORU",
+            "menu MODORU", "menu SUSUMU", "menu SUSUMU", "menu SUSUMU", "menu SUSUMU", "menu SUSUMU",
+            "menu SUSUMU", "menu SUSUMU", "menu SUSUMU"]
+        self.page.open()
+        self.page.play(commands)
+        log = self.page.log()
+        self.assertSameLog(commands, log)
+        for box in ("box OKですか？|再開", "box 戻れません|戻る", "box 進めません|進む"):
+            self.assertIn(box, log)
+
+    def test_input_during_the_computers_waits_is_handled_afterwards_in_order(self):
+        # Real waits: the three computer colours take over two seconds after
+        # the first press; two presses, one by touch, and a menu command come
+        # meanwhile and wait in the queue.
+        commands = ["menu JYUNBAN_1", "press 10 10", "press 11 12", "press 12 8", "menu TEJYUN"]
+        self.page.open(query="log")
+        self.page.play(commands[:1])
+        self.page.b.click(*self.page.cell_point(10, 10))
+        self.page.b.click(*self.page.cell_point(11, 12))
+        x, y = self.page.cell_point(12, 8)
+        for kind, points in (("touchStart", [{"x": x, "y": y}]), ("touchEnd", [])):
+            self.browser.call("Input.dispatchTouchEvent", type=kind, touchPoints=points)
+        self.page.menu("TEJYUN")
+        self.assertGreater(self.browser.evaluate("QuintoraUI.queued()"), 0, "the game was done before the input came")
+        self.page.settle([])
+        self.assertSameLog(commands, self.page.log())
+
+    def test_options_survive_a_reload(self):
+        self.page.open()
+        self.page.play(["menu BGM", "menu AICON", "menu TEJYUN"])
+        marks = "['TEJYUN', 'AICON', 'BGM'].map(id => document.getElementById(id).classList.contains('checked'))"
+        self.assertEqual(self.browser.evaluate(marks), [True, True, False])
+        kept = self.browser.evaluate("localStorage.getItem('quintora:Quintora.ini')")
+        # The file as the icon option wrote it, when the move numbers were still off.
+        self.assertEqual(bytes(ord(c) for c in kept),
+                         "手順番号表示=NG\r\nｱｲｺﾝ表示=OK\r\nBGM=NG\r\n".encode("shift_jis"))
+        self.page.open(fresh=False)
+        self.assertEqual(self.browser.evaluate(marks), [False, True, False])
+        # The music, started at start-up, is stopped by the kept setting and
+        # left waiting for no gesture.
+        log = self.page.log()
+        self.assertGreater(log.index("dsStop 5"), log.index("dsPlayLooping 5"))
+        self.assertEqual(self.browser.evaluate("QuintoraUI.audioState().pending"), [])
+
+    def test_escape_and_the_end_item_end_the_game_with_a_way_back(self):
+        for how in ("escape", "menu", "escape during a computer turn"):
+            with self.subTest(how=how):
+                self.page.open(query="log" if how.endswith("turn") else "log&fast")
+                if how == "escape":
+                    self.browser.key("Escape", "Escape", 27)
+                elif how == "menu":
+                    self.page.menu("SYURYOU")
+                else:
+                    self.page.menu("JYUNBAN_2")  # black, a computer, moves first
+                    self.browser.key("Escape", "Escape", 27)
+                self.assertEqual(self.page.wait_idle(), "ended")
+                log = self.page.log()
+                self.assertEqual(log[-7:], ["dsFree 1", "dsFree 2", "dsFree 3", "dsFree 4", "dsFree 5",
+                                            "dsTerminate 1", "exit 0"])
+                self.assertFalse(self.browser.evaluate("document.getElementById('ended').hidden"))
+                self.page.b.click(*self.browser.evaluate(
+                    "(() => { const r = document.getElementById('again').getBoundingClientRect();"
+                    " return [r.left + 5, r.top + 5]; })()"))
+                self.browser.wait_for("document.documentElement && document.documentElement.dataset.state === 'running'")
+                self.assertEqual(self.browser.errors(), [])
+
+
+if __name__ == "__main__":
+    if len(sys.argv) < 3:
+        sys.exit(__doc__)
+    SITE, REFERENCE = sys.argv[1], sys.argv[2]
+    unittest.main(argv=[sys.argv[0]] + sys.argv[3:])
