@@ -17,6 +17,7 @@ var QuintoraUI = (function () {
     logging: params.has("log"),
     pauseScale: params.has("fast") ? 0 : 1,
     lines: [],
+    boxes: 0,  // boxes opened so far
     idle: false,
     ended_: false,
     startedAt: 0,
@@ -220,6 +221,7 @@ var QuintoraUI = (function () {
         buttons.appendChild(b);
       });
       modal.hidden = false;
+      ui.boxes++;
       buttons.firstChild.focus();
     });
   };

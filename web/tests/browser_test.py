@@ -183,11 +183,14 @@ class Page:
                 return False
             if what == "idle":
                 return True
+            opened = self.b.evaluate("QuintoraUI.boxes")
             if self.box_kind() == "ask":
                 self.answer_box(answers.pop(0) if answers else "yes")
             else:
                 self.answer_box("ok")
-            self.b.wait_for("!QuintoraUI.boxShown() || document.documentElement.dataset.state === 'ended'")
+            # Closed, or followed at once by the next box.
+            self.b.wait_for("!QuintoraUI.boxShown() || QuintoraUI.boxes !== %d ||"
+                            " document.documentElement.dataset.state === 'ended'" % opened)
 
     def log(self):
         return self.b.evaluate("QuintoraUI.lines")
