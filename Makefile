@@ -55,8 +55,10 @@ package: deps
 	cd $(BUILD_PACKAGE) && cpack -G DEB
 	lintian --fail-on error,warning $(BUILD_PACKAGE)/quintora_*.deb
 
-test: deps
-	@cmake -S . -B $(BUILD_TEST) -G Ninja -DCMAKE_BUILD_TYPE=Debug -DQUINTORA_SANITIZE=ON >/dev/null
+# The browser tests play the site `make web` builds.
+test: deps web
+	@cmake -S . -B $(BUILD_TEST) -G Ninja -DCMAKE_BUILD_TYPE=Debug -DQUINTORA_SANITIZE=ON \
+	  -DQUINTORA_WEB_SITE=$(CURDIR)/$(WEB_SITE) >/dev/null
 	@cmake --build $(BUILD_TEST) -j $(JOBS)
 	cd $(BUILD_TEST) && ctest --output-on-failure -j $(JOBS)
 
