@@ -3,7 +3,9 @@
 protocol. Whole games are compared line by line with the log of the native
 core on the recording test doubles, fed the same commands.
 
-    browser_test.py SITE_FOLDER REFERENCE_TOOL [unittest arguments]
+    browser_test.py SITE_FOLDER REFERENCE_TOOL DESKTOP_PICTURE_TOOL [unittest arguments]
+
+With QUINTORA_SHOTS set to a folder, the screenshots compared are kept there.
 """
 
 import os
@@ -16,9 +18,11 @@ import unittest
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
 import cdp  # noqa: E402
+import png  # noqa: E402
 
 SITE = None
 REFERENCE = None
+DESKTOP_PICTURE = None
 
 TWIPS = 15
 CANVAS_TOP = None  # the canvas's place on the page, read once it is laid out
@@ -200,6 +204,40 @@ def document_menu(step):
     return step in ("TAIKYOKU", "KYOKUMEN", "OPTION")
 
 
+def desktop_picture(commands, ratio):
+    """The desktop window's surface after the commands, at a device pixel ratio."""
+    with tempfile.TemporaryDirectory() as folder:
+        script = os.path.join(folder, "script.txt")
+        out = os.path.join(folder, "desktop.png")
+        with open(script, "w", encoding="utf-8") as f:
+            f.write("\n".join(commands) + "\n")
+        env = dict(os.environ, QT_QPA_PLATFORM="offscreen", QT_SCALE_FACTOR=str(ratio))
+        subprocess.run([DESKTOP_PICTURE, script, out], check=True, env=env, capture_output=True)
+        with open(out, "rb") as f:
+            return f.read()
+
+
+def differences(a, b, threshold):
+    """Pixels of two images (rows of RGB bytes) whose channels differ by more
+    than `threshold`, counted over the whole image and in blocks of 8 x 8."""
+    (wa, ha, ra), (wb, hb, rb) = a, b
+    if (wa, ha) != (wb, hb):
+        raise AssertionError("sizes differ: %dx%d against %dx%d" % (wa, ha, wb, hb))
+    total = 0
+    blocks = {}
+    for y in range(ha):
+        la, lb = ra[y], rb[y]
+        if la == lb:
+            continue
+        for x in range(wa):
+            i = 3 * x
+            if max(abs(la[i] - lb[i]), abs(la[i + 1] - lb[i + 1]), abs(la[i + 2] - lb[i + 2])) > threshold:
+                total += 1
+                key = (x // 8, y // 8)
+                blocks[key] = blocks.get(key, 0) + 1
+    return total, blocks
+
+
 class BrowserTest(unittest.TestCase):
     @classmethod
     def setUpClass(cls):
@@ -295,6 +333,40 @@ class BrowserTest(unittest.TestCase):
         self.assertGreater(log.index("dsStop 5"), log.index("dsPlayLooping 5"))
         self.assertEqual(self.browser.evaluate("QuintoraUI.audioState().pending"), [])
 
+    def test_the_canvas_looks_like_the_desktop_window_at_ratios_1_and_2(self):
+        # Stones of all four colours with move numbers and the last stone's
+        # mark, the turn text, the move count and the row and column labels.
+        commands = ["menu PLAY_4"] + ["press %d %d" % c for c in spiral()[:14]] + ["menu TEJYUN"]
+        shots = os.environ.get("QUINTORA_SHOTS")
+        try:
+            for ratio in (1, 2):
+                with self.subTest(ratio=ratio):
+                    self.browser.set_ratio(ratio)
+                    self.page.open()
+                    self.page.play(commands)
+                    self.browser.evaluate("new Promise(r => requestAnimationFrame(() => requestAnimationFrame(r)))",
+                                          await_promise=True)
+                    web = self.browser.screenshot(self.page.left, self.page.top, 657, 500)
+                    desktop = desktop_picture(commands, ratio)
+                    if shots:
+                        os.makedirs(shots, exist_ok=True)
+                        for name, data in (("browser", web), ("desktop", desktop)):
+                            with open(os.path.join(shots, "%s-ratio%d.png" % (name, ratio)), "wb") as f:
+                                f.write(data)
+                    a, b = png.read(web), png.read(desktop)
+                    self.assertEqual((a[0], a[1]), (657 * ratio, 500 * ratio))
+                    total, blocks = differences(a, b, 40)
+                    # Pictures are the same files at the same device pixels;
+                    # only the text's rasteriser and the circle's edges differ,
+                    # by a pixel here and there: no block of 8 x 8 pixels may
+                    # differ nearly whole (a stone, a mark or a text missing or
+                    # moved, a picture of the wrong set).
+                    self.assertLess(total, 0.01 * a[0] * a[1], "%d pixels differ" % total)
+                    whole = sorted(k for k, n in blocks.items() if n >= 56)
+                    self.assertEqual(whole, [], "blocks of 8 x 8 pixels that differ nearly whole")
+        finally:
+            self.browser.set_ratio(1)
+
     def test_escape_and_the_end_item_end_the_game_with_a_way_back(self):
         for how in ("escape", "menu", "escape during a computer turn"):
             with self.subTest(how=how):
@@ -319,7 +391,7 @@ class BrowserTest(unittest.TestCase):
 
 
 if __name__ == "__main__":
-    if len(sys.argv) < 3:
+    if len(sys.argv) < 4:
         sys.exit(__doc__)
-    SITE, REFERENCE = sys.argv[1], sys.argv[2]
-    unittest.main(argv=[sys.argv[0]] + sys.argv[3:])
+    SITE, REFERENCE, DESKTOP_PICTURE = sys.argv[1:4]
+    unittest.main(argv=[sys.argv[0]] + sys.argv[4:])
