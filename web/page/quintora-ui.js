@@ -236,6 +236,7 @@ var QuintoraUI = (function () {
   const buffers = new Map();
   const playing = new Map();  // handle -> { source, loop }
   const pendingLoops = new Set();
+  const starts = new Map();  // handle -> playbacks started, for the tests
   let lastHandle = 0;
 
   ui.audioOpen = function () {
@@ -270,6 +271,7 @@ var QuintoraUI = (function () {
     };
     source.start();
     playing.set(handle, { source: source, loop: loop });
+    starts.set(handle, (starts.get(handle) || 0) + 1);
   }
   ui.audioPlay = function (handle, loop) {
     if (!buffers.has(handle) || audioClosed) return;
@@ -303,7 +305,14 @@ var QuintoraUI = (function () {
     pendingLoops.clear();
   }
   ui.audioState = function () {
-    return { context: audio ? audio.state : "none", playing: Array.from(playing.keys()), pending: Array.from(pendingLoops) };
+    return {
+      context: audio ? audio.state : "none",
+      buffers: Array.from(buffers.keys()),
+      playing: Array.from(playing.keys()),
+      looping: Array.from(playing.keys()).filter(function (h) { return playing.get(h).loop; }),
+      pending: Array.from(pendingLoops),
+      starts: Object.fromEntries(starts),
+    };
   };
 
   // --- files ------------------------------------------------------------------

@@ -196,6 +196,11 @@ class Page:
             self.b.wait_for("!QuintoraUI.boxShown() || QuintoraUI.boxes !== %d ||"
                             " document.documentElement.dataset.state === 'ended'" % opened)
 
+    def settle_one(self, answer):
+        opened = self.b.evaluate("QuintoraUI.boxes")
+        self.answer_box(answer)
+        self.b.wait_for("!QuintoraUI.boxShown() || QuintoraUI.boxes !== %d" % opened)
+
     def log(self):
         return self.b.evaluate("QuintoraUI.lines")
 
@@ -315,6 +320,57 @@ class BrowserTest(unittest.TestCase):
         self.assertGreater(self.browser.evaluate("QuintoraUI.queued()"), 0, "the game was done before the input came")
         self.page.settle([])
         self.assertSameLog(commands, self.page.log())
+
+    def test_boxes_are_modal_and_return_takes_the_default_button(self):
+        self.page.open()
+        self.page.menu("JYUNBAN_1")
+        self.assertEqual(self.page.wait_idle(), "box")
+        self.assertEqual(self.browser.evaluate("document.getElementById('box-text').textContent"), "黒の番です")
+        # A press on the board and a menu command while the box is open do nothing.
+        self.browser.click(*self.page.cell_point(10, 10))
+        self.page.menu("SAISYO")
+        self.assertEqual(self.browser.evaluate("QuintoraUI.queued()"), 0)
+        self.browser.key("Enter", "Enter", 13)
+        self.assertEqual(self.page.wait_idle(), "idle")
+        self.assertFalse(any(l.startswith("pic KURO") for l in self.page.log()))
+        # Return on the question is Yes: a new game, not the end.
+        commands = cut_after_end(["menu PLAY_TOIMEN"] + ["press %d %d" % c for c in spiral()])
+        self.page.open()
+        self.page.play(commands[:-1])
+        self.browser.click(*self.page.cell_point(*map(int, commands[-1].split()[1:])))
+        while self.page.wait_idle() == "box" and self.page.box_kind() != "ask":
+            self.page.settle_one("ok")
+        self.assertEqual(self.browser.evaluate("document.getElementById('box-title').textContent"), "再ゲーム")
+        self.browser.key("Enter", "Enter", 13)
+        self.assertEqual(self.page.wait_idle(), "idle")
+        self.assertSameLog(commands + ["answer yes"], self.page.log())
+
+    def test_sound_follows_the_library_entry_points(self):
+        self.page.open()
+        audio = "QuintoraUI.audioState()"
+        # Handles in the order the waves were loaded: その他, 禁止, 石打音, 終局, BGM.
+        state = self.browser.evaluate(audio)
+        self.assertEqual((state["context"], state["buffers"], state["pending"]), ("none", [1, 2, 3, 4, 5], [5]))
+        # The first gesture starts the sound, and the music with it.
+        self.page.play(["menu PLAY_4"])
+        state = self.browser.evaluate(audio)
+        self.assertEqual((state["context"], state["looping"], state["pending"], state["starts"]),
+                         ("running", [5], [], {"5": 1}))
+        # A stone's click from the start each time; an occupied cell refused.
+        self.page.play(["press 3 3", "press 4 4", "press 4 4"])
+        state = self.browser.evaluate(audio)
+        self.assertEqual(state["starts"], {"5": 1, "3": 2, "2": 1})
+        # The music off stops its loop, on starts it again once.
+        self.page.play(["menu BGM"])
+        self.assertEqual(self.browser.evaluate(audio)["looping"], [])
+        self.page.play(["menu BGM", "menu SONOTA"])
+        state = self.browser.evaluate(audio)
+        self.assertEqual((state["looping"], state["starts"]["5"], state["starts"]["1"]), ([5], 2, 1))
+        # The end frees every buffer and stops the music.
+        self.page.menu("SYURYOU")
+        self.assertEqual(self.page.wait_idle(), "ended")
+        state = self.browser.evaluate(audio)
+        self.assertEqual((state["buffers"], state["playing"]), ([], []))
 
     def test_options_survive_a_reload(self):
         self.page.open()
