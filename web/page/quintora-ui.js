@@ -344,6 +344,10 @@ var QuintoraUI = (function () {
   ui.log = function (line) { ui.lines.push(line); };
   ui.started = function () {
     ui.startedAt = performance.now();
+    // The frame after the next has shown the board painted at start-up.
+    requestAnimationFrame(function () {
+      requestAnimationFrame(function () { ui.paintedAt = performance.now(); });
+    });
     document.documentElement.dataset.state = "running";
   };
   ui.ended = function (code) {
