@@ -9,7 +9,7 @@ BUILD_BENCH := build/bench
 BUILD_FUZZ := build/fuzz
 JOBS ?= 2
 
-.PHONY: run test build bench fuzz deps run-deps clean install uninstall package
+.PHONY: run test build bench fuzz deps run-deps clean install uninstall package autopkgtest
 
 # Playing needs only the build and run packages; tests, benchmarks, fuzzing
 # and packaging need their tools too.
@@ -49,6 +49,18 @@ package: deps
 	tar -c --exclude=./build --exclude=./obj-* --exclude-vcs . | tar -x -C $(BUILD_PACKAGE)/source
 	cd $(BUILD_PACKAGE)/source && dpkg-buildpackage -us -uc -b -J$(JOBS)
 	lintian --pedantic --display-info --fail-on error,warning,pedantic $(BUILD_PACKAGE)/quintora_*.changes
+
+# The installed game's own test (debian/tests) on the packages `make package`
+# made. AUTOPKGTEST_VIRT says where: null installs them on this machine; a
+# fresh Debian root is better, e.g. AUTOPKGTEST_VIRT="unshare --tarball
+# bookworm.tar" with a tarball made by mmdebstrap.
+AUTOPKGTEST_VIRT ?= null
+autopkgtest:
+	rm -rf $(BUILD_PACKAGE)/tests
+	mkdir -p $(BUILD_PACKAGE)/tests
+	cp -a debian $(BUILD_PACKAGE)/tests/
+	autopkgtest -U -B $(BUILD_PACKAGE)/quintora_*.deb $(BUILD_PACKAGE)/quintora-data_*.deb \
+	  $(BUILD_PACKAGE)/tests/ -- $(AUTOPKGTEST_VIRT)
 
 test: deps
 	@cmake -S . -B $(BUILD_TEST) -G Ninja -DCMAKE_BUILD_TYPE=Debug -DQUINTORA_SANITIZE=ON >/dev/null
