@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Two commands: `make run` and `make test`. Both install what is missing first.
 # Installing: `make install` (into PREFIX, ~/.local unless given), `make
 # uninstall`, and `make package` for the Debian packages.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The program put together: the window, its message boxes, the sleeping
 // pause, the sound library from the program folder and the way out. The

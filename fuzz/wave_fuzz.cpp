@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Arbitrary bytes as a wave file: first through the game's own check of the
 // RIFF header and the chunks behind it, and only when it lets them pass,
 // through the sound library's dsCreateDSB, as 読込_サウンド does; whatever it

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The ｵﾌﾟｼｮﾝ menu and the settings file "Quintora.ini" that remembers its
 // three check marks: move numbers (TEJYUN), turn icons (AICON) and the

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The settings file "Quintora.ini": read at every reset, created when it is
 // missing, rewritten when the icon option changes.
 #include <filesystem>

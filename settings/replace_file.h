@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Writing a small file so that it is replaced whole or not at all: the text
 // goes into a new file beside the old one, which is renamed over it only once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Tests of the sound library (libQuintora.so) and of the wave files shipped
 // with the game. They run on SDL's "dummy" audio driver, which mixes in real
 // time without a sound card; what is playing is asked of the library's own

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Sound library of Quintora on SDL2 alone. See quintora_dll.h for the
 // contract with the game.
 //

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Sound library of Quintora (libQuintora.so).
 //
 // The game opens this library by name at run time and calls the functions

@@ -1,4 +1,5 @@
 #!/bin/sh
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Checks of the installed game, each one ctest case:
 #
 #   check_install.sh install      stage an install under a DESTDIR; exact tree and modes

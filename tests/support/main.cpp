@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The test program's entry: headless window system and silent audio unless
 // the caller chose otherwise, then GoogleTest.
 #include <gtest/gtest.h>
