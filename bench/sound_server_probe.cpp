@@ -203,6 +203,7 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "usage: %s MONITOR SERVER_PID [rounds]\n", argv[0]);
         return 2;
     }
+    std::setvbuf(stdout, nullptr, _IOLBF, 0);
     const std::string server = argv[2];
     const int rounds = argc > 3 ? std::atoi(argv[3]) : 20;
 
