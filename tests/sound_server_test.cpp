@@ -7,6 +7,7 @@
 // settings never sounds at start-up. Skipped, with a word, where no server
 // is installed.
 #include <gtest/gtest.h>
+#include <fcntl.h>
 #include <signal.h>
 #include <spawn.h>
 #include <sys/stat.h>
