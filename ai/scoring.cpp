@@ -21,8 +21,8 @@ struct LineView {
     int open_ends;  // 0, 1 or 2 ends where the run is followed by an empty cell
 };
 
-void read_lines(const Board& board, i16 side, int x, int y, LineView out[4]) {
-    for (int k = 0; k < 4; ++k) {
+void read_lines(const Board& board, i16 side, int x, int y, LineView out[line_count]) {
+    for (int k = 0; k < line_count; ++k) {
         const Line& l = lines[k];
         out[k].n = count_run(board, l.back, side, x, y) + count_run(board, l.forward, side, x, y);
         out[k].open_ends = (probe_run_end_through(board, l.back, side, x, y) == cell_empty) +
@@ -31,8 +31,8 @@ void read_lines(const Board& board, i16 side, int x, int y, LineView out[4]) {
 }
 
 template <class Pred>
-bool any_line(const LineView v[4], Pred p) {
-    for (int k = 0; k < 4; ++k)
+bool any_line(const LineView v[line_count], Pred p) {
+    for (int k = 0; k < line_count; ++k)
         if (p(v[k])) return true;
     return false;
 }
@@ -48,14 +48,16 @@ double 調査_得点(const Board& working, const ScoreTables& t, int x, int y) {
     if (調査_三開(working, own, x, y) == flag_yes) base += 100;
     if (t.near_flag[x][y] == flag_no) return base;
 
-    LineView mine[4];
-    LineView theirs[4];
+    LineView mine[line_count];
+    LineView theirs[line_count];
     read_lines(working, own, x, y, mine);
     read_lines(working, others, x, y, theirs);
 
-    // The order of these rows is their priority, not their score.
-    if (any_line(mine, [](LineView v) { return v.n == 4; })) return 1000;
-    if (any_line(theirs, [](LineView v) { return v.n == 4; })) return 900;
+    // The order of these rows is their priority, not their score. A side
+    // with four in contact makes, or is stopped from making, exactly five.
+    constexpr int makes_five = five_length - 1;
+    if (any_line(mine, [](LineView v) { return v.n == makes_five; })) return 1000;
+    if (any_line(theirs, [](LineView v) { return v.n == makes_five; })) return 900;
     if (any_line(mine, [](LineView v) { return v.n == 3 && v.open_ends == 2; })) return 800;
     if (any_line(theirs, [](LineView v) { return v.n == 3 && v.open_ends == 2; })) return 700;
     if (any_line(mine, [](LineView v) { return v.n == 3 && v.open_ends >= 1; })) return 500;

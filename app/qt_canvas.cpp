@@ -9,6 +9,8 @@
 #include <QPainter>
 #include <QPixmap>
 #include <cmath>
+
+#include "view/geometry.h"
 #include <string>
 
 #include "state/constants.h"

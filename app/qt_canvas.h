@@ -14,7 +14,7 @@
 #include <unordered_map>
 #include <vector>
 
-#include "view/canvas.h"
+#include "ports/canvas.h"
 #include "app/qt_paint_record.h"
 
 namespace quintora {

@@ -37,9 +37,4 @@ void QtDialogs::warning(std::string_view text, std::string_view caption) {
     show(QMessageBox::Warning, text, qs(caption), QMessageBox::Ok);
 }
 
-void ImmediateExit::end_process(int code) {
-    std::fflush(nullptr);
-    std::_Exit(code);
-}
-
 }  // namespace quintora

@@ -4,7 +4,6 @@
 #include <functional>
 
 #include "ports/dialogs.h"
-#include "ports/process_exit.h"
 
 namespace quintora {
 
@@ -24,12 +23,6 @@ private:
     int show(QMessageBox::Icon icon, std::string_view text, const QString& title,
              QMessageBox::StandardButtons buttons);
     QWidget* parent_ = nullptr;
-};
-
-// Ends the process at once, without running any further event or destructor.
-class ImmediateExit : public ProcessExit {
-public:
-    [[noreturn]] void end_process(int code) override;
 };
 
 }  // namespace quintora

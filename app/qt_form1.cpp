@@ -1,28 +1,13 @@
 #include "app/qt_form1.h"
 
+#include <QApplication>
 #include <QCloseEvent>
-#include <QDirIterator>
 #include <QGuiApplication>
-#include <QIcon>
 #include <QKeyEvent>
 #include <QMenuBar>
 #include <functional>
 
 namespace quintora {
-
-void present_application() {
-    QGuiApplication::setDesktopFileName(QStringLiteral(QUINTORA_APP_ID));
-    // The icon's sizes, one picture each, as the menu entry's icon theme has
-    // them. No name filter: Qt would compile it into a regular expression,
-    // and that engine alone costs half a megabyte of memory at start-up.
-    QIcon icon;
-    QDirIterator it(QStringLiteral(":/icons"), QDir::Files, QDirIterator::Subdirectories);
-    while (it.hasNext()) {
-        const QString file = it.next();
-        if (file.endsWith(QLatin1String(".png"))) icon.addFile(file);
-    }
-    QGuiApplication::setWindowIcon(icon);
-}
 
 Form1::Form1(Dialogs& dialogs, Pause& pause, SoundLibrary& sound, ProcessExit& exit)
     : canvas_(new QtCanvas(this)) {
@@ -59,6 +44,7 @@ void Form1::build_menus() {
         return m;
     };
     QMenuBar* bar = menuBar();
+    bar->installEventFilter(this);
 
     QMenu* taikyoku = bar->addMenu(QStringLiteral("対局"));
     taikyoku->setObjectName("TAIKYOKU");
@@ -123,6 +109,17 @@ void Form1::keyPressEvent(QKeyEvent* e) {
     }
     const QString t = e->text();
     if (!t.isEmpty()) game_->on_key(t.at(0).unicode());
+}
+
+bool Form1::eventFilter(QObject* watched, QEvent* e) {
+    // An open menu is a popup of its own and gets its Esc first: that Esc
+    // only closes the menu. Once none is open, Esc on the bar quits.
+    if (watched == menuBar() && e->type() == QEvent::KeyPress &&
+        static_cast<QKeyEvent*>(e)->key() == Qt::Key_Escape && !QApplication::activePopupWidget()) {
+        game_->on_key(27);
+        return true;
+    }
+    return QMainWindow::eventFilter(watched, e);
 }
 
 void Form1::closeEvent(QCloseEvent* e) {

@@ -13,12 +13,6 @@
 
 namespace quintora {
 
-// Names the process as the desktop knows it (the menu entry's id, through
-// which Wayland compositors and task bars find our icon) and gives every
-// window of ours, message boxes included, the application icon. Call once,
-// before the window is shown.
-void present_application();
-
 class Form1 : public QMainWindow, private Marks {
 public:
     Form1(Dialogs& dialogs, Pause& pause, SoundLibrary& sound, ProcessExit& exit);
@@ -37,6 +31,9 @@ public:
 protected:
     void keyPressEvent(QKeyEvent* e) override;
     void closeEvent(QCloseEvent* e) override;
+    // Esc reaching the menu bar: after a menu was closed the bar keeps the
+    // keyboard focus and would swallow it.
+    bool eventFilter(QObject* watched, QEvent* e) override;
 
 private:
     bool checked(Mark m) const override { return ticks_[int(m)]; }

@@ -8,7 +8,7 @@
 #include <unistd.h>
 
 #include "app/qt_form1.h"
-#include "sound/loaded_library.h"
+#include "app/program_folder.h"
 
 namespace quintora::bench {
 

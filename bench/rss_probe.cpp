@@ -14,8 +14,7 @@
 #include <cstdlib>
 
 #include "boards.h"
-#include "app/sleeping_pause.h"
-#include "app/qt_dialogs.h"
+#include "app/program.h"
 #include "qt_setup.h"
 
 using namespace quintora;
@@ -26,18 +25,13 @@ int main(int argc, char** argv) {
     default_to_offscreen();
     setenv("SDL_AUDIODRIVER", "dummy", 0);  // a device that opens, as on a machine with sound
     QApplication app(argc, argv);
-    QApplication::setApplicationName("Quintora");
     enter_program_folder();
-    present_application();
-    take_japanese_glyphs_from_board_face();
-
+    prepare_application();
     NullDialogs dialogs;
-    SleepingPause pause;
-    ImmediateExit exit;
-    LoadedSoundLibrary sound(program_folder() + "/libQuintora.so");
-    Form1 form(dialogs, pause, sound, exit);
-    form.show();
-    form.start();
+    Program program(&dialogs);
+    Form1& form = program.form();
+    LoadedSoundLibrary& sound = program.sound();
+    program.show_and_start();
     app.processEvents();
     const long after_start = peak_rss_kib();
 

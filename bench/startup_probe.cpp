@@ -14,8 +14,7 @@
 #include <cstdlib>
 
 #include "boards.h"
-#include "app/sleeping_pause.h"
-#include "app/qt_dialogs.h"
+#include "app/program.h"
 #include "qt_setup.h"
 
 using namespace quintora;
@@ -60,18 +59,10 @@ int main(int argc, char** argv) {
     // waves are loaded and the music starts as they would there.
     setenv("SDL_AUDIODRIVER", "dummy", 0);
     QApplication app(argc, argv);
-    QApplication::setApplicationName("Quintora");
     bench::enter_program_folder();
-    present_application();
-    take_japanese_glyphs_from_board_face();
-
-    QtDialogs dialogs;
-    SleepingPause pause;
-    ImmediateExit exit;
-    LoadedSoundLibrary sound(program_folder() + "/libQuintora.so");
-
-    Form1 form(dialogs, pause, sound, exit);
-    dialogs.set_parent(&form);
+    prepare_application();
+    Program program;
+    Form1& form = program.form();
     FirstPaint first;
     form.canvas().installEventFilter(&first);
     form.show();

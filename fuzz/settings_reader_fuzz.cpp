@@ -65,11 +65,11 @@ std::vector<PlainChange> plain_changes(const std::vector<std::string>& lines) {
     return out;
 }
 
-std::string_view key_text(SettingKey k) {
+std::string_view key_text(Mark k) {
     switch (k) {
-        case SettingKey::TEJYUN: return key_tejyun;
-        case SettingKey::AICON: return key_aicon;
-        case SettingKey::BGM: return key_bgm;
+        case Mark::TEJYUN: return key_tejyun;
+        case Mark::AICON: return key_aicon;
+        case Mark::BGM: return key_bgm;
     }
     std::abort();  // a change with a key that is none of the three
 }

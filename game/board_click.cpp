@@ -24,7 +24,7 @@ void Game::on_board_press(double x, double y) {
     GameState& s = *s_;
 
     if (s.game_mode == no_game) {
-        p_.sound.dsPlay(s.snd_forbidden);
+        module1_.play(s.snd_forbidden);
         p_.dialogs.message("「対局」で始めて下さい", "開始");
         return;
     }
@@ -47,19 +47,17 @@ void Game::on_board_press(double x, double y) {
     const std::optional<Cell> cell = cell_at(x, y);
     if (!cell) return;  // off the field: silently
     if (調査_置けるか(s.board, cell->x, cell->y) == flag_no) {
-        p_.sound.dsPlay(s.snd_forbidden);
+        module1_.play(s.snd_forbidden);
         return;
     }
     if (commit_stone(*cell, *to_move, by_person)) return;
 
     if (s.game_mode == mode_four) {
-        s.to_move = to_move->next().code();
-        view_.描画_手番(s.to_move);
+        pass_turn(s.to_move, *to_move);
         return;
     }
     設定_五止座標(s.board, s.five_stop, s.to_move, cell->x, cell->y);
-    s.to_move = to_move->next().code();
-    view_.描画_手番(s.to_move);
+    pass_turn(s.to_move, *to_move);
     while (com_ban(s.to_move) == player_computer) {
     }
 }

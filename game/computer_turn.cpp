@@ -11,14 +11,14 @@ std::optional<i16> Game::com_ban(i16& turn) {
     if (!colour) return std::nullopt;  // no colour to move: nothing to play
 
     view_.描画_文字列(22, 11, "思考中", palette_white, 12);
-    p_.canvas.refresh();
+    view_.refresh();
     p_.pause.wait(0.5);
     const std::optional<Cell> cell = com置場所取得(s.board, {s.near_flag, s.five_stop, s.centre_bonus}, turn);
     view_.描画_四角形(22, 11, 1000, 300, board_colour);
 
     if (!cell) {
         // No candidate cell is left (a full board): the game ends in a draw.
-        p_.canvas.refresh();
+        view_.refresh();
         p_.dialogs.message("引き分け", "判定");
         s.game_mode = no_game;
         return std::nullopt;
@@ -26,8 +26,7 @@ std::optional<i16> Game::com_ban(i16& turn) {
 
     if (commit_stone(*cell, *colour, by_computer)) return std::nullopt;
     設定_五止座標(s.board, s.five_stop, turn, cell->x, cell->y);
-    turn = colour->next().code();
-    view_.描画_手番(turn);
+    pass_turn(turn, *colour);
     return s.player_kind[turn];
 }
 

@@ -7,7 +7,7 @@ Game::Game(Platform p)
       p_(p),
       view_(p.canvas, *s_, p.marks),
       module1_(p.sound, p.dialogs),
-      options_(p_, view_, *s_),
-      history_(p_, view_, *s_) {}
+      options_(p_, view_, module1_, *s_),
+      history_(p_, view_, module1_, *s_) {}
 
 }  // namespace quintora

@@ -79,6 +79,8 @@ private:
     // made a five and so ended the game (after the blink and the judgement).
     bool commit_stone(Cell cell, Colour colour, const StoneManner& manner);
     void number_previous_stone();
+    // The turn passes from the colour that just moved to the next, and shows.
+    void pass_turn(i16& turn, Colour mover);
 
     std::unique_ptr<GameState> s_;
     Platform p_;

@@ -29,7 +29,7 @@ void HistoryWalk::on_MODORU() {
     // its own mode, with its own people and computers.
     s.resume_pending = flag_yes;
     if (s.move_number == 0) {
-        p_.sound.dsPlay(s.snd_forbidden);
+        sound_.play(s.snd_forbidden);
         p_.dialogs.message("戻れません", "戻る");
         return;
     }
@@ -46,7 +46,7 @@ void HistoryWalk::on_MODORU() {
         view_.描画_打駒印(s.last_x, s.last_y, mark_colour);
     }
     view_.描画_手数(s.move_number);
-    p_.sound.dsPlay(s.snd_stone);
+    sound_.play(s.snd_stone);
     if (p_.marks.checked(Mark::TEJYUN)) view_.描画_全手順番号(s.move_number - 1);
     view_.描画_手番(s.to_move);
 }
@@ -55,7 +55,7 @@ void HistoryWalk::on_SUSUMU() {
     GameState& s = s_;
     s.resume_pending = flag_yes;
     if (s.move_number >= s.max_move_number) {
-        p_.sound.dsPlay(s.snd_forbidden);
+        sound_.play(s.snd_forbidden);
         p_.dialogs.message("進めません", "進む");
         return;
     }
@@ -69,7 +69,7 @@ void HistoryWalk::on_SUSUMU() {
     }
     s.move_number++;
     view_.描画_手数(s.move_number);
-    p_.sound.dsPlay(s.snd_stone);
+    sound_.play(s.snd_stone);
     redraw_to_step(s.move_number, true);
     if (p_.marks.checked(Mark::TEJYUN)) view_.描画_全手順番号(s.move_number - 1);
     view_.描画_手番(s.to_move);

@@ -3,6 +3,7 @@
 // positions of the game, with the board, the marks and the texts following.
 
 #include "game/platform.h"
+#include "sound/module1.h"
 #include "state/game_state.h"
 #include "view/view.h"
 
@@ -10,7 +11,8 @@ namespace quintora {
 
 class HistoryWalk {
 public:
-    HistoryWalk(Platform& platform, View& view, GameState& state) : p_(platform), view_(view), s_(state) {}
+    HistoryWalk(Platform& platform, View& view, Module1& sound, GameState& state)
+        : p_(platform), view_(view), sound_(sound), s_(state) {}
 
     void on_MODORU();
     void on_SUSUMU();
@@ -20,6 +22,7 @@ private:
 
     Platform& p_;
     View& view_;
+    Module1& sound_;
     GameState& s_;
 };
 

@@ -36,10 +36,10 @@ void Options::on_AICON() {
 void Options::on_BGM() {
     if (p_.marks.checked(Mark::BGM)) {
         p_.marks.set_checked(Mark::BGM, false);
-        p_.sound.dsStop(s_.snd_bgm);
+        sound_.stop(s_.snd_bgm);
     } else {
         p_.marks.set_checked(Mark::BGM, true);
-        p_.sound.dsPlayLooping(s_.snd_bgm);
+        sound_.play_looping(s_.snd_bgm);
     }
 }
 

@@ -8,6 +8,7 @@
 #include "game/platform.h"
 #include "settings/plain_file.h"
 #include "settings/settings_lines.h"
+#include "sound/module1.h"
 #include "state/game_state.h"
 #include "view/view.h"
 
@@ -15,7 +16,8 @@ namespace quintora {
 
 class Options {
 public:
-    Options(Platform& platform, View& view, const GameState& state) : p_(platform), view_(view), s_(state) {}
+    Options(Platform& platform, View& view, Module1& sound, const GameState& state)
+        : p_(platform), view_(view), sound_(sound), s_(state) {}
 
     // Menu commands.
     void on_TEJYUN();
@@ -29,13 +31,14 @@ public:
     std::string settings_path = "Quintora.ini";
 
 private:
-    void apply_setting(SettingKey key, bool on);
+    void apply_setting(Mark key, bool on);
     // Writes the three marks (or, failing that, the fallback lines); false
     // when neither could be written.
     bool write_settings();
 
     Platform& p_;
     View& view_;
+    Module1& sound_;
     const GameState& s_;
     PlainFileIn settings_in_;
     bool told_settings_unwritable_ = false;  // the user hears it once per run

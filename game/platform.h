@@ -8,8 +8,8 @@
 #include "ports/marks.h"
 #include "ports/pause.h"
 #include "ports/process_exit.h"
-#include "sound/sound_library.h"
-#include "view/canvas.h"
+#include "ports/sound_library.h"
+#include "ports/canvas.h"
 
 namespace quintora {
 

@@ -42,22 +42,14 @@ void Options::読込_環境設定ファイル() {
         p_.dialogs.message("ファイルが見つかりません。", "読込データ");
 }
 
-void Options::apply_setting(SettingKey key, bool on) {
-    switch (key) {
-        case SettingKey::TEJYUN:
-            p_.marks.set_checked(Mark::TEJYUN, on);
-            break;
-        case SettingKey::AICON:
-            p_.marks.set_checked(Mark::AICON, on);
-            if (!on) view_.消去_全手番アイコン();
-            break;
-        case SettingKey::BGM:
-            p_.marks.set_checked(Mark::BGM, on);
-            if (on)
-                p_.sound.dsPlayLooping(s_.snd_bgm);
-            else
-                p_.sound.dsStop(s_.snd_bgm);
-            break;
+void Options::apply_setting(Mark key, bool on) {
+    p_.marks.set_checked(key, on);
+    if (key == Mark::AICON && !on) view_.消去_全手番アイコン();
+    if (key == Mark::BGM) {
+        if (on)
+            sound_.play_looping(s_.snd_bgm);
+        else
+            sound_.stop(s_.snd_bgm);
     }
 }
 

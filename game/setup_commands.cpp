@@ -8,6 +8,7 @@
 // - the colour the person takes is already to move: a box says so;
 // - a game is running: the colours change hands and the computers move.
 #include "game/game.h"
+#include "state/modes.h"
 
 namespace quintora {
 
@@ -36,7 +37,7 @@ struct SetupCommand {
 
 namespace {
 // One row per game mode, in the order of the modes (1..7).
-constexpr SetupCommand setups[7] = {
+constexpr SetupCommand setups[mode_count] = {
     // JYUNBAN_1
     {.mode = mode_solo_black,
      .fresh = {.icon = true, .turn_text = true, .box = "黒の番です", .caption = "", .computer_moves = false, .rotate = false},
@@ -77,7 +78,7 @@ constexpr SetupCommand setups[7] = {
 
 void Game::run_setup(const SetupCommand& command) {
     GameState& s = *s_;
-    for (int c = 0; c < 4; ++c) s.player_kind[c + 1] = mode_player_kinds[command.mode - 1][c];
+    for (const Colour c : Colour::all()) s.player_kind[c.code()] = mode_player_kinds[command.mode - 1][c];
     s.game_mode = command.mode;
 
     if (s.to_move == no_game) {

@@ -28,12 +28,12 @@ void Game::起動(std::int32_t window) {
     s.snd_stone = module1_.読込_サウンド("石打音.wav", 3);
     s.snd_game_end = module1_.読込_サウンド("終局.wav", 3);
     s.snd_bgm = module1_.読込_サウンド("BGM.wav", 1);
-    p_.sound.dsPlayLooping(s.snd_bgm);
+    module1_.play_looping(s.snd_bgm);
     p_.marks.set_checked(Mark::BGM, true);
 
     s.to_move = no_game;
     s.resume_pending = flag_no;
-    p_.canvas.fill_rect(0, 0, 9850, 8300, board_colour);
+    view_.描画_背景();
     s.last_x = 0;
     s.last_y = 0;
     p_.marks.set_checked(Mark::TEJYUN, false);
@@ -43,8 +43,8 @@ void Game::起動(std::int32_t window) {
     設定_中央得点(s);
     調査_保存(s, s.move_number);
     view_.描画_盤();
-    p_.canvas.draw_picture("PG_NAME", twips_x(21), twips_y(0.5));
-    p_.canvas.refresh();
+    view_.描画_題名();
+    view_.refresh();
 }
 
 void Game::初期設定() {
@@ -73,11 +73,11 @@ void Game::on_SAISYO() { 初期設定(); }
 
 void Game::終了処理() {
     GameState& s = *s_;
-    p_.sound.dsFree(s.snd_other);
-    p_.sound.dsFree(s.snd_forbidden);
-    p_.sound.dsFree(s.snd_stone);
-    p_.sound.dsFree(s.snd_game_end);
-    p_.sound.dsFree(s.snd_bgm);
+    module1_.free(s.snd_other);
+    module1_.free(s.snd_forbidden);
+    module1_.free(s.snd_stone);
+    module1_.free(s.snd_game_end);
+    module1_.free(s.snd_bgm);
     module1_.終了_サウンド();
 }
 
@@ -92,7 +92,7 @@ void Game::on_key(int character) {
 }
 
 void Game::on_about() {
-    p_.sound.dsPlay(s_->snd_other);
+    module1_.play(s_->snd_other);
     p_.dialogs.about(about_text);
 }
 

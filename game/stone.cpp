@@ -10,8 +10,12 @@ namespace quintora {
 void Game::number_previous_stone() {
     const GameState& s = *s_;
     if (!p_.marks.checked(Mark::TEJYUN) || s.move_number <= 0) return;
-    const int colour = s.last_colour == colour_black ? palette_white : palette_black;
-    view_.描画_手順番号(s.last_x, s.last_y, s.move_number, colour);
+    view_.描画_手順番号(s.last_x, s.last_y, s.move_number, digit_palette(s.last_colour));
+}
+
+void Game::pass_turn(i16& turn, Colour mover) {
+    turn = mover.next().code();
+    view_.描画_手番(turn);
 }
 
 bool Game::commit_stone(Cell cell, Colour colour, const StoneManner& manner) {
@@ -23,11 +27,11 @@ bool Game::commit_stone(Cell cell, Colour colour, const StoneManner& manner) {
     if (s.last_x > 0 && s.board[s.last_x][s.last_y] != cell_empty) view_.描画_駒(s.last_x, s.last_y, s.last_colour);
     view_.描画_駒(cell.x, cell.y, c);
     if (manner.pause_before_sound > 0) p_.pause.wait(manner.pause_before_sound);
-    if (manner.sound_before_mark) p_.sound.dsPlay(s.snd_stone);
+    if (manner.sound_before_mark) module1_.play(s.snd_stone);
     view_.描画_打駒印(cell.x, cell.y, mark_colour);
-    if (!manner.sound_before_mark) p_.sound.dsPlay(s.snd_stone);
+    if (!manner.sound_before_mark) module1_.play(s.snd_stone);
     if (manner.pause_after_mark > 0) {
-        p_.canvas.refresh();
+        view_.refresh();
         p_.pause.wait(manner.pause_after_mark);
     }
     number_previous_stone();
@@ -48,7 +52,6 @@ bool Game::commit_stone(Cell cell, Colour colour, const StoneManner& manner) {
     if (調査_5並び(s.board, c, cell.x, cell.y) == flag_no) return false;
     描画_5並点滅(c, cell.x, cell.y);
     対局_判定(c);
-    s.ended_game_mode = s.game_mode;
     s.game_mode = no_game;
     return true;
 }

@@ -3,6 +3,8 @@
 
 namespace quintora {
 
+// The three options, as check marks and as keys of the settings file:
+// move numbers, turn icons, background music.
 enum class Mark { TEJYUN, AICON, BGM };
 
 class Marks {

@@ -23,6 +23,7 @@ void 初期化_五止座標(Board& five_stop);
 // The five cells of the exact five of `colour` through `at`, in line order.
 // When one stone completes two fives, the last line in the order vertical,
 // horizontal, falling, rising is the one given. Nothing without a five.
-std::optional<std::array<Cell, 5>> five_cells(const Board& board, i16 colour, Cell at);
+using FiveCells = std::array<Cell, five_length>;
+std::optional<FiveCells> five_cells(const Board& board, i16 colour, Cell at);
 
 }  // namespace quintora

@@ -42,22 +42,5 @@ i16 probe_run_end_through(const Board& board, Step d, i16 colour, int x, int y) 
     return probe_run_end(board, d, colour, x + d.dx, y + d.dy);
 }
 
-int 調査_上(const Board& b, i16 c, int x, int y) { return count_run(b, step_up, c, x, y); }
-int 調査_下(const Board& b, i16 c, int x, int y) { return count_run(b, step_down, c, x, y); }
-int 調査_左(const Board& b, i16 c, int x, int y) { return count_run(b, step_left, c, x, y); }
-int 調査_右(const Board& b, i16 c, int x, int y) { return count_run(b, step_right, c, x, y); }
-int 調査_左上(const Board& b, i16 c, int x, int y) { return count_run(b, step_up_left, c, x, y); }
-int 調査_右下(const Board& b, i16 c, int x, int y) { return count_run(b, step_down_right, c, x, y); }
-int 調査_左下(const Board& b, i16 c, int x, int y) { return count_run(b, step_down_left, c, x, y); }
-int 調査_右上(const Board& b, i16 c, int x, int y) { return count_run(b, step_up_right, c, x, y); }
-
-i16 調査_上端(const Board& b, i16 c, int x, int y) { return probe_run_end(b, step_up, c, x, y); }
-i16 調査_下端(const Board& b, i16 c, int x, int y) { return probe_run_end(b, step_down, c, x, y); }
-i16 調査_左端(const Board& b, i16 c, int x, int y) { return probe_run_end(b, step_left, c, x, y); }
-i16 調査_右端(const Board& b, i16 c, int x, int y) { return probe_run_end(b, step_right, c, x, y); }
-i16 調査_左上端(const Board& b, i16 c, int x, int y) { return probe_run_end(b, step_up_left, c, x, y); }
-i16 調査_右下端(const Board& b, i16 c, int x, int y) { return probe_run_end(b, step_down_right, c, x, y); }
-i16 調査_左下端(const Board& b, i16 c, int x, int y) { return probe_run_end(b, step_down_left, c, x, y); }
-i16 調査_右上端(const Board& b, i16 c, int x, int y) { return probe_run_end(b, step_up_right, c, x, y); }
 
 }  // namespace quintora

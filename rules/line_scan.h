@@ -38,7 +38,8 @@ struct Line {
     Step back;
     Step forward;
 };
-inline constexpr Line lines[4] = {
+inline constexpr int line_count = 4;
+inline constexpr Line lines[line_count] = {
     {step_up, step_down},
     {step_left, step_right},
     {step_up_left, step_down_right},
@@ -50,22 +51,5 @@ inline int run_length(const Board& board, const Line& l, i16 colour, int x, int 
     return count_run(board, l.back, colour, x, y) + count_run(board, l.forward, colour, x, y) + 1;
 }
 
-int 調査_上(const Board& board, i16 colour, int x, int y);
-int 調査_下(const Board& board, i16 colour, int x, int y);
-int 調査_左(const Board& board, i16 colour, int x, int y);
-int 調査_右(const Board& board, i16 colour, int x, int y);
-int 調査_左上(const Board& board, i16 colour, int x, int y);
-int 調査_右下(const Board& board, i16 colour, int x, int y);
-int 調査_左下(const Board& board, i16 colour, int x, int y);
-int 調査_右上(const Board& board, i16 colour, int x, int y);
-
-i16 調査_上端(const Board& board, i16 colour, int x, int y);
-i16 調査_下端(const Board& board, i16 colour, int x, int y);
-i16 調査_左端(const Board& board, i16 colour, int x, int y);
-i16 調査_右端(const Board& board, i16 colour, int x, int y);
-i16 調査_左上端(const Board& board, i16 colour, int x, int y);
-i16 調査_右下端(const Board& board, i16 colour, int x, int y);
-i16 調査_左下端(const Board& board, i16 colour, int x, int y);
-i16 調査_右上端(const Board& board, i16 colour, int x, int y);
 
 }  // namespace quintora

@@ -45,10 +45,10 @@ bool SettingsLineReader::next(SettingsLine& line) {
 }
 
 namespace {
-std::optional<SettingKey> key_of(std::string_view text) {
-    if (text == key_tejyun) return SettingKey::TEJYUN;
-    if (text == key_aicon) return SettingKey::AICON;
-    if (text == key_bgm) return SettingKey::BGM;
+std::optional<Mark> key_of(std::string_view text) {
+    if (text == key_tejyun) return Mark::TEJYUN;
+    if (text == key_aicon) return Mark::AICON;
+    if (text == key_bgm) return Mark::BGM;
     return std::nullopt;
 }
 }  // namespace

@@ -10,9 +10,9 @@
 #include <string>
 #include <string_view>
 
-namespace quintora {
+#include "ports/marks.h"
 
-enum class SettingKey { TEJYUN, AICON, BGM };
+namespace quintora {
 
 inline constexpr std::string_view key_tejyun = "\x8E\xE8\x8F\x87\x94\xD4\x8D\x86\x95\x5C\x8E\xA6";  // 手順番号表示
 inline constexpr std::string_view key_aicon = "\xB1\xB2\xBA\xDD\x95\x5C\x8E\xA6";                  // ｱｲｺﾝ表示
@@ -45,7 +45,7 @@ private:
 };
 
 struct SettingsChange {
-    SettingKey key;
+    Mark key;
     bool on;
 };
 
@@ -56,7 +56,7 @@ public:
     std::optional<SettingsChange> feed(const SettingsLine& line);
 
 private:
-    std::optional<SettingKey> key_;  // nothing: no key yet, or a key nobody knows
+    std::optional<Mark> key_;  // nothing: no key yet, or a key nobody knows
 };
 
 }  // namespace quintora

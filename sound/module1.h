@@ -1,12 +1,13 @@
 #pragma once
-// The game's side of the sound library: starting and stopping the sound
-// system and turning wave files of the current directory into buffers.
+// The game's side of the sound library, and the game's only way to it:
+// starting and stopping the sound system, turning wave files of the current
+// directory into buffers, and playing them.
 
 #include <cstdint>
 #include <string>
 
 #include "ports/dialogs.h"
-#include "sound/sound_library.h"
+#include "ports/sound_library.h"
 
 namespace quintora {
 
@@ -20,6 +21,13 @@ public:
     std::int32_t 読込_サウンド(const std::string& name, std::int32_t flags);
     void 終了_サウンド();
     void 表示_警告(std::string_view text);
+
+    // A buffer from the start, once or over and over; stopped; freed. Every
+    // one accepts 0 (a sound that did not load) and then does nothing.
+    void play(std::int32_t buffer) { lib_.dsPlay(buffer); }
+    void play_looping(std::int32_t buffer) { lib_.dsPlayLooping(buffer); }
+    void stop(std::int32_t buffer) { lib_.dsStop(buffer); }
+    void free(std::int32_t buffer) { lib_.dsFree(buffer); }
 
 private:
     SoundLibrary& lib_;

@@ -11,10 +11,6 @@ void copy_field(const Board& from, Board& to) {
 }
 }  // namespace
 
-void 退避_碁盤(GameState& s) { copy_field(s.board, s.saved_board); }
-
-void 戻し_碁盤(GameState& s) { copy_field(s.saved_board, s.board); }
-
 void 調査_保存(GameState& s, int m) {
     if (m < 0 || m >= history_steps) return;  // the record has room for every possible game
     copy_field(s.board, s.board_history[m]);

@@ -15,7 +15,6 @@ using CentreBonus = double[board_size][board_size];
 struct GameState {
     Board board{};
     ZeroedArray<i16[history_steps][board_size][board_size]> board_history;
-    Board saved_board{};
     i16 move_x[history_steps]{};
     i16 move_y[history_steps]{};
     i16 move_colour[history_steps]{};
@@ -23,9 +22,8 @@ struct GameState {
     i16 max_move_number = 0;
     i16 to_move = 0;
     i16 game_mode = 0;
-    i16 ended_game_mode = 0;
     i16 resume_pending = 0;
-    i16 player_kind[5]{};
+    i16 player_kind[colour_black + colour_count]{};  // by colour code; 0 unused
     i16 last_x = 0;
     i16 last_y = 0;
     i16 last_colour = 0;
@@ -39,10 +37,6 @@ struct GameState {
     std::int32_t snd_game_end = 0;
 };
 
-// Saves the field (1..19 x 1..19) of the board aside; one copy only.
-void 退避_碁盤(GameState& s);
-// Copies the saved field back; the saved copy keeps its content.
-void 戻し_碁盤(GameState& s);
 // Stores the field of the board as history step m (0..500).
 void 調査_保存(GameState& s, int m);
 // The colour that moves after c, or nothing when c is no colour.

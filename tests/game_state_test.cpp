@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include "state/modes.h"
+
 #include <sys/mman.h>
 #include <unistd.h>
 
@@ -19,22 +21,6 @@ TEST(NextColour, CyclesThroughAllFourAndNothingElse) {
     EXPECT_EQ(調査_次手番(colour_white), colour_red);
     EXPECT_EQ(調査_次手番(colour_red), colour_black);
     for (i16 c : {cell_empty, no_game, i16(5), i16(-1), player_computer}) EXPECT_FALSE(調査_次手番(c).has_value()) << c;
-}
-
-TEST(BoardCopies, RestoreGivesBackTheSavedFieldAndLeavesRowZeroAlone) {
-    auto s = std::make_unique<GameState>();
-    s->board[3][4] = colour_red;
-    s->board[19][19] = colour_blue;
-    退避_碁盤(*s);
-    for (int x = 1; x <= 19; ++x)
-        for (int y = 1; y <= 19; ++y) s->board[x][y] = i16((x * y) % 5);
-    戻し_碁盤(*s);
-    for (int x = 0; x < 20; ++x)
-        for (int y = 0; y < 20; ++y) {
-            const i16 want = (x == 3 && y == 4) ? colour_red : (x == 19 && y == 19) ? colour_blue : cell_empty;
-            ASSERT_EQ(s->board[x][y], want) << x << "," << y;
-            ASSERT_EQ(s->saved_board[x][y], want) << "the saved copy keeps its content";
-        }
 }
 
 TEST(BoardCopies, HistoryStoresTheFieldOnlyAndRefusesStepsOutsideTheRecord) {
@@ -69,12 +55,12 @@ TEST(SleepingPause, WaitsAtLeastTheTimeAskedAndZeroReturnsAtOnce) {
 }
 
 TEST(ModeTable, EveryModeHasAPersonAndAComputerFollowsEachPersonButInFourPlay) {
-    for (int m = 0; m < 7; ++m) {
+    for (int m = 0; m < mode_count; ++m) {
         int people = 0;
-        for (int c = 0; c < 4; ++c) {
+        for (const Colour c : Colour::all()) {
             people += mode_player_kinds[m][c] == player_human;
             if (m != mode_four - 1 && mode_player_kinds[m][c] == player_human) {
-                EXPECT_EQ(mode_player_kinds[m][(c + 1) % 4], player_computer) << "mode " << m + 1;
+                EXPECT_EQ(mode_player_kinds[m][c.next()], player_computer) << "mode " << m + 1;
             }
         }
         EXPECT_GE(people, 1);

@@ -15,58 +15,54 @@ struct ScanTest : ::testing::Test {
     GameState& s = *st;
 };
 
-using Counter = int (*)(const Board&, i16, int, int);
-using Probe = i16 (*)(const Board&, i16, int, int);
-constexpr Counter counters[8] = {調査_上, 調査_下, 調査_左, 調査_右, 調査_左上, 調査_右下, 調査_左下, 調査_右上};
-constexpr Probe probes[8] = {調査_上端, 調査_下端, 調査_左端, 調査_右端, 調査_左上端, 調査_右下端, 調査_左下端, 調査_右上端};
 constexpr Step steps[8] = {step_up, step_down, step_left, step_right, step_up_left, step_down_right, step_down_left, step_up_right};
 }  // namespace
 
 TEST_F(ScanTest, LoneStoneCountsNothingAndEveryEndIsOpen) {
     s.board[10][10] = c;
     for (int k = 0; k < 8; ++k) {
-        EXPECT_EQ(counters[k](s.board, c, 10, 10), 0) << k;
-        EXPECT_EQ(probes[k](s.board, c, 10, 10), cell_empty) << k;
+        EXPECT_EQ(count_run(s.board, steps[k], c, 10, 10), 0) << k;
+        EXPECT_EQ(probe_run_end(s.board, steps[k], c, 10, 10), cell_empty) << k;
     }
 }
 
 TEST_F(ScanTest, CountersStopAtTheBorderAndIgnoreTheStartCell) {
     for (int x = 16; x <= 19; ++x) s.board[x][10] = c;
-    EXPECT_EQ(調査_右(s.board, c, 15, 10), 4);
+    EXPECT_EQ(count_run(s.board, step_right, c, 15, 10), 4);
     s.board[15][10] = colour_blue;  // the start cell is never read
-    EXPECT_EQ(調査_右(s.board, c, 15, 10), 4);
-    EXPECT_EQ(調査_左(s.board, c, 1, 7), 0);
-    EXPECT_EQ(調査_上(s.board, c, 7, 1), 0);
+    EXPECT_EQ(count_run(s.board, step_right, c, 15, 10), 4);
+    EXPECT_EQ(count_run(s.board, step_left, c, 1, 7), 0);
+    EXPECT_EQ(count_run(s.board, step_up, c, 7, 1), 0);
     // Row and column 0 hold the colour but are never part of the field.
     s.board[0][5] = c;
     s.board[5][0] = c;
-    EXPECT_EQ(調査_左(s.board, c, 1, 5), 0);
-    EXPECT_EQ(調査_上(s.board, c, 5, 1), 0);
-    EXPECT_EQ(調査_左上(s.board, c, 1, 1), 0);
+    EXPECT_EQ(count_run(s.board, step_left, c, 1, 5), 0);
+    EXPECT_EQ(count_run(s.board, step_up, c, 5, 1), 0);
+    EXPECT_EQ(count_run(s.board, step_up_left, c, 1, 1), 0);
 }
 
 TEST_F(ScanTest, ProbeReportsWhatEndsTheRunAndTheBorderClosesIt) {
     s.board[10][10] = c;
     s.board[9][10] = c;
-    EXPECT_EQ(調査_左端(s.board, c, 10, 10), cell_empty);
+    EXPECT_EQ(probe_run_end(s.board, step_left, c, 10, 10), cell_empty);
     s.board[8][10] = colour_white;
-    EXPECT_EQ(調査_左端(s.board, c, 10, 10), colour_white);
+    EXPECT_EQ(probe_run_end(s.board, step_left, c, 10, 10), colour_white);
 
     for (int x = 1; x <= 4; ++x) s.board[x][7] = c;
-    EXPECT_EQ(調査_左端(s.board, c, 4, 7), c) << "a run covering the last-line cell is closed";
+    EXPECT_EQ(probe_run_end(s.board, step_left, c, 4, 7), c) << "a run covering the last-line cell is closed";
     s.board[1][7] = cell_empty;
-    EXPECT_EQ(調査_左端(s.board, c, 4, 7), cell_empty);
+    EXPECT_EQ(probe_run_end(s.board, step_left, c, 4, 7), cell_empty);
 
     s.board[3][1] = colour_blue;
-    EXPECT_EQ(調査_左上端(s.board, c, 3, 1), colour_blue) << "a probe starting on the last line returns its own cell";
-    EXPECT_EQ(調査_右上端(s.board, c, 3, 1), colour_blue);
+    EXPECT_EQ(probe_run_end(s.board, step_up_left, c, 3, 1), colour_blue) << "a probe starting on the last line returns its own cell";
+    EXPECT_EQ(probe_run_end(s.board, step_up_right, c, 3, 1), colour_blue);
 }
 
 TEST_F(ScanTest, ScansCompareWithAnyValue) {
     for (int y = 3; y <= 6; ++y) s.board[2][y] = player_computer;
-    EXPECT_EQ(調査_下(s.board, player_computer, 2, 2), 4);
-    EXPECT_EQ(調査_下端(s.board, player_computer, 2, 3), cell_empty);
-    EXPECT_EQ(調査_上端(s.board, player_computer, 2, 6), cell_empty);
+    EXPECT_EQ(count_run(s.board, step_down, player_computer, 2, 2), 4);
+    EXPECT_EQ(probe_run_end(s.board, step_down, player_computer, 2, 3), cell_empty);
+    EXPECT_EQ(probe_run_end(s.board, step_up, player_computer, 2, 6), cell_empty);
 }
 
 // Brute force: walk cell by cell with explicit bounds.
@@ -100,8 +96,8 @@ TEST_F(ScanTest, AgreeWithABruteForceWalkOnRandomBoards) {
             const int x = 1 + rng() % 19, y = 1 + rng() % 19;
             const i16 v = i16(rng() % 3);
             for (int k = 0; k < 8; ++k) {
-                ASSERT_EQ(counters[k](s.board, v, x, y), brute_count(s.board, steps[k], v, x, y)) << k << " at " << x << "," << y;
-                ASSERT_EQ(probes[k](s.board, v, x, y), brute_probe(s.board, steps[k], v, x, y)) << k << " at " << x << "," << y;
+                ASSERT_EQ(count_run(s.board, steps[k], v, x, y), brute_count(s.board, steps[k], v, x, y)) << k << " at " << x << "," << y;
+                ASSERT_EQ(probe_run_end(s.board, steps[k], v, x, y), brute_probe(s.board, steps[k], v, x, y)) << k << " at " << x << "," << y;
             }
         }
     }

@@ -32,10 +32,10 @@ QImage load(const std::string& name, int scale = 1)
                   QStringLiteral(".png"));
 }
 
-bool isDark(const QColor& c) { return c.red() < 70 && c.green() < 70 && c.blue() < 70; }
+bool is_dark(const QColor& c) { return c.red() < 70 && c.green() < 70 && c.blue() < 70; }
 
 // Board wood: between RGB(223,204,113) and RGB(239,220,129), with a little slack.
-bool isWood(const QColor& c)
+bool is_wood(const QColor& c)
 {
     return c.alpha() == 255 && c.red() >= 215 && c.red() <= 247 && c.green() >= 196 && c.green() <= 228 &&
            c.blue() >= 105 && c.blue() <= 137;
@@ -112,20 +112,20 @@ TEST_P(CellPictures, EmptyCellHasGridExactlyWhereItContinues)
     const QImage img = load(name);
     ASSERT_EQ(img.size(), QSize(21, 21)) << name;
 
-    EXPECT_TRUE(isDark(img.pixelColor(10, 10))) << where(name, 10, 10);
+    EXPECT_TRUE(is_dark(img.pixelColor(10, 10))) << where(name, 10, 10);
     for (const Arm& a : arms(p)) {
         for (int step = 1; step <= 10; ++step) {
             const int x = 10 + a.dx * step, y = 10 + a.dy * step;
             if (a.continues)
-                EXPECT_TRUE(isDark(img.pixelColor(x, y))) << where(name, x, y) << " should be grid line";
+                EXPECT_TRUE(is_dark(img.pixelColor(x, y))) << where(name, x, y) << " should be grid line";
             else
-                EXPECT_TRUE(isWood(img.pixelColor(x, y))) << where(name, x, y) << " should be bare board";
+                EXPECT_TRUE(is_wood(img.pixelColor(x, y))) << where(name, x, y) << " should be bare board";
         }
     }
     for (int y = 0; y < 21; ++y)
         for (int x = 0; x < 21; ++x)
             if (x != 10 && y != 10) {
-                EXPECT_TRUE(isWood(img.pixelColor(x, y))) << where(name, x, y);
+                EXPECT_TRUE(is_wood(img.pixelColor(x, y))) << where(name, x, y);
             }
 }
 
@@ -148,7 +148,7 @@ TEST_P(CellPictures, StonesKeepLineEndsAndShowTheirColour)
 
         for (const Arm& a : arms(p)) {
             const int x = 10 + a.dx * 10, y = 10 + a.dy * 10;
-            EXPECT_EQ(isDark(img.pixelColor(x, y)), a.continues) << where(name, x, y) << " (line end)";
+            EXPECT_EQ(is_dark(img.pixelColor(x, y)), a.continues) << where(name, x, y) << " (line end)";
         }
 
         for (int y = 8; y <= 12; ++y) {
@@ -185,7 +185,7 @@ TEST(Pictures, StarPointHasDotThatPlainCrossingLacks)
             // The corners of the dot may be softened, but stay well darker than the board.
             EXPECT_LT(c.lightness(), 128) << where("KARANAKATEN", x, y);
             if (x != 10 && y != 10) {
-                EXPECT_TRUE(isWood(plain.pixelColor(x, y))) << where("KARANAKA", x, y);
+                EXPECT_TRUE(is_wood(plain.pixelColor(x, y))) << where("KARANAKA", x, y);
             }
         }
     }
@@ -193,7 +193,7 @@ TEST(Pictures, StarPointHasDotThatPlainCrossingLacks)
     for (int i = 7; i <= 13; ++i) {
         for (const auto& [x, y] : {std::pair{i, 7}, {i, 13}, {7, i}, {13, i}}) {
             const QColor c = star.pixelColor(x, y);
-            EXPECT_TRUE(x == 10 || y == 10 ? isDark(c) : isWood(c)) << where("KARANAKATEN", x, y);
+            EXPECT_TRUE(x == 10 || y == 10 ? is_dark(c) : is_wood(c)) << where("KARANAKATEN", x, y);
         }
     }
     // Away from the dot the two pictures are the same.
@@ -344,15 +344,15 @@ TEST_P(LargerSets, GridBandReachesTheEdgeWhereTheGridContinues)
             for (int i = 0; i < side; ++i) {
                 const bool onArmAlongX = i < from ? p.left : i >= to ? p.right : true;
                 const bool onArmAlongY = i < from ? p.up : i >= to ? p.down : true;
-                EXPECT_EQ(isDark(img.pixelColor(i, w)), onArmAlongX) << where(empty, i, w);
-                EXPECT_EQ(isDark(img.pixelColor(w, i)), onArmAlongY) << where(empty, w, i);
+                EXPECT_EQ(is_dark(img.pixelColor(i, w)), onArmAlongX) << where(empty, i, w);
+                EXPECT_EQ(is_dark(img.pixelColor(w, i)), onArmAlongY) << where(empty, w, i);
             }
         }
         // Off the band the cell is wood.
         for (int y = 0; y < side; ++y)
             for (int x = 0; x < side; ++x)
                 if ((x < from || x >= to) && (y < from || y >= to)) {
-                    ASSERT_TRUE(isWood(img.pixelColor(x, y))) << where(empty, x, y) << " at " << scale << "x";
+                    ASSERT_TRUE(is_wood(img.pixelColor(x, y))) << where(empty, x, y) << " at " << scale << "x";
                 }
 
         for (const char* prefix : kStonePrefixes) {
@@ -362,7 +362,7 @@ TEST_P(LargerSets, GridBandReachesTheEdgeWhereTheGridContinues)
                 for (int w = from; w < to; ++w) {
                     const int x = a.dx ? (a.dx < 0 ? 0 : side - 1) : w;
                     const int y = a.dy ? (a.dy < 0 ? 0 : side - 1) : w;
-                    EXPECT_EQ(isDark(stone.pixelColor(x, y)), a.continues) << where(name, x, y) << " line end";
+                    EXPECT_EQ(is_dark(stone.pixelColor(x, y)), a.continues) << where(name, x, y) << " line end";
                 }
         }
     }

@@ -25,63 +25,68 @@ struct ScoreTest : ::testing::Test {
     void row(int from, int to, int y, i16 v) {
         for (int x = from; x <= to; ++x) s.board[x][y] = v;
     }
+    void board(std::string_view text) { quintora::testing::put_board(s.board, text); }
     ScoreTables tables() const { return {s.near_flag, s.five_stop, s.centre_bonus}; }
-    double score(int x, int y) {
-        const double v = 調査_得点(s.board, tables(), x, y);
-        EXPECT_EQ(s.board[x][y], cell_empty) << "the scored cell is left empty";
-        return v;
-    }
+    double score(int x, int y) const { return 調査_得点(s.board, tables(), x, y); }
 };
 }  // namespace
 
 TEST_F(ScoreTest, PatternRowsInTheirOrder) {
-    row(2, 5, 2, own);  // own four: (6,2) completes exactly five
+    board(".\n"
+          ".oooo.\n"    // (6,2) completes exactly five of its own: 1000
+          ".\n.\n"
+          ".xxxx.\n"    // (6,5) stops another's five: 900
+          ".\n.\n"
+          "..ooo..\n"   // (6,8) makes an open four: 800
+          ".\n.\n.\n.\n.\n"
+          "..xxx..\n");  // (6,14) stops another's open four: 700
     EXPECT_EQ(score(6, 2), 1000);
-    row(2, 5, 5, others);  // others' four, open at (6,5)
     EXPECT_EQ(score(6, 5), 900);
-    row(3, 5, 8, own);  // own three with both ends open after (6,8)
     EXPECT_EQ(score(6, 8), 800);
-    row(3, 5, 14, others);
     EXPECT_EQ(score(6, 14), 700);
 }
 
 TEST_F(ScoreTest, FiveStopComesFirstEvenWhereTheComputerWouldWin) {
-    row(2, 5, 2, own);
+    board(".\n"
+          ".oooo.\n");
     s.five_stop[6][2] = flag_yes;
     EXPECT_EQ(score(6, 2), 999);
 }
 
 TEST_F(ScoreTest, ClosedOwnFourAtTheEdgeIsFiveHundred) {
-    row(1, 3, 10, own);  // the border closes the left end
+    board(".\n.\n.\n.\n.\n.\n.\n.\n.\n"
+          "ooo..\n");  // the border closes the left end of (4,10)'s four
     EXPECT_EQ(score(4, 10), 500);
 }
 
 TEST_F(ScoreTest, OwnOpenThreeIsFourHundredWithoutTheCentreBonus) {
-    row(9, 10, 10, own);
-    EXPECT_EQ(score(11, 10), 400) << "not 400.1: a matched row replaces the base";
-    row(9, 10, 3, others);
+    board(".\n.\n"
+          "........xx..\n"   // (11,3): another's open three, 300
+          ".\n.\n.\n.\n.\n.\n"
+          "........oo..\n");  // (11,10): own open three, 400, not 400.1
+    EXPECT_EQ(score(11, 10), 400) << "a matched row replaces the base";
     EXPECT_EQ(score(11, 3), 300);
 }
 
 TEST_F(ScoreTest, OthersPlainFourIsTheLastRowAndOwnOpenThreeComesBeforeIt) {
-    row(2, 4, 17, others);
-    s.board[1][17] = own;  // closed on the left
-    s.board[6][17] = own;  // and on the right once (5,17) is taken
+    board(".\n.\n.\n.\n.\n.\n.\n.\n.\n.\n.\n.\n.\n.\n.\n.\n"
+          "oxxx.o\n");  // (5,17) stops another's four closed at both ends: 500
     EXPECT_EQ(score(5, 17), 500);
-    // Cell (5,17) also gives an own open three vertically: 400 wins by order.
-    s.board[5][15] = own;
-    s.board[5][16] = own;
-    EXPECT_EQ(score(5, 17), 400);
+    board(".\n.\n.\n.\n.\n.\n.\n.\n.\n.\n.\n.\n.\n.\n"
+          "....o\n"
+          "....o\n");  // and (5,17) now also makes an own open three downwards
+    EXPECT_EQ(score(5, 17), 400) << "the own open three comes first";
 }
 
 TEST_F(ScoreTest, BaseWhenNothingMatches) {
     EXPECT_DOUBLE_EQ(score(3, 3), 0);
     EXPECT_DOUBLE_EQ(score(10, 10), 0.1);
     // An own run of exactly three closed at one end: no row, the three bonus.
-    row(1, 2, 5, own);
+    board(".\n.\n.\n.\n"
+          "oo.\n"            // (3,5), closed by the border
+          ".\n.\n.\n.\n.\n.\n"
+          ".......xoo.\n");  // (11,12), closed by another's stone, in the centre block
     EXPECT_DOUBLE_EQ(score(3, 5), 100);
-    row(9, 10, 12, own);
-    s.board[8][12] = others;
     EXPECT_DOUBLE_EQ(score(11, 12), 100.1);
     // Not a candidate: the base alone, after the five-stop and three tests.
     s.near_flag[3][5] = flag_no;
@@ -89,7 +94,8 @@ TEST_F(ScoreTest, BaseWhenNothingMatches) {
 }
 
 TEST_F(ScoreTest, SixOwnStonesMatchNoFiveRow) {
-    row(2, 6, 7, own);
+    board(".\n.\n.\n.\n.\n.\n"
+          ".ooooo.\n");
     EXPECT_EQ(score(7, 7), 0) << "would make six";
 }
 

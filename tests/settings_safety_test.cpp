@@ -20,7 +20,7 @@
 #include <vector>
 
 #include "settings/replace_file.h"
-#include "sound/loaded_library.h"
+#include "app/loaded_library.h"
 #include "sound/module1.h"
 #include "support/fakes.h"
 

@@ -129,13 +129,22 @@ TEST(MoveNumbers, SizeOffsetAndColourByDigits) {
 
 TEST(MoveNumbers, AllNumbersNewestFirstOneAHighestOrdinalPerCellMarkKept) {
     Harness h;
-    // A line of play where (3,3) was taken back and played again later.
-    h.put(colour_black, 3, 3);   // 1
-    h.put(colour_blue, 4, 4);    // 2
-    h.put(colour_white, 5, 5);   // 3
+    // A record written by hand, where (3,3) holds two entries.
+    auto record = [&h](i16 colour, int x, int y) {
+        h.s.board[x][y] = colour;
+        h.s.move_x[h.s.move_number] = i16(x);
+        h.s.move_y[h.s.move_number] = i16(y);
+        h.s.move_colour[h.s.move_number] = colour;
+        ++h.s.move_number;
+    };
+    record(colour_black, 3, 3);  // 1
+    record(colour_blue, 4, 4);   // 2
+    record(colour_white, 5, 5);  // 3
     h.s.board[5][5] = cell_empty;  // (5,5) not on the board in the shown position
-    h.put(colour_red, 3, 3);     // 4: the same cell again
-    h.put(colour_black, 6, 6);   // 5: newest
+    record(colour_red, 3, 3);    // 4: the same cell again
+    record(colour_black, 7, 7);  // 5: black, white digits
+    record(colour_black, 6, 6);  // 6: newest, keeps its mark
     h.game.view().描画_全手順番号(h.s.move_number - 1);
-    EXPECT_EQ(h.log.lines, (std::vector<std::string>{"text 1765 1415 ' 4 ' 0 12", "text 2080 1730 ' 2 ' 0 12"}));
+    EXPECT_EQ(h.log.lines, (std::vector<std::string>{"text 3025 2675 ' 5 ' 15 12", "text 1765 1415 ' 4 ' 0 12",
+                                                     "text 2080 1730 ' 2 ' 0 12"}));
 }

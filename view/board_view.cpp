@@ -1,5 +1,9 @@
 #include "view/view.h"
 
+#include <array>
+
+#include "state/colour.h"
+
 namespace quintora {
 
 std::string number_text(long n) {
@@ -22,10 +26,12 @@ Spot spot_of(int x, int y) {
 
 bool star_line(int v) { return v == 5 || v == 10 || v == 15; }
 
-// Picture names, [prefix][spot]; prefix 0 is the empty cell, 1..4 the colour codes.
-constexpr std::string_view picture_names[5][9] = {
-    {"KARAUEHIDARI", "KARASITAHIDARI", "KARAHIDARINAKA", "KARAUEMIGI", "KARASITAMIGI", "KARAMIGINAKA",
-     "KARAUENAKA", "KARASITANAKA", "KARANAKA"},
+using SpotNames = std::array<std::string_view, 9>;
+
+// Picture names by spot: the empty cell, and a stone of each colour.
+constexpr SpotNames empty_names = {"KARAUEHIDARI", "KARASITAHIDARI", "KARAHIDARINAKA", "KARAUEMIGI", "KARASITAMIGI",
+                                   "KARAMIGINAKA", "KARAUENAKA", "KARASITANAKA", "KARANAKA"};
+constexpr ColourMap<SpotNames> stone_names{{{
     {"KUROUEHIDARI", "KUROSITAHIDARI", "KUROHIDARINAKA", "KUROUEMIGI", "KUROSITAMIGI", "KUROMIGINAKA",
      "KUROUENAKA", "KUROSITANAKA", "KURONAKA"},
     {"AOUEHIDARI", "AOSITAHIDARI", "AOHIDARINAKA", "AOUEMIGI", "AOSITAMIGI", "AOMIGINAKA", "AOUENAKA",
@@ -34,18 +40,19 @@ constexpr std::string_view picture_names[5][9] = {
      "SIROUENAKA", "SIROSITANAKA", "SIRONAKA"},
     {"AKAUEHIDARI", "AKASITAHIDARI", "AKAHIDARINAKA", "AKAUEMIGI", "AKASITAMIGI", "AKAMIGINAKA", "AKAUENAKA",
      "AKASITANAKA", "AKANAKA"},
-};
+}}};
 
 }  // namespace
 
 std::string_view 空桝の絵(int x, int y) {
     if (x != 1 && x != field_last && star_line(x) && star_line(y)) return "KARANAKATEN";
-    return picture_names[0][int(spot_of(x, y))];
+    return empty_names[int(spot_of(x, y))];
 }
 
 std::string_view 駒の絵(int x, int y, int colour) {
-    if (!is_colour(colour)) return {};
-    return picture_names[colour][int(spot_of(x, y))];
+    const auto c = Colour::from_code(colour);
+    if (!c) return {};
+    return stone_names[*c][int(spot_of(x, y))];
 }
 
 void View::描画_四角形(double x, double y, double width, double height, int palette) {
@@ -82,6 +89,10 @@ void View::描画_盤() {
                 描画_桝(x, y);
         }
 }
+
+void View::描画_背景() { c_.fill_rect(0, 0, 9850, 8300, board_colour); }
+
+void View::描画_題名() { c_.draw_picture("PG_NAME", twips_x(21), twips_y(0.5)); }
 
 void View::描画_枠() {
     描画_文字列(1.4, 0.1, column_labels_, palette_white, 10);

@@ -33,9 +33,8 @@ void View::描画_全手順番号(int newest) {
         if (!on_field(xi, yi)) continue;
         if (s_.board[xi][yi] == cell_empty || done[xi][yi]) continue;
         done[xi][yi] = true;
-        const int colour = s_.move_colour[i] == colour_black ? palette_white : palette_black;
         if (xi == nx && yi == ny) continue;  // the newest stone keeps its mark
-        描画_手順番号(xi, yi, i + 1, colour);
+        描画_手順番号(xi, yi, i + 1, digit_palette(s_.move_colour[i]));
     }
 }
 

@@ -7,7 +7,7 @@ namespace quintora {
 namespace {
 // Beside the board, each overlapping its edge by 15 twips: black's below,
 // blue's left, white's above, red's right (still left of the turn text).
-constexpr IconPlace icon_places[5] = {{0, 0}, {3600, 6735}, {650, 3200}, {3600, 300}, {7085, 3200}};
+constexpr ColourMap<IconPlace> icon_places{{{{3600, 6735}, {650, 3200}, {3600, 300}, {7085, 3200}}}};
 }  // namespace
 
 void View::描画_手番(int colour) {
@@ -20,8 +20,9 @@ void View::描画_手番(int colour) {
 void View::描画_打手(int colour) {
     消去_全手番アイコン();
     if (!marks_.checked(Mark::AICON)) return;
-    if (!is_colour(colour)) return;  // player_kind is only read for a colour
-    const i16 kind = s_.player_kind[colour];
+    const auto c = Colour::from_code(colour);
+    if (!c) return;  // player_kind is only read for a colour
+    const i16 kind = s_.player_kind[c->code()];
     IconKind icon;
     if (kind == player_computer)
         icon = IconKind::com;
@@ -29,14 +30,14 @@ void View::描画_打手(int colour) {
         icon = IconKind::man;
     else
         return;  // before any setup nobody holds the colour
-    const IconPlace p = icon_places[colour];
-    c_.show_icon(icon, colour, p.left, p.top);
+    const IconPlace p = icon_places[*c];
+    c_.show_icon(icon, c->code(), p.left, p.top);
 }
 
 void View::消去_全手番アイコン() {
-    for (int i = 1; i <= 4; ++i) {
-        c_.hide_icon(IconKind::man, i);
-        c_.hide_icon(IconKind::com, i);
+    for (const Colour c : Colour::all()) {
+        c_.hide_icon(IconKind::man, c.code());
+        c_.hide_icon(IconKind::com, c.code());
     }
 }
 

@@ -6,14 +6,14 @@
 #include <string>
 #include <string_view>
 
-#include "state/game_state.h"
+#include "ports/canvas.h"
 #include "ports/marks.h"
-#include "view/canvas.h"
+#include "state/game_state.h"
+#include "view/geometry.h"
+#include "view/palette.h"
 
 namespace quintora {
 
-inline constexpr double twips_x(double x) { return grid_origin_x + x * cell_width; }
-inline constexpr double twips_y(double y) { return grid_origin_y + y * cell_height; }
 
 // A number as the window draws it: one blank before (the sign's place), one after.
 std::string number_text(long n);
@@ -49,6 +49,10 @@ public:
     void 描画_打駒印(int x, int y, int palette);
     void 描画_盤();
     void 描画_枠();  // the coordinate labels
+    void 描画_背景();  // the whole window in the board's green
+    void 描画_題名();  // the program's name right of the board
+    // Shows at once everything painted so far.
+    void refresh() { c_.refresh(); }
     // The column letters are one string whose blanks are fitted to a face;
     // the window sets the string that fits the face it really uses.
     void use_column_labels(std::string labels) { column_labels_ = std::move(labels); }

@@ -217,22 +217,10 @@ int pull(Playback& p, Uint8* out, int want) {
     return std::max(0, SDL_AudioStreamGet(p.convert, out, want));
 }
 
-// SDL's audio callback of the output `userdata`: fills `out` with the sum of
-// everything playing there.
-void SDLCALL mix(void* userdata, Uint8* out, int len) {
-    Output& o = *static_cast<Output*>(userdata);
-    std::memset(out, 0, static_cast<std::size_t>(len));  // silence of signed samples
-    std::unique_lock<std::mutex> guard(state.lock);
-    // A device SDL has given up on (the server went away) goes on calling
-    // here with nothing reaching the server: leave the sounds where they are
-    // and let the keeper open a new one.
-    if (!o.lost && o.device != 0 && SDL_GetAudioDeviceStatus(o.device) == SDL_AUDIO_STOPPED) {
-        o.lost = true;
-        state.keeper_wake.notify_one();
-    }
-    if (o.lost) return;
-    o.wake.wait(guard, [&o] { return !o.playing.empty() || o.closing; });
-    if (o.closing || o.scratch.size() < static_cast<std::size_t>(len)) return;
+// Mixes everything playing on `o` into `out` (silence already), as far as
+// its scratch space reaches; playbacks that end are dropped. Under the lock.
+void mix_into(Output& o, Uint8* out, int len) {
+    if (o.scratch.size() < static_cast<std::size_t>(len)) return;
     for (auto it = o.playing.begin(); it != o.playing.end();) {
         int filled = 0;
         while (filled < len) {
@@ -249,6 +237,25 @@ void SDLCALL mix(void* userdata, Uint8* out, int len) {
             ++it;
         }
     }
+}
+
+// SDL's audio callback of the output `userdata`: fills `out` with the sum of
+// everything playing there.
+void SDLCALL mix(void* userdata, Uint8* out, int len) {
+    Output& o = *static_cast<Output*>(userdata);
+    std::memset(out, 0, static_cast<std::size_t>(len));  // silence of signed samples
+    std::unique_lock<std::mutex> guard(state.lock);
+    // A device SDL has given up on (the server went away) goes on calling
+    // here with nothing reaching the server: leave the sounds where they are
+    // and let the keeper open a new one.
+    if (!o.lost && o.device != 0 && SDL_GetAudioDeviceStatus(o.device) == SDL_AUDIO_STOPPED) {
+        o.lost = true;
+        state.keeper_wake.notify_one();
+    }
+    if (o.lost) return;
+    o.wake.wait(guard, [&o] { return !o.playing.empty() || o.closing; });
+    if (o.closing) return;
+    mix_into(o, out, len);
     if (o.playing.empty()) note_idle(o);
 }
 

@@ -8,9 +8,16 @@
 // board 'o' is its own stone (player_computer) and 'x' any other
 // (player_human). Lines may be shorter than the field; the rest stays empty.
 
+#include <ostream>
 #include <string_view>
 
+#include "state/cell.h"
 #include "state/game_state.h"
+
+namespace quintora {
+// Cells in test messages as (x,y).
+inline void PrintTo(const Cell& c, std::ostream* os) { *os << "(" << c.x << "," << c.y << ")"; }
+}  // namespace quintora
 
 namespace quintora::testing {
 

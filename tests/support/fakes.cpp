@@ -18,8 +18,9 @@ std::vector<std::string> Log::with(const std::string& prefix) const {
     return out;
 }
 
-long Log::find(const std::string& prefix, std::size_t from) const {
-    for (std::size_t i = from; i < lines.size(); ++i)
+long Log::find(const std::string& prefix, long from) const {
+    if (from < 0) return -1;
+    for (std::size_t i = std::size_t(from); i < lines.size(); ++i)
         if (lines[i].rfind(prefix, 0) == 0) return long(i);
     return -1;
 }
@@ -128,16 +129,18 @@ ScratchFolder::~ScratchFolder() {
 }
 
 void Harness::put(int colour, int x, int y) {
-    s.board[x][y] = i16(colour);
-    s.move_x[s.move_number] = i16(x);
-    s.move_y[s.move_number] = i16(y);
-    s.move_colour[s.move_number] = i16(colour);
-    s.move_number++;
-    調査_保存(s, s.move_number);
-    s.max_move_number = s.move_number;
-    s.last_x = i16(x);
-    s.last_y = i16(y);
-    s.last_colour = i16(colour);
+    // Through the one path that puts a stone down: a person's press, for
+    // whichever colour, leaving mode, turn and log as they were.
+    const i16 mode = s.game_mode, turn = s.to_move, resume = s.resume_pending;
+    const std::size_t logged = log.lines.size();
+    s.game_mode = mode_four;
+    s.to_move = i16(colour);
+    s.resume_pending = flag_no;
+    press(x, y);
+    s.game_mode = mode;
+    s.to_move = turn;
+    s.resume_pending = resume;
+    log.lines.resize(logged);
 }
 
 std::string read_bytes(const std::filesystem::path& p) {

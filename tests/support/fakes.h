@@ -19,8 +19,9 @@ struct Log {
     // Lines that start with `prefix`, in order.
     std::vector<std::string> with(const std::string& prefix) const;
     std::size_t count(const std::string& prefix) const { return with(prefix).size(); }
-    // Index of the first line starting with `prefix` at or after `from`, or -1.
-    long find(const std::string& prefix, std::size_t from = 0) const;
+    // Index of the first line starting with `prefix` at or after `from`, or -1;
+    // -1 again when `from` is -1, so that chained searches stay not-found.
+    long find(const std::string& prefix, long from = 0) const;
     void clear() { lines.clear(); }
 };
 
@@ -119,7 +120,8 @@ struct Harness {
     void start() { game.起動(1); }
     // Press on cell (x, y) at its top-left twip.
     void press(int x, int y) { game.on_board_press(grid_origin_x + x * cell_width, grid_origin_y + y * cell_height); }
-    // Places stones directly (no drawing), as if played, and records them.
+    // Plays a stone of `colour` on (x, y) whoever is to move, as a press
+    // would; what it draws is left out of the log.
     void put(int colour, int x, int y);
     bool mark(Mark m) const { return marks.checked(m); }
 };

@@ -5,6 +5,8 @@
 #include <QApplication>
 #include <memory>
 
+#include "app/desktop_identity.h"
+#include "app/immediate_exit.h"
 #include "app/qt_form1.h"
 #include "support/fakes.h"
 

@@ -5,7 +5,7 @@
 
 #include <string>
 
-#include "sound/sound_library.h"
+#include "ports/sound_library.h"
 
 namespace quintora {
 
@@ -35,8 +35,5 @@ private:
         terminate_ = nullptr;
     FnCreate create_ = nullptr;
 };
-
-// The folder of the running executable, where the library and waves live.
-std::string program_folder();
 
 }  // namespace quintora

@@ -1,4 +1,4 @@
-#include "sound/loaded_library.h"
+#include "app/loaded_library.h"
 
 #include <dlfcn.h>
 #include <unistd.h>
@@ -54,13 +54,5 @@ void LoadedSoundLibrary::dsTerminate(std::int32_t s) {
     if (complete_) terminate_(s);
 }
 
-std::string program_folder() {
-    char buffer[PATH_MAX];
-    const ssize_t n = readlink("/proc/self/exe", buffer, sizeof buffer - 1);
-    if (n <= 0) return ".";
-    std::string path(buffer, std::size_t(n));
-    const auto slash = path.rfind('/');
-    return slash == std::string::npos ? "." : path.substr(0, slash);
-}
 
 }  // namespace quintora

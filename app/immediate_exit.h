@@ -1,0 +1,12 @@
+#pragma once
+#include "ports/process_exit.h"
+
+namespace quintora {
+
+// Ends the process at once, without running any further event or destructor.
+class ImmediateExit : public ProcessExit {
+public:
+    [[noreturn]] void end_process(int code) override;
+};
+
+}  // namespace quintora

@@ -1,0 +1,31 @@
+#include "app/program.h"
+
+#include <QApplication>
+
+#include "app/desktop_identity.h"
+#include "app/program_folder.h"
+#include "app/qt_canvas.h"
+
+namespace quintora {
+
+void prepare_application() {
+    QApplication::setApplicationName("Quintora");
+    present_application();
+    take_japanese_glyphs_from_board_face();
+}
+
+Program::Program(Dialogs* dialogs)
+    : sound_(program_folder() + "/libQuintora.so"), form_(dialogs ? *dialogs : qt_dialogs_, pause_, held_, exit_) {
+    qt_dialogs_.set_parent(&form_);
+    // An Esc or a close waiting in the queue ends the program before a box
+    // can swallow it.
+    qt_dialogs_.before_box = [this] { form_.end_if_quit_waiting(); };
+}
+
+void Program::show_and_start() {
+    form_.show();
+    form_.start();
+    held_.release();
+}
+
+}  // namespace quintora

@@ -1,0 +1,41 @@
+#pragma once
+// The program put together: the window, its message boxes, the sleeping
+// pause, the sound library from the program folder and the way out. The
+// one wiring of main, shared by the measuring probes.
+
+#include "app/immediate_exit.h"
+#include "app/loaded_library.h"
+#include "app/qt_dialogs.h"
+#include "app/qt_form1.h"
+#include "app/sleeping_pause.h"
+#include "sound/held_loops.h"
+
+namespace quintora {
+
+// Names the application, gives it its desktop identity and its faces. Call
+// once, after the application object is made and before the first widget.
+void prepare_application();
+
+class Program {
+public:
+    // With the window system's message boxes, or with `dialogs` instead.
+    explicit Program(Dialogs* dialogs = nullptr);
+    Program(const Program&) = delete;
+    Program& operator=(const Program&) = delete;
+
+    Form1& form() { return form_; }
+    LoadedSoundLibrary& sound() { return sound_; }
+    // Shows the window, then runs the game's start-up.
+    void show_and_start();
+
+private:
+    QtDialogs qt_dialogs_;
+    SleepingPause pause_;
+    ImmediateExit exit_;
+    LoadedSoundLibrary sound_;
+    // The music waits for the settings read at start-up.
+    HeldLoops held_{sound_};
+    Form1 form_;
+};
+
+}  // namespace quintora

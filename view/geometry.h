@@ -1,0 +1,17 @@
+#pragma once
+// Where things are on the painted surface: twips (1440 per inch, 15 per
+// pixel at 96 dpi) of the client area, and cell coordinates turned into them
+// as (800 + 315x, 450 + 315y).
+
+namespace quintora {
+
+inline constexpr int cell_width = 315;
+inline constexpr int cell_height = 315;
+inline constexpr int grid_origin_x = 800;
+inline constexpr int grid_origin_y = 450;
+inline constexpr double twips_per_pixel = 15.0;
+
+inline constexpr double twips_x(double x) { return grid_origin_x + x * cell_width; }
+inline constexpr double twips_y(double y) { return grid_origin_y + y * cell_height; }
+
+}  // namespace quintora
