@@ -10,7 +10,7 @@
 #include <cstdint>
 #include <vector>
 
-#include "sound/sound_library.h"
+#include "ports/sound_library.h"
 
 namespace quintora {
 
