@@ -53,11 +53,10 @@ double 調査_得点(const Board& working, const ScoreTables& t, int x, int y) {
     read_lines(working, own, x, y, mine);
     read_lines(working, others, x, y, theirs);
 
-    // The order of these rows is their priority, not their score. A side
-    // with four in contact makes, or is stopped from making, exactly five.
-    constexpr int makes_five = five_length - 1;
-    if (any_line(mine, [](LineView v) { return v.n == makes_five; })) return 1000;
-    if (any_line(theirs, [](LineView v) { return v.n == makes_five; })) return 900;
+    // The order of these rows is their priority, not their score. The first
+    // two: with the stone on the cell, a side's run wins (or is stopped).
+    if (any_line(mine, [](LineView v) { return is_winning_run(v.n + 1); })) return 1000;
+    if (any_line(theirs, [](LineView v) { return is_winning_run(v.n + 1); })) return 900;
     if (any_line(mine, [](LineView v) { return v.n == 3 && v.open_ends == 2; })) return 800;
     if (any_line(theirs, [](LineView v) { return v.n == 3 && v.open_ends == 2; })) return 700;
     if (any_line(mine, [](LineView v) { return v.n == 3 && v.open_ends >= 1; })) return 500;

@@ -11,7 +11,7 @@ namespace quintora {
 void prepare_application() {
     QApplication::setApplicationName("Quintora");
     present_application();
-    take_japanese_glyphs_from_board_face();
+    choose_interface_font();
 }
 
 Program::Program(Dialogs* dialogs)

@@ -13,6 +13,8 @@
 #include "view/geometry.h"
 #include <string>
 
+#include <fontconfig/fontconfig.h>
+
 #include "state/constants.h"
 #include "view/palette.h"
 
@@ -41,6 +43,10 @@ private:
 };
 }  // namespace
 
+// ---------------------------------------------------------------------------
+// Font policy: the faces of the board's texts and of the menus and message
+// boxes.
+
 QString board_face_family() {
     // Chosen once: start-up asks twice (captions and canvas), and listing
     // every installed family is not free.
@@ -54,23 +60,70 @@ QString board_face_family() {
     return chosen;
 }
 
-// Left to itself, Qt takes the Japanese glyphs of the captions from the
-// system's preferred Japanese face, and the board's texts bring a second
-// one: two faces of 8 MB mapped and hinted (some 2.5 MiB resident each once
-// kanji are drawn) where one serves. The IPA faces share their outlines, so
-// the captions look the same.
-void take_japanese_glyphs_from_board_face() {
+QStringList japanese_interface_faces() {
+    // The desktop's font configuration says which faces are sans faces: the
+    // ones it prefers for "sans-serif" (in Japanese, for configurations that
+    // choose by language), listed before the generic name itself. Of those,
+    // the ones installed with Japanese glyphs.
+    FcPattern* pattern = FcNameParse(reinterpret_cast<const FcChar8*>("sans-serif:lang=ja"));
+    if (!pattern) return {};
+    FcConfigSubstitute(nullptr, pattern, FcMatchPattern);
+    const QStringList japanese = QFontDatabase::families(QFontDatabase::Japanese);
+    QStringList faces;
+    FcChar8* family = nullptr;
+    for (int i = 0; FcPatternGetString(pattern, FC_FAMILY, i, &family) == FcResultMatch; ++i) {
+        const QString f = QString::fromUtf8(reinterpret_cast<const char*>(family));
+        if (f == QLatin1String("sans-serif")) break;  // after it come the last resorts
+        if (japanese.contains(f) && !faces.contains(f)) faces << f;
+    }
+    FcPatternDestroy(pattern);
+    return faces;
+}
+
+namespace {
+// Keeps the desktop's interface font and asks `family` first for the glyphs
+// its face lacks: the Japanese ones.
+void take_japanese_glyphs_from(const QString& family) {
     QFont font = QApplication::font();
     // The face the default family stands for, not its alias ("Sans Serif"),
     // which a list of families does not resolve.
-    font.setFamilies({QFontInfo(font).family(), board_face_family()});
+    font.setFamilies({QFontInfo(font).family(), family});
     QApplication::setFont(font);
 }
+}  // namespace
+
+// Left to itself, Qt takes the Japanese glyphs of the captions from the
+// system's preferred Japanese face. Where that is a Mincho only because no
+// sans face is installed, the board's texts would bring a second Mincho: two
+// faces of 8 MB mapped and hinted (some 2.5 MiB resident each once kanji are
+// drawn) where one serves. The IPA faces share their outlines, so the
+// captions look the same.
+void take_japanese_glyphs_from_board_face() { take_japanese_glyphs_from(board_face_family()); }
+
+InterfaceFont choose_interface_font() {
+    const QStringList sans = japanese_interface_faces();
+    if (sans.isEmpty()) {
+        take_japanese_glyphs_from_board_face();
+        return InterfaceFont::board_face_for_japanese;
+    }
+    // A Japanese desktop has a sans face for its menus and boxes, and every
+    // other program shows it there: so do ours. It is named rather than left
+    // to Qt's fallback, which chooses the face for kanji by the locale's
+    // language: outside a Japanese locale it took the kanji from a Mincho
+    // and the kana from the sans face, in one caption.
+    take_japanese_glyphs_from(sans.first());
+    return InterfaceFont::desktop;
+}
+
+// ---------------------------------------------------------------------------
+// The canvas.
 
 int QtCanvas::picture_set_for(double ratio) {
     // A hair of tolerance: a ratio computed as 2.0000000001 is still 2.
     return std::clamp(int(std::ceil(ratio - 1e-6)), 1, 3);
 }
+
+bool QtCanvas::has_picture_set(double ratio) { return std::abs(ratio - picture_set_for(ratio)) <= 1e-6; }
 
 QtCanvas::QtCanvas(QWidget* parent) : QWidget(parent), family_(board_face_family()) {
     setFixedSize(width_px, height_px);
@@ -90,7 +143,10 @@ void QtCanvas::follow_ratio() {
     const double ratio = devicePixelRatioF();
     if (ratio == ratio_) return;
     ratio_ = ratio;
-    for (Picture& p : pictures_) p.scaled.clear();
+    for (Picture& p : pictures_) {
+        p.scaled.clear();
+        p.placed.clear();
+    }
     surface_ = QImage();  // made again, at the new ratio, when next painted or shown
     set_icon_pixmaps();
     update();
@@ -111,7 +167,7 @@ QImage& QtCanvas::target() {
 
 int QtCanvas::picture_id(std::string_view name) {
     const auto [it, added] = picture_ids_.try_emplace(std::string(name), int(pictures_.size()));
-    if (added) pictures_.push_back({qstring(name), {}, {}});
+    if (added) pictures_.push_back({qstring(name), art::cell_picture(name), {}, {}, {}});
     return it->second;
 }
 
@@ -136,6 +192,20 @@ const QImage& QtCanvas::picture(int id, QSize device) {
     auto it = scaled.find(key);
     if (it == scaled.end())
         it = scaled.insert(key, image.scaled(device, Qt::IgnoreAspectRatio, Qt::SmoothTransformation));
+    return *it;
+}
+
+const QImage& QtCanvas::placed_picture(int id, const QRect& logical, const QRect& device) {
+    Picture& p = pictures_[std::size_t(id)];
+    if (!p.cell || has_picture_set(ratio_)) return picture(id, device.size());
+    // Scaling a larger set down would spread each grid line over two or three
+    // device pixels of grey; drawn for the ratio, it is solid black.
+    const art::Placement at = art::Placement::at(ratio_, logical.left(), logical.top());
+    const auto offset = [](double o) { return quint64(std::lround((o + 1.0) * 4096.0)) & 0xffff; };
+    const quint64 key = offset(at.ox) << 48 | offset(at.oy) << 32 | quint64(at.width & 0xffff) << 16 |
+                        quint64(at.height & 0xffff);
+    auto it = p.placed.find(key);
+    if (it == p.placed.end()) it = p.placed.insert(key, art::draw_cell(*p.cell, at));
     return *it;
 }
 
@@ -167,8 +237,9 @@ void QtCanvas::paint(const PaintOp& op) {
             break;
         }
         case PaintOp::Kind::picture: {
-            const QRect device = device_rect(op.bounds.toRect());
-            const QImage& image = picture(op.picture, device.size());
+            const QRect logical = op.bounds.toRect();
+            const QRect device = device_rect(logical);
+            const QImage& image = placed_picture(op.picture, logical, device);
             DevicePixels in_device_pixels(surface);
             QPainter p(&surface);
             p.drawImage(device.topLeft(), image);

@@ -2,29 +2,47 @@
 // The window's painted surface: an off-screen image that the widget shows,
 // so whatever is painted stays when the window is covered and uncovered.
 // The image has the window's own resolution (its device pixel ratio), so on a
-// high-density screen the board is drawn from pictures made for it.
+// high-density screen the board is drawn from pictures made for it: the
+// committed sets at 1, 2 and 3 times, and cells drawn for the exact ratio at
+// any other.
 
 #include <QFont>
 #include <QHash>
 #include <QImage>
 #include <QLabel>
+#include <QStringList>
 #include <QWidget>
 #include <functional>
+#include <optional>
 #include <string>
 #include <unordered_map>
 #include <vector>
 
 #include "ports/canvas.h"
+#include "app/cell_art.h"
 #include "app/qt_paint_record.h"
 
 namespace quintora {
 
+// Font policy.
+//
 // The face the board's texts are drawn in: the window's own face when it is
 // installed, else the metric-compatible IPA face.
 QString board_face_family();
+// The installed faces with Japanese glyphs that the desktop's font
+// configuration takes for sans faces (Noto Sans CJK JP, IPAGothic, ...), in
+// its order of preference; none on a desktop with Mincho faces only.
+QStringList japanese_interface_faces();
 // Makes the board's face the first one asked for the Japanese glyphs of the
-// menus and message boxes. Call before the first widget is made.
+// menus and message boxes.
 void take_japanese_glyphs_from_board_face();
+// The menus and message boxes follow the desktop's interface font, with
+// their Japanese glyphs from the desktop's first Japanese interface face;
+// only where none is installed do they take them from the board's face
+// (which the board maps anyway) instead of a second Mincho. Call before the
+// first widget is made.
+enum class InterfaceFont { desktop, board_face_for_japanese };
+InterfaceFont choose_interface_font();
 
 class QtCanvas : public QWidget, public Canvas {
 public:
@@ -52,8 +70,12 @@ public:
     std::function<void(double, double)> on_press;
 
     // The picture set drawn for a ratio: 1, 2 or 3 times the layout size.
-    // Between them the next larger set is used and scaled down smoothly.
+    // At other ratios the board's cells are drawn for the ratio itself
+    // (cell_art.h); the title and the icons come from the next larger set,
+    // scaled down smoothly.
     static int picture_set_for(double ratio);
+    // Whether the ratio is one the committed sets were drawn for.
+    static bool has_picture_set(double ratio);
 
 protected:
     bool event(QEvent* e) override;
@@ -73,6 +95,9 @@ private:
     const QImage& drawn(int id, int set);
     // The picture covering `device` pixels, from the set for the current ratio.
     const QImage& picture(int id, QSize device);
+    // The picture for the layout rectangle `logical`, covering `device`: a
+    // cell drawn for the ratio where no set is drawn for it, else picture().
+    const QImage& placed_picture(int id, const QRect& logical, const QRect& device);
     QRect device_rect(const QRect& logical) const;
     void set_icon_pixmaps();
     // Asks for the part of the window showing `r` (layout pixels) to be painted.
@@ -84,8 +109,12 @@ private:
     PaintRecord record_;
     struct Picture {
         QString name;
+        std::optional<art::CellPicture> cell;  // what a board cell's picture shows
         QImage drawn[3];
         QHash<quint64, QImage> scaled;  // by device width and height
+        // Cells drawn for the current ratio, by where they fall on the device
+        // pixels: a handful of placements repeat along the board.
+        QHash<quint64, QImage> placed;
     };
     std::vector<Picture> pictures_;
     std::unordered_map<std::string, int> picture_ids_;

@@ -10,14 +10,19 @@ i16 調査_N並び(const Board& board, int n, i16 colour, int x, int y) {
     return flag_no;
 }
 
-i16 調査_5並び(const Board& board, i16 colour, int x, int y) { return 調査_N並び(board, five_length, colour, x, y); }
+i16 調査_5並び(const Board& board, i16 colour, int x, int y) {
+    for (const Line& l : lines)
+        if (is_winning_run(run_length(board, l, colour, x, y))) return flag_yes;
+    return flag_no;
+}
 
 i16 調査_三開(const Board& board, i16 colour, int x, int y) { return 調査_N並び(board, 3, colour, x, y); }
 
 void 設定_五止座標(const Board& board, Board& five_stop, i16 colour, int x, int y) {
     // The runs are counted around the cell, never on it, so a stone tried on
     // an empty cell needs no writing: the count is the same.
-    // A five through (x, y) reaches at most five_length - 1 cells away.
+    // A five through (x, y) reaches at most five_length - 1 cells away (a
+    // longer winning line is a five and more, so it reaches as far).
     constexpr int reach = five_length - 1;
     for (int i = x - reach; i <= x + reach; ++i)
         for (int j = y - reach; j <= y + reach; ++j) {
@@ -35,7 +40,7 @@ std::optional<FiveCells> five_cells(const Board& board, i16 colour, Cell at) {
     std::optional<FiveCells> found;
     for (const Line& l : lines) {
         const int back = count_run(board, l.back, colour, at.x, at.y);
-        if (back + count_run(board, l.forward, colour, at.x, at.y) + 1 != five_length) continue;
+        if (!is_winning_run(back + count_run(board, l.forward, colour, at.x, at.y) + 1)) continue;
         FiveCells cells;
         for (int p = 0; p < five_length; ++p)
             cells[p] = {at.x + l.back.dx * back + l.forward.dx * p, at.y + l.back.dy * back + l.forward.dy * p};

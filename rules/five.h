@@ -20,7 +20,8 @@ i16 調査_三開(const Board& board, i16 colour, int x, int y);
 void 設定_五止座標(const Board& board, Board& five_stop, i16 colour, int x, int y);
 void 初期化_五止座標(Board& five_stop);
 
-// The five cells of the exact five of `colour` through `at`, in line order.
+// The five cells of the exact five of `colour` through `at`, in line order
+// (of a longer winning line, where such lines win, its first five).
 // When one stone completes two fives, the last line in the order vertical,
 // horizontal, falling, rising is the one given. Nothing without a five.
 using FiveCells = std::array<Cell, five_length>;

@@ -19,8 +19,13 @@ inline constexpr i16 no_game = 9;
 // How many colours play, and so how many seats there are.
 inline constexpr int colour_count = 4;
 
-// The length of line that wins: exactly this many, no more.
+// The length of line that wins: exactly this many, no more; a longer line
+// wins too only where longer_line_wins says so.
 inline constexpr int five_length = 5;
+inline constexpr bool longer_line_wins = false;
+
+// Whether a line of `run` stones of one colour wins.
+constexpr bool is_winning_run(int run) { return run == five_length || (longer_line_wins && run > five_length); }
 
 // Results of every test and contents of every flag table; integers, not bools.
 inline constexpr i16 flag_yes = 1;

@@ -7,11 +7,15 @@
 
 #include <gtest/gtest.h>
 
+#include "app/cell_art.h"
+
 #include <QColor>
 #include <QImage>
 #include <QString>
 
+#include <algorithm>
 #include <array>
+#include <cmath>
 #include <cstdlib>
 #include <ostream>
 #include <string>
@@ -379,5 +383,124 @@ TEST_P(LargerSets, GridBandReachesTheEdgeWhereTheGridContinues)
 
 INSTANTIATE_TEST_SUITE_P(TwoAndThreeTimes, LargerSets, ::testing::Values(2, 3),
                          [](const ::testing::TestParamInfo<int>& info) { return std::to_string(info.param) + "x"; });
+
+// ---------------------------------------------------------------------------
+// Cells drawn at run time, for ratios between the sets.
+
+// The code the game draws cells with is the code that drew the committed
+// sets: at one, two and three times it gives every cell picture back, pixel
+// for pixel (PNG is lossless).
+TEST(CellArt, DrawsEveryCommittedCellPicturePixelForPixel)
+{
+    namespace art = quintora::art;
+    std::vector<std::string> names{"KARANAKATEN"};
+    for (const Position& p : kPositions) {
+        names.push_back(std::string("KARA") + p.suffix);
+        for (const char* prefix : kStonePrefixes) names.push_back(std::string(prefix) + p.suffix);
+    }
+    for (const int scale : {1, 2, 3})
+        for (const std::string& name : names) {
+            const auto picture = art::cell_picture(name);
+            ASSERT_TRUE(picture.has_value()) << name;
+            const QImage drawn = art::draw_cell(*picture, art::Placement::whole(scale));
+            EXPECT_EQ(drawn, load(name, scale).convertToFormat(QImage::Format_RGB32)) << name << " at " << scale << "x";
+        }
+    for (const char* other : {"PG_NAME", "ICO_MAN1", "KARA", "NAKA", "KUROKARA", "AKANAKAX", ""})
+        EXPECT_FALSE(art::cell_picture(other).has_value()) << other;
+}
+
+// Between the sets: for the cells of the first four columns and rows of the
+// board (where the ratio's placements on the device repeat from), each grid
+// line is a band of the ratio rounded, in whole device pixels, solid black
+// from edge to edge where the grid continues, over the device pixels its
+// layout pixel covers, with wood all around it.
+TEST(CellArt, BetweenTheSetsEveryGridLineIsSolidAndWhereTheLayoutPutsIt)
+{
+    namespace art = quintora::art;
+    for (const double ratio : {1.25, 1.5, 1.75, 2.5}) {
+        const int band = static_cast<int>(std::lround(ratio));
+        for (int cx = 0; cx < 4; ++cx)
+            for (int cy = 0; cy < 4; ++cy) {
+                const int x0 = 74 + 21 * cx, y0 = 51 + 21 * cy;
+                const art::Placement at = art::Placement::at(ratio, x0, y0);
+                const QImage img = art::draw_cell(*art::cell_picture("KARANAKA"), at);
+                const std::string name = "KARANAKA at " + std::to_string(ratio) + " on cell " +
+                                         std::to_string(cx) + "," + std::to_string(cy);
+                // The picture covers the cell's layout rectangle rounded to device pixels.
+                const long left = std::lround(x0 * ratio), top = std::lround(y0 * ratio);
+                ASSERT_EQ(img.width(), std::lround((x0 + 21) * ratio) - left) << name;
+                ASSERT_EQ(img.height(), std::lround((y0 + 21) * ratio) - top) << name;
+                // The columns (rows) that are black from edge to edge.
+                std::vector<int> columns, rows;
+                for (int x = 0; x < img.width(); ++x) {
+                    bool black = true;
+                    for (int y = 0; y < img.height(); ++y) black = black && img.pixel(x, y) == qRgb(0, 0, 0);
+                    if (black) columns.push_back(x);
+                }
+                for (int y = 0; y < img.height(); ++y) {
+                    bool black = true;
+                    for (int x = 0; x < img.width(); ++x) black = black && img.pixel(x, y) == qRgb(0, 0, 0);
+                    if (black) rows.push_back(y);
+                }
+                ASSERT_EQ(int(columns.size()), band) << name;
+                ASSERT_EQ(int(rows.size()), band) << name;
+                EXPECT_EQ(columns.back() - columns.front() + 1, band) << name;
+                EXPECT_EQ(rows.back() - rows.front() + 1, band) << name;
+                // Centred on layout pixel 10 of the cell, to half a device pixel.
+                EXPECT_LE(std::abs(left + columns.front() + band / 2.0 - (x0 + 10.5) * ratio), 0.5) << name;
+                EXPECT_LE(std::abs(top + rows.front() + band / 2.0 - (y0 + 10.5) * ratio), 0.5) << name;
+                for (int y = 0; y < img.height(); ++y)
+                    for (int x = 0; x < img.width(); ++x) {
+                        const bool on_line = (x >= columns.front() && x <= columns.back()) ||
+                                             (y >= rows.front() && y <= rows.back());
+                        if (!on_line) {
+                            ASSERT_TRUE(is_wood(img.pixelColor(x, y))) << where(name, x, y);
+                        }
+                    }
+            }
+    }
+}
+
+// Between the sets a stone is as round as at the sets, centred on the
+// crossing of its lines, with the lines' ends still solid where the grid
+// continues out of the cell.
+TEST(CellArt, BetweenTheSetsStonesAreRoundAndKeepTheLineEnds)
+{
+    namespace art = quintora::art;
+    for (const double ratio : {1.25, 1.5, 1.75}) {
+        for (int c = 0; c < 4; ++c) {
+            const art::Placement at = art::Placement::at(ratio, 74 + 21 * c, 51 + 21 * c);
+            const QImage board = art::draw_cell(*art::cell_picture("KARAUEHIDARI"), at);
+            const QImage stone = art::draw_cell(*art::cell_picture("SIROUEHIDARI"), at);
+            const std::string name = "SIROUEHIDARI at " + std::to_string(ratio) + " on cell " + std::to_string(c);
+            // The stone: pixels far bluer than wood, line or shadow.
+            int x0 = stone.width(), x1 = -1, y0 = stone.height(), y1 = -1;
+            for (int y = 0; y < stone.height(); ++y)
+                for (int x = 0; x < stone.width(); ++x)
+                    if (qBlue(stone.pixel(x, y)) > 160) {
+                        x0 = std::min(x0, x), x1 = std::max(x1, x), y0 = std::min(y0, y), y1 = std::max(y1, y);
+                    }
+            ASSERT_GE(x1, 0) << name;
+            EXPECT_EQ(x1 - x0, y1 - y0) << name << " is not round";
+            EXPECT_NEAR(x1 - x0 + 1, 2 * 9.4 * ratio, 2.0) << name;
+            // Its middle on the middle of the lines' bands.
+            int line_x = -1, line_y = -1;
+            for (int i = 0; i < board.width() && line_x < 0; ++i)
+                if (board.pixel(i, board.height() - 1) == qRgb(0, 0, 0)) line_x = i;
+            for (int i = 0; i < board.height() && line_y < 0; ++i)
+                if (board.pixel(board.width() - 1, i) == qRgb(0, 0, 0)) line_y = i;
+            const double band = std::lround(ratio) / 2.0;
+            EXPECT_NEAR((x0 + x1 + 1) / 2.0, line_x + band, 0.5) << name;
+            EXPECT_NEAR((y0 + y1 + 1) / 2.0, line_y + band, 0.5) << name;
+            // The line ends at the right and bottom edges stay dark (the
+            // stone's rim may just reach into the last pixel); the corners
+            // show the board as it is.
+            EXPECT_TRUE(is_dark(stone.pixelColor(stone.width() - 1, line_y))) << name;
+            EXPECT_TRUE(is_dark(stone.pixelColor(line_x, stone.height() - 1))) << name;
+            EXPECT_EQ(stone.pixel(0, 0), board.pixel(0, 0)) << name;
+            EXPECT_FALSE(is_dark(stone.pixelColor(0, line_y))) << name << " has no line to its left";
+        }
+    }
+}
 
 }  // namespace

@@ -2,12 +2,15 @@
 
 #include <QApplication>
 #include <QFile>
+#include <QFontDatabase>
+#include <QFontInfo>
 #include <QIcon>
 #include <QLabel>
 #include <QMenu>
 #include <QMenuBar>
 #include <QGlyphRun>
 #include <QRawFont>
+#include <QRegularExpression>
 #include <QTest>
 #include <QTextLayout>
 
@@ -205,23 +208,81 @@ TEST_F(Window, ColumnLettersStandOverTheirColumns) {
     EXPECT_EQ(column, 19);
 }
 
-// Left to the system, the captions' Japanese glyphs came from its preferred
-// Japanese face, and the board's texts mapped a second one. Both now come from
-// the board's face; Latin letters keep the default face.
-TEST(OneJapaneseFace, CaptionsTakeTheirJapaneseGlyphsFromTheBoardFace) {
-    test_app();
-    const QFont before = QApplication::font();
-    const QString latin_face = QFontInfo(before).family();
-    take_japanese_glyphs_from_board_face();
+namespace {
+
+// The faces the captions' glyphs come from, in the application's font.
+QStringList caption_faces() {
     QTextLayout layout(QStringLiteral("ｵﾌﾟｼｮﾝ 1_PLAY 対局"), QApplication::font());
     layout.beginLayout();
     layout.createLine();
     layout.endLayout();
     QStringList faces;
     for (const QGlyphRun& run : layout.glyphRuns()) faces << run.rawFont().familyName();
-    QApplication::setFont(before);
+    faces.removeDuplicates();
     faces.sort();
-    QStringList want{latin_face, board_face_family()};
-    want.sort();
-    EXPECT_EQ(faces.join(", ").toStdString(), want.join(", ").toStdString());
+    return faces;
+}
+
+// The Japanese sans faces a Japanese desktop has (fonts-noto-cjk,
+// fonts-ipafont-gothic, fonts-vlgothic), those of them installed here.
+QStringList known_japanese_sans_installed() {
+    QStringList known;
+    const QStringList installed = QFontDatabase::families(QFontDatabase::Japanese);
+    for (const char* f : {"Noto Sans CJK JP", "IPAGothic", "VL Gothic"})
+        if (installed.contains(QLatin1String(f))) known << QLatin1String(f);
+    return known;
+}
+
+}  // namespace
+
+// The desktop's sans faces with Japanese glyphs are found, and no Mincho is
+// taken for one: not the board's face, nor any other serif face installed.
+TEST(InterfaceFont, KnowsTheInstalledJapaneseSansFacesAndNoMincho) {
+    test_app();
+    const QStringList faces = japanese_interface_faces();
+    for (const QString& known : known_japanese_sans_installed())
+        EXPECT_TRUE(faces.contains(known)) << known.toStdString() << " in " << faces.join(", ").toStdString();
+    for (const QString& f : faces) {
+        EXPECT_FALSE(f.contains(QLatin1String("Mincho")) || f.contains(QStringLiteral("明朝")) ||
+                     f.contains(QLatin1String("Serif")))
+            << f.toStdString();
+        EXPECT_TRUE(QFontDatabase::writingSystems(f).contains(QFontDatabase::Japanese)) << f.toStdString();
+    }
+    // The faces the project installs for itself are Mincho faces only.
+    if (known_japanese_sans_installed().isEmpty() && QFontDatabase::families(QFontDatabase::Japanese).size() ==
+                                                        QFontDatabase::families(QFontDatabase::Japanese)
+                                                            .filter(QRegularExpression("Mincho|明朝"))
+                                                            .size())
+        EXPECT_TRUE(faces.isEmpty()) << faces.join(", ").toStdString();
+}
+
+// Where the desktop has a Japanese sans face, the captions keep the desktop's
+// font and take all their Japanese glyphs from its first Japanese sans face,
+// whatever the locale (left to Qt, kanji outside a Japanese locale came from
+// a Mincho). Where it has none, they take them from the board's face: left
+// to the system they came from its preferred Japanese face, a second Mincho
+// beside the board's. Latin letters keep the default face.
+TEST(InterfaceFont, CaptionsFollowTheDesktopOrTakeJapaneseFromTheBoardFace) {
+    test_app();
+    const QFont before = QApplication::font();
+    const QString latin_face = QFontInfo(before).family();
+    const InterfaceFont chosen = choose_interface_font();
+    const QFont after = QApplication::font();
+    const QStringList faces = caption_faces();
+    QApplication::setFont(before);
+    EXPECT_EQ(after.pointSizeF(), before.pointSizeF());
+    EXPECT_EQ(after.weight(), before.weight());
+    const QStringList sans = japanese_interface_faces();
+    if (!sans.isEmpty()) {
+        EXPECT_EQ(chosen, InterfaceFont::desktop);
+        QStringList want{latin_face, sans.first()};  // one face where the desktop's has Japanese
+        want.removeDuplicates();
+        want.sort();
+        EXPECT_EQ(faces.join(", ").toStdString(), want.join(", ").toStdString());
+    } else {
+        EXPECT_EQ(chosen, InterfaceFont::board_face_for_japanese);
+        QStringList want{latin_face, board_face_family()};
+        want.sort();
+        EXPECT_EQ(faces.join(", ").toStdString(), want.join(", ").toStdString());
+    }
 }
