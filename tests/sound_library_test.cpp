@@ -537,8 +537,8 @@ TEST_F(DiskOutput, SamplesAreCopiedSoTheImageCanBeDiscarded) {
 
 // While nothing plays, the audio thread waits: not a single buffer of
 // silence is written. The next sound is mixed into the very next buffer,
-// from its first sample. (Effects only: the music has an output of its own,
-// which would write the same file.)
+// from its first sample. (Effects only: the disk driver would open the
+// music's output as a second writer of the same file.)
 TEST_F(DiskOutput, NothingIsWrittenWhileNothingPlaysAndTheNextSoundStartsAtOnce) {
     const Bytes image = sineWave(0.1);
     const Bytes longer = sineWave(0.5);
@@ -564,8 +564,9 @@ TEST_F(DiskOutput, NothingIsWrittenWhileNothingPlaysAndTheNextSoundStartsAtOnce)
     EXPECT_GT(peak(s, idle / 2, idle / 2 + 128), 3000) << "silence before the sound";
 }
 
-// After its silence the effects' output is released, the music's as soon as
-// the loop stops; the next sound opens its output again and plays.
+// An output is released after its silence and opened again by the next
+// sound, which plays. (The dummy driver has one device, so music and effects
+// share it here; their outputs of their own are seen on a real server.)
 TEST_F(SoundLibraryTest, OutputsAreReleasedAfterTheirSilenceAndOpenedByTheNextSound) {
     const Bytes music_image = sineWave(0.5, 22050, 220.0);
     const Bytes click_image = sineWave(0.05);
@@ -578,15 +579,17 @@ TEST_F(SoundLibraryTest, OutputsAreReleasedAfterTheirSilenceAndOpenedByTheNextSo
         return done();
     };
     ASSERT_EQ(dsPlayLooping(music), 1);
-    EXPECT_TRUE(within(2000, [] { return dsOutputsOpen() == 2; })) << "music and effects on outputs of their own";
+    ASSERT_EQ(dsPlay(click), 1);
+    EXPECT_TRUE(within(2000, [&] { return dsPlaying(click) == 0; })) << "the click beside the loop played to its end";
+    EXPECT_EQ(dsOutputsOpen(), 1);
     ASSERT_EQ(dsStop(music), 1);
-    EXPECT_TRUE(within(1000, [] { return dsOutputsOpen() == 1; })) << "the stopped music lets go of its output";
-    EXPECT_TRUE(within(4000, [] { return dsOutputsOpen() == 0; })) << "the effects' output after its silence";
+    EXPECT_TRUE(within(4000, [] { return dsOutputsOpen() == 0; })) << "not released after its silence";
 
     ASSERT_EQ(dsPlay(click), 1);
-    EXPECT_TRUE(within(2000, [] { return dsOutputsOpen() == 1; }));
+    EXPECT_TRUE(within(2000, [] { return dsOutputsOpen() == 1; })) << "the next sound did not open it again";
     EXPECT_TRUE(within(2000, [&] { return dsPlaying(click) == 0; })) << "the click played to its end";
+    EXPECT_TRUE(within(4000, [] { return dsOutputsOpen() == 0; }));
     ASSERT_EQ(dsPlayLooping(music), 1);
-    EXPECT_TRUE(within(2000, [] { return dsOutputsOpen() == 2; }));
+    EXPECT_TRUE(within(2000, [] { return dsOutputsOpen() == 1; })) << "the loop did not open it again";
     EXPECT_EQ(dsPlaying(music), 1);
 }

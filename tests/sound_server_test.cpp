@@ -9,7 +9,7 @@
 #include <gtest/gtest.h>
 #include <fcntl.h>
 #include <signal.h>
-#include <spawn.h>
+#include <sys/prctl.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -53,18 +53,29 @@ std::string find_program(const char* name) {
     return {};
 }
 
-pid_t spawn(const std::vector<std::string>& args) {
+// Starts `args` with its output into `out` (or nowhere) and its errors into
+// the file `log` (or nowhere). The child is killed should the test process
+// die first, so that no server or recorder outlives a crashed test.
+pid_t spawn(const std::vector<std::string>& args, int out = -1, const std::string& log = {}) {
     std::vector<char*> argv;
     for (const std::string& a : args) argv.push_back(const_cast<char*>(a.c_str()));
     argv.push_back(nullptr);
-    pid_t pid = 0;
-    posix_spawn_file_actions_t actions;
-    posix_spawn_file_actions_init(&actions);
-    posix_spawn_file_actions_addopen(&actions, 1, "/dev/null", O_WRONLY, 0);
-    posix_spawn_file_actions_addopen(&actions, 2, "/dev/null", O_WRONLY, 0);
-    const int failed = posix_spawn(&pid, argv[0], &actions, nullptr, argv.data(), environ);
-    posix_spawn_file_actions_destroy(&actions);
-    return failed ? -1 : pid;
+    const int null = ::open("/dev/null", O_RDWR | O_CLOEXEC);
+    const int err = log.empty() ? null : ::open(log.c_str(), O_WRONLY | O_CREAT | O_APPEND | O_CLOEXEC, 0600);
+    const pid_t parent = ::getpid();
+    const pid_t pid = ::fork();
+    if (pid == 0) {
+        ::prctl(PR_SET_PDEATHSIG, SIGKILL);
+        if (::getppid() != parent) ::_exit(127);
+        ::dup2(null, 0);
+        ::dup2(out >= 0 ? out : null, 1);
+        ::dup2(err, 2);
+        ::execve(argv[0], argv.data(), environ);
+        ::_exit(127);
+    }
+    if (err != null) ::close(err);
+    ::close(null);
+    return pid;
 }
 
 void end(pid_t& pid, int sig = SIGTERM) {
@@ -96,44 +107,54 @@ bool within(std::chrono::milliseconds limit, F done) {
     return done();
 }
 
+std::size_t lines(const std::string& text) { return static_cast<std::size_t>(std::count(text.begin(), text.end(), '\n')); }
+
 // The monitor of the null sink, recorded by parec while it lives: the
-// loudest sample heard.
+// loudest sample heard. A short latency makes the server hand the recording
+// over in pieces of 20 ms as it plays (by default an idle null sink renders,
+// and its monitor delivers, in pieces of up to two seconds).
 class Recording {
 public:
-    Recording() {
-        pipe_ = ::popen((std::string("exec parec --raw --format=s16le --channels=2 --rate=44100 -d ") + sink +
-                         ".monitor 2>/dev/null")
-                            .c_str(),
-                        "r");
+    explicit Recording(const std::string& parec) {
+        int ends[2];
+        if (::pipe2(ends, O_CLOEXEC) != 0) return;
+        pid_ = spawn({parec, "--raw", "--format=s16le", "--channels=2", "--rate=44100", "--latency-msec=20", "-d",
+                      std::string(sink) + ".monitor"},
+                     ends[1]);
+        ::close(ends[1]);
+        fd_ = ends[0];
         reader_ = std::thread([this] {
             std::int16_t buf[1024];
-            std::size_t n;
-            while (pipe_ && (n = std::fread(buf, 2, 1024, pipe_)) > 0) {
-                bytes_ += n * 2;
-                for (std::size_t i = 0; i < n; ++i) peak_ = std::max(peak_.load(), std::abs(int{buf[i]}));
+            ssize_t n;
+            while ((n = ::read(fd_, buf, sizeof buf)) > 0) {
+                for (ssize_t i = 0; i < n / 2; ++i) peak_ = std::max(peak_.load(), std::abs(int{buf[i]}));
             }
         });
-        // parec is under way once bytes arrive.
-        within(5000ms, [this] { return bytes_ > 0; });
+        // Under way once the server lists its recording stream.
+        within(5000ms, [] { return lines(output_of("pactl list short source-outputs")) > 0; });
     }
     ~Recording() { stop(); }
+    // True once something louder than `level` has been heard, waiting up to `limit`.
+    bool hears(int level, std::chrono::milliseconds limit) const {
+        return within(limit, [&] { return peak_ > level; });
+    }
     int stop() {
-        if (pipe_) {
-            output_of("pkill -TERM -P " + std::to_string(::getpid()) + " -x parec");
-            reader_.join();
-            ::pclose(pipe_);
-            pipe_ = nullptr;
+        if (pid_ > 0) {
+            ::kill(pid_, SIGTERM);
+            ::waitpid(pid_, nullptr, 0);
+            pid_ = -1;
         }
+        if (reader_.joinable()) reader_.join();
+        if (fd_ >= 0) ::close(fd_);
+        fd_ = -1;
         return peak_;
     }
-    int peak() const { return peak_; }
-    std::size_t bytes() const { return bytes_; }
 
 private:
-    FILE* pipe_ = nullptr;
+    pid_t pid_ = -1;
+    int fd_ = -1;
     std::thread reader_;
     std::atomic<int> peak_{0};
-    std::atomic<std::size_t> bytes_{0};
 };
 
 Bytes read_file(const fs::path& path) {
@@ -148,8 +169,11 @@ protected:
     void SetUp() override {
         server_ = find_program("pulseaudio");
         if (server_.empty()) GTEST_SKIP() << "no PulseAudio server installed (scripts/install-deps test installs one)";
-        if (find_program("parec").empty() || find_program("pactl").empty())
+        parec_ = find_program("parec");
+        if (parec_.empty() || find_program("pactl").empty())
             GTEST_SKIP() << "no parec and pactl (pulseaudio-utils) installed";
+        for (const char* name : kEnvironment)
+            if (const char* value = std::getenv(name)) saved_.emplace_back(name, value);
         std::string templ = (fs::temp_directory_path() / "quintora-server-XXXXXX").string();
         dir_ = ::mkdtemp(templ.data());
         fs::create_directories(dir_ / "run" / "pulse");
@@ -173,19 +197,30 @@ protected:
         end(server_pid_);
         std::error_code ec;
         if (!dir_.empty()) fs::remove_all(dir_, ec);
+        for (const char* name : kEnvironment) unsetenv(name);
+        for (const auto& [name, value] : saved_) setenv(name.c_str(), value.c_str(), 1);
     }
+    // What the test changes in its environment, put back afterwards.
+    static constexpr const char* kEnvironment[] = {"XDG_RUNTIME_DIR", "PULSE_RUNTIME_PATH", "HOME",
+                                                   "PULSE_CLIENTCONFIG", "PULSE_SERVER", "PULSE_PROP",
+                                                   "SDL_AUDIODRIVER", "QT_QPA_PLATFORM"};
+    std::vector<std::pair<std::string, std::string>> saved_;
 
     // A user daemon that loads only what the test needs: no configuration of
     // the machine's, a null sink, the local socket, and a quick suspension
-    // of an idle sink. Running as root it warns, and runs all the same.
+    // of an idle sink. Running as root it warns, and runs all the same. The
+    // test ends it; should the test die first, the kernel does (and it
+    // would leave by itself a minute after its last client).
     void start_server() {
-        server_pid_ = spawn({server_, "-n", "--daemonize=no", "--system=false", "--exit-idle-time=-1",
+        server_pid_ = spawn({server_, "-n", "--daemonize=no", "--system=false", "--exit-idle-time=60",
                              "--use-pid-file=no", "--disable-shm=no", "--log-target=stderr",
                              std::string("--load=module-null-sink sink_name=") + sink,
-                             "--load=module-native-protocol-unix", "--load=module-suspend-on-idle timeout=1"});
+                             "--load=module-native-protocol-unix", "--load=module-suspend-on-idle timeout=1"},
+                            -1, (dir_ / "server.log").string());
         ASSERT_GT(server_pid_, 0);
         ASSERT_TRUE(within(10000ms, [] { return output_of("pactl info").find(sink) != std::string::npos; }))
-            << "the private PulseAudio did not come up";
+            << "the private PulseAudio did not come up:\n"
+            << std::string(std::istreambuf_iterator<char>(std::ifstream(dir_ / "server.log").rdbuf()), {});
     }
     static std::string sink_state() {
         const std::string sinks = output_of("pactl list short sinks");
@@ -193,17 +228,17 @@ protected:
             if (sinks.find(s) != std::string::npos) return s;
         return sinks;
     }
-    static std::size_t streams() {
-        const std::string out = output_of("pactl list short sink-inputs");
-        return static_cast<std::size_t>(std::count(out.begin(), out.end(), '\n'));
-    }
+    static std::size_t streams() { return lines(output_of("pactl list short sink-inputs")); }
+    // The sound system opened, and the output it tried at once released.
     void open_system() {
         system_ = dsInitialize(0);
         ASSERT_NE(system_, 0) << "no sound system on the private server";
+        ASSERT_TRUE(within(6000ms, [] { return streams() == 0; })) << "the first output was not released";
     }
     std::int32_t load(const Bytes& image, std::int32_t flags) { return dsCreateDSB(system_, image.data(), flags); }
 
     std::string server_;
+    std::string parec_;
     fs::path dir_;
     pid_t server_pid_ = -1;
     std::int32_t system_ = 0;
@@ -217,11 +252,9 @@ TEST_F(SoundServer, AStoneIsHeardAndTheSinkSleepsOnceTheGameIsQuiet) {
     const std::int32_t stone = load(stone_image, 3);
     ASSERT_NE(stone, 0);
     {
-        Recording rec;
-        ASSERT_GT(rec.bytes(), 0u) << "parec records nothing";
+        Recording rec(parec_);
         ASSERT_EQ(dsPlay(stone), 1);
-        std::this_thread::sleep_for(600ms);
-        EXPECT_GT(rec.stop(), 2000) << "the stone did not reach the sink";
+        EXPECT_TRUE(rec.hears(2000, 3000ms)) << "the stone did not reach the sink";
     }
     // Silence: the library lets go of the device, and the server suspends
     // the sink (after the library's two seconds and the server's one).
@@ -230,25 +263,39 @@ TEST_F(SoundServer, AStoneIsHeardAndTheSinkSleepsOnceTheGameIsQuiet) {
     EXPECT_EQ(streams(), 0u);
 
     // The next stone opens it again and is heard.
-    Recording rec;
+    Recording rec(parec_);
     ASSERT_EQ(dsPlay(stone), 1);
-    std::this_thread::sleep_for(600ms);
-    EXPECT_GT(rec.stop(), 2000) << "the stone after the silence did not reach the sink";
+    EXPECT_TRUE(rec.hears(2000, 3000ms)) << "the stone after the silence did not reach the sink";
 }
 
-TEST_F(SoundServer, StreamIsAGamesWithTheDesktopsIconName) {
+// The music and the effects play as streams of their own, both named and
+// described for the desktop; the music's goes the moment the loop stops,
+// the effects' after their silence.
+TEST_F(SoundServer, StreamsAreAGamesWithTheDesktopsIconNameAndTheMusicHasItsOwn) {
     open_system();
     const Bytes music_image = read_file(wave_path(u8"BGM.wav"));
+    const Bytes stone_image = read_file(wave_path(u8"石打音.wav"));
     const std::int32_t music = load(music_image, 1);
+    const std::int32_t stone = load(stone_image, 3);
     ASSERT_EQ(dsPlayLooping(music), 1);
     ASSERT_TRUE(within(3000ms, [] { return streams() == 1; }));
+    ASSERT_EQ(dsPlay(stone), 1);
+    EXPECT_TRUE(within(3000ms, [] { return streams() == 2; })) << "the stone did not get a stream beside the music";
     const std::string props = output_of("pactl list sink-inputs");
-    EXPECT_NE(props.find("media.role = \"game\""), std::string::npos) << props;
-    EXPECT_NE(props.find("application.icon_name = \"org.example.quintora\""), std::string::npos) << props;
-    EXPECT_NE(props.find("application.name = \"Quintora\""), std::string::npos) << props;
-    // The loop stops, and its stream goes at once.
+    for (const char* expected : {"media.role = \"game\"", "application.icon_name = \"org.example.quintora\"",
+                                 "application.name = \"Quintora\""}) {
+        const std::size_t first = props.find(expected);
+        EXPECT_NE(first, std::string::npos) << expected << " missing in\n" << props;
+        if (streams() == 2) {
+            EXPECT_NE(props.find(expected, first + 1), std::string::npos) << expected << " on one stream only";
+        }
+    }
+    // The loop stops, and its output is released at once (SDL takes up to
+    // two seconds more to end its stream); the effects' stays for its
+    // silence, then goes too.
     ASSERT_EQ(dsStop(music), 1);
-    EXPECT_TRUE(within(1000ms, [] { return streams() == 0; }));
+    EXPECT_TRUE(within(1000ms, [] { return dsOutputsOpen() == 1; })) << "the music's output outlived the loop";
+    EXPECT_TRUE(within(8000ms, [] { return streams() == 0; })) << "the streams outlived their silence";
 }
 
 TEST_F(SoundServer, MusicAndEffectsComeBackAfterTheServerRestarts) {
@@ -266,18 +313,16 @@ TEST_F(SoundServer, MusicAndEffectsComeBackAfterTheServerRestarts) {
     start_server();
     // The loop asks for its output again by itself.
     {
-        Recording rec;
+        Recording rec(parec_);
         EXPECT_TRUE(within(6000ms, [] { return streams() >= 1; })) << "the music did not come back";
-        std::this_thread::sleep_for(500ms);
-        EXPECT_GT(rec.stop(), 1000) << "the music came back silent";
+        EXPECT_TRUE(rec.hears(1000, 3000ms)) << "the music came back silent";
     }
     EXPECT_EQ(dsPlaying(music), 1);
     ASSERT_EQ(dsStop(music), 1);
-    EXPECT_TRUE(within(2000ms, [] { return streams() == 0; }));
-    Recording rec;
+    EXPECT_TRUE(within(5000ms, [] { return streams() == 0; }));
+    Recording rec(parec_);
     ASSERT_EQ(dsPlay(stone), 1);
-    std::this_thread::sleep_for(600ms);
-    EXPECT_GT(rec.stop(), 2000) << "the stone after the restart did not reach the sink";
+    EXPECT_TRUE(rec.hears(2000, 3000ms)) << "the stone after the restart did not reach the sink";
 }
 
 // The program itself, started in a folder whose settings switch the music
@@ -294,22 +339,22 @@ TEST_F(SoundServer, MusicSwitchedOffInTheSettingsIsNeverHeardAtStartUp) {
         std::ofstream(folder / "Quintora.ini", std::ios::binary)
             << aicon << "=NG\r\nBGM=" << (music_on ? "OK" : "NG") << "\r\n";
 
-        Recording rec;
+        Recording rec(parec_);
         const fs::path previous = fs::current_path();
         fs::current_path(folder);
         setenv("QT_QPA_PLATFORM", "offscreen", 1);
         pid_t game = spawn({std::string(QUINTORA_PROGRAM_DIR) + "/quintora"});
         fs::current_path(previous);
         ASSERT_GT(game, 0);
-        // Up and its settings applied once the settings file is read back;
-        // the music would play from the start on.
-        std::this_thread::sleep_for(3000ms);
-        end(game);
-        const int peak = rec.stop();
+        // Its sound system is up once it has a stream; the music, had it
+        // started, would be heard within the next few seconds.
+        EXPECT_TRUE(within(10000ms, [] { return streams() > 0; })) << "the game opened no stream";
         if (music_on) {
-            EXPECT_GT(peak, 1000) << "the recording did not hear the music switched on";
+            EXPECT_TRUE(rec.hears(1000, 5000ms)) << "the recording did not hear the music switched on";
         } else {
-            EXPECT_EQ(peak, 0) << "music switched off was heard";
+            std::this_thread::sleep_for(3000ms);
+            EXPECT_EQ(rec.stop(), 0) << "music switched off was heard";
         }
+        end(game);
     }
 }

@@ -26,11 +26,20 @@
 // silences at once what the server still holds of the music), the effects
 // output after `effects_linger` of silence. The next sound opens it again.
 // Opening and closing is done by the library's own keeper thread, so the
-// game's calls return at once. When SDL reports a device lost (the sound
+// game's calls return at once. SDL takes its time to close a device: twice
+// the device's buffer, and before that a wait for the sound server's next
+// request, up to two seconds with the music's buffer. So each device is
+// closed by a thread of its own, while the keeper goes on opening what the
+// next sounds need (where the driver has a single device, the keeper waits
+// for the close instead). When SDL reports a device lost (the sound
 // server went away), the keeper closes it and opens it again: every sound
 // starts over from its beginning, the music from the start of its loop.
 // While a loop wants an output that cannot be opened, it tries again every
 // `reopen_interval`; effects that cannot be played at once are dropped.
+//
+// Some of SDL's drivers have a single device that opens only once (its dummy
+// and disk drivers, JACK): there the second output cannot open while the
+// first is, and the music and the effects share the effects' output.
 //
 // Threads: the game's GUI thread calls the entry points; SDL's audio thread
 // of each open output calls `mix`; the keeper opens and closes. The lists of
@@ -54,6 +63,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <limits>
+#include <list>
 #include <map>
 #include <mutex>
 #include <string>
@@ -120,13 +130,16 @@ struct Playback {
     bool flushed = false;  // the converter has been told the sound ends
 };
 
+struct Opened;
+
 // One SDL audio device and what plays on it.
 struct Output {
     Uint16 frames = 0;                // device buffer
     Clock::duration linger{};         // open with nothing to play for this long, then closed
     SDL_AudioDeviceID device = 0;     // under `lock`; 0 while closed
+    Opened* opened = nullptr;         // under `lock`: what `mix` of `device` is given
     std::vector<Playback> playing;    // under `lock`
-    bool closing = false;             // under `lock`: the device is about to close, `mix` must not wait
+    std::uint64_t generation = 0;     // under `lock`: counts the devices opened; a closing one is behind
     bool lost = false;                // under `lock`: SDL reported the device gone
     Clock::time_point idle_since{};   // under `lock`: when `playing` last became empty
     Clock::time_point reopen_at{};    // under `lock`: while closed, not to be opened before this
@@ -136,6 +149,20 @@ struct Output {
 
 enum { music_output = 0, effects_output = 1 };
 
+// What SDL hands `mix` of the device it calls for: the output, and which of
+// its devices this is. A device being closed is no longer the output's
+// latest, and gets silence.
+struct Opened {
+    Output* output = nullptr;
+    std::uint64_t generation = 0;
+};
+
+// A device being closed by a thread of its own.
+struct Closing {
+    std::thread thread;
+    bool done = false;  // under `lock`: the thread has closed it and may be joined
+};
+
 struct State {
     std::int32_t system = 0;  // handle of the open sound system, 0 when closed
     std::int32_t last_system_handle = 0;
@@ -144,7 +171,9 @@ struct State {
 
     std::mutex lock;
     Output outputs[2];
+    bool one_output = false;  // the driver opens one device only: everything plays on the effects' output
     std::thread keeper;
+    std::list<Closing> closing;  // under `lock`; node-based, so a thread's entry stays put
     std::condition_variable keeper_wake;
     bool keeper_quit = false;  // under `lock`
 };
@@ -242,9 +271,12 @@ void mix_into(Output& o, Uint8* out, int len) {
 // SDL's audio callback of the output `userdata`: fills `out` with the sum of
 // everything playing there.
 void SDLCALL mix(void* userdata, Uint8* out, int len) {
-    Output& o = *static_cast<Output*>(userdata);
+    const Opened& device = *static_cast<const Opened*>(userdata);
+    Output& o = *device.output;
     std::memset(out, 0, static_cast<std::size_t>(len));  // silence of signed samples
     std::unique_lock<std::mutex> guard(state.lock);
+    const auto closing = [&] { return device.generation != o.generation; };
+    if (closing()) return;
     // A device SDL has given up on (the server went away) goes on calling
     // here with nothing reaching the server: leave the sounds where they are
     // and let the keeper open a new one.
@@ -253,8 +285,8 @@ void SDLCALL mix(void* userdata, Uint8* out, int len) {
         state.keeper_wake.notify_one();
     }
     if (o.lost) return;
-    o.wake.wait(guard, [&o] { return !o.playing.empty() || o.closing; });
-    if (o.closing) return;
+    o.wake.wait(guard, [&] { return !o.playing.empty() || closing(); });
+    if (closing()) return;
     mix_into(o, out, len);
     if (o.playing.empty()) note_idle(o);
 }
@@ -267,12 +299,13 @@ bool open_output(Output& o, std::unique_lock<std::mutex>& guard) {
     want.format = kOutputFormat;
     want.channels = kOutputChannels;
     want.samples = o.frames;
+    auto* opened = new Opened{&o, ++o.generation};
     want.callback = mix;
-    want.userdata = &o;
+    want.userdata = opened;
     // No changes are allowed below, so SDL hands `mix` buffers of exactly
-    // this size; sized now, while no audio thread of `o` runs.
+    // this size; sized now, while no audio thread of `o` mixes (a device
+    // still closing gets silence without touching it).
     o.scratch.assign(std::size_t(o.frames) * kOutputChannels * SDL_AUDIO_BITSIZE(kOutputFormat) / 8, 0);
-    o.closing = false;
     o.lost = false;
     guard.unlock();
     // SDL converts to whatever the device really takes, so `mix` always
@@ -283,32 +316,66 @@ bool open_output(Output& o, std::unique_lock<std::mutex>& guard) {
     const SDL_AudioDeviceID device = SDL_OpenAudioDevice(nullptr, 0, &want, nullptr, 0);
     if (device != 0) SDL_PauseAudioDevice(device, 0);
     guard.lock();
-    if (device == 0) return false;
+    if (device == 0) {
+        delete opened;
+        return false;
+    }
     o.device = device;
+    o.opened = opened;
     if (o.playing.empty()) o.idle_since = Clock::now();
     return true;
 }
 
-// Closes `o`'s device; what still plays there stays in its list. Called
-// with `guard` held; lets go of it while SDL closes the device.
+// Starts closing `o`'s device; what still plays there stays in its list,
+// for the next device. Under the lock, which `guard` holds; where the
+// driver has a single device, lets go of it until the device is closed.
 void close_output(Output& o, std::unique_lock<std::mutex>& guard) {
     const SDL_AudioDeviceID device = o.device;
     if (device == 0) return;
-    // SDL closes a device only once its callback has returned.
-    o.closing = true;
-    o.wake.notify_all();
-    guard.unlock();
-    SDL_CloseAudioDevice(device);
-    guard.lock();
+    Opened* const opened = o.opened;
     o.device = 0;
-    o.closing = false;
+    o.opened = nullptr;
+    ++o.generation;      // `mix` of the old device returns silence from now on
+    o.wake.notify_all();  // and SDL closes a device only once its callback has returned
+    Closing& c = state.closing.emplace_back();
+    c.thread = std::thread([device, opened, &c] {
+        SDL_CloseAudioDevice(device);
+        delete opened;
+        SDL_TLSCleanup();  // SDL frees its per-thread error text itself only in threads of its own
+        std::lock_guard<std::mutex> g(state.lock);
+        c.done = true;
+        state.keeper_wake.notify_all();
+    });
+    if (state.one_output) {
+        // The single device must be closed before it can be opened again.
+        guard.unlock();
+        c.thread.join();
+        guard.lock();
+        state.closing.remove_if([&c](const Closing& x) { return &x == &c; });
+    }
+}
+
+// Joins the threads that have closed their devices; with `all`, waits for
+// every one. Under the lock, which `guard` holds.
+void reap_closed(std::unique_lock<std::mutex>& guard, bool all) {
+    for (auto it = state.closing.begin(); it != state.closing.end();) {
+        if (!it->done && !all) {
+            ++it;
+            continue;
+        }
+        guard.unlock();
+        it->thread.join();
+        guard.lock();
+        it = state.closing.erase(it);
+    }
 }
 
 // The keeper thread: opens an output when something wants to play on it,
 // closes it after its silence, and replaces a lost one.
-void keep_outputs() {
+void look_after_outputs() {
     std::unique_lock<std::mutex> guard(state.lock);
     while (!state.keeper_quit) {
+        reap_closed(guard, false);
         bool acted = false;
         for (Output& o : state.outputs) {
             const auto now = Clock::now();
@@ -354,6 +421,13 @@ void keep_outputs() {
     }
 }
 
+void keep_outputs() {
+    look_after_outputs();
+    // SDL keeps its error text per thread, and frees it itself only for
+    // threads of its own.
+    SDL_TLSCleanup();
+}
+
 // Ends the keeper and closes both outputs; their playbacks stay listed. The
 // sound system stays open, for dsTerminate to finish.
 void close_outputs() {
@@ -365,6 +439,7 @@ void close_outputs() {
     if (state.keeper.joinable()) state.keeper.join();
     std::unique_lock<std::mutex> guard(state.lock);
     for (Output& o : state.outputs) close_output(o, guard);
+    reap_closed(guard, true);
 }
 
 // Adds a playback of `handle`, the music's output for a loop, the effects'
@@ -386,7 +461,7 @@ bool start(std::int32_t handle, const Sound& sound, bool looping) {
         release(p);
         return false;
     }
-    Output& o = state.outputs[looping ? music_output : effects_output];
+    Output& o = state.outputs[looping && !state.one_output ? music_output : effects_output];
     o.playing.push_back(p);
     if (o.device == 0) {
         o.reopen_at = Clock::time_point{};  // a new sound is worth trying at once
@@ -496,6 +571,9 @@ std::int32_t dsInitialize(std::int32_t /*windowHandle*/) {
             SDL_AudioQuit();
             return 0;
         }
+        // And whether the driver gives a second device beside it.
+        state.one_output = !open_output(state.outputs[music_output], guard);
+        close_output(state.outputs[music_output], guard);
         state.keeper_quit = false;
     }
     state.keeper = std::thread(keep_outputs);
@@ -549,8 +627,9 @@ std::int32_t dsPlayLooping(std::int32_t buffer) {
     if (s == nullptr) return 0;
     {
         std::lock_guard<std::mutex> guard(state.lock);
-        for (const Playback& p : state.outputs[music_output].playing)
-            if (p.buffer == buffer && p.looping) return 1;  // the loop goes on
+        for (const Output& o : state.outputs)
+            for (const Playback& p : o.playing)
+                if (p.buffer == buffer && p.looping) return 1;  // the loop goes on
     }
     return start(buffer, *s, true) ? 1 : 0;
 }

@@ -65,7 +65,9 @@ QUINTORA_SOUND_API std::int32_t dsPlaying(std::int32_t buffer);
 
 // How many audio devices the library holds open now: one for the music
 // while it loops, one for the effects while they play and for a short
-// silence after them, none while all is quiet. For tests and tools too.
+// silence after them, none while all is quiet. Where the audio driver has a
+// single device (SDL's dummy and disk drivers), the music shares the
+// effects' one. For tests and tools too.
 QUINTORA_SOUND_API std::int32_t dsOutputsOpen();
 
 // Releases every buffer and closes the audio device, after which
