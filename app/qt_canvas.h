@@ -19,30 +19,13 @@
 #include <vector>
 
 #include "ports/canvas.h"
+#include "state/constants.h"
 #include "app/cell_art.h"
+#include "app/qt_fonts.h"
 #include "app/qt_paint_record.h"
 
 namespace quintora {
 
-// Font policy.
-//
-// The face the board's texts are drawn in: the window's own face when it is
-// installed, else the metric-compatible IPA face.
-QString board_face_family();
-// The installed faces with Japanese glyphs that the desktop's font
-// configuration takes for sans faces (Noto Sans CJK JP, IPAGothic, ...), in
-// its order of preference; none on a desktop with Mincho faces only.
-QStringList japanese_interface_faces();
-// Makes the board's face the first one asked for the Japanese glyphs of the
-// menus and message boxes.
-void take_japanese_glyphs_from_board_face();
-// The menus and message boxes follow the desktop's interface font, with
-// their Japanese glyphs from the desktop's first Japanese interface face;
-// only where none is installed do they take them from the board's face
-// (which the board maps anyway) instead of a second Mincho. Call before the
-// first widget is made.
-enum class InterfaceFont { desktop, board_face_for_japanese };
-InterfaceFont choose_interface_font();
 
 class QtCanvas : public QWidget, public Canvas {
 public:
@@ -102,7 +85,7 @@ private:
     void set_icon_pixmaps();
     // Asks for the part of the window showing `r` (layout pixels) to be painted.
     void changed(const QRectF& r);
-    QLabel* icon(IconKind kind, int colour) { return icons_[kind == IconKind::man ? 0 : 1][colour - 1]; }
+    QLabel* icon(IconKind kind, int colour) { return icons_[kind == IconKind::man ? 0 : 1][colour - colour_black]; }
 
     double ratio_ = 0;
     QImage surface_;
@@ -118,7 +101,7 @@ private:
     };
     std::vector<Picture> pictures_;
     std::unordered_map<std::string, int> picture_ids_;
-    QLabel* icons_[2][4]{};
+    QLabel* icons_[2][colour_count]{};
     QString family_;
 };
 
