@@ -72,7 +72,10 @@ check_install() {
 check_entry() {
     entry="$root/share/applications/$APP_ID.desktop"
     desktop-file-validate "$entry" || fail "desktop-file-validate rejects $entry"
-    grep -qx "Exec=$PREFIX/$LAUNCHER_DIR/quintora" "$entry" || fail "Exec does not name the installed launcher"
+    # Exec is a command line, quoted so that a prefix with a space stays one
+    # word; TryExec is a plain path, taken as written.
+    grep -qx "Exec=\"$PREFIX/$LAUNCHER_DIR/quintora\"" "$entry" || fail "Exec does not name the installed launcher, quoted"
+    grep -qx "TryExec=$PREFIX/$LAUNCHER_DIR/quintora" "$entry" || fail "TryExec does not name the installed launcher"
     grep -qx "Icon=$APP_ID" "$entry" || fail "Icon is not the installed icon's name"
     grep -qx 'Categories=Game;BoardGame;' "$entry" || fail "not in the board games"
     grep -qx 'Terminal=false' "$entry" || fail "asks for a terminal"
