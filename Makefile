@@ -1,6 +1,7 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Two commands: `make run` and `make test`. Both install what is missing first.
 # Installing: `make install` (into PREFIX, ~/.local unless given), `make
-# uninstall`, and `make package` for a Debian package.
+# uninstall`, and `make package` for the Debian packages.
 BUILD_RELEASE := build/release
 BUILD_PACKAGE := build/package
 PREFIX ?= $(HOME)/.local
@@ -15,7 +16,7 @@ WEB_PORT ?= 8023
 EMSCRIPTEN_ENV := NODE_PATH=/usr/share/nodejs$${NODE_PATH:+:$$NODE_PATH}
 JOBS ?= 2
 
-.PHONY: run test build bench fuzz deps run-deps clean install uninstall package web serve
+.PHONY: run test build bench fuzz deps run-deps clean install uninstall package autopkgtest web serve
 
 # Playing needs only the build and run packages; tests, benchmarks, fuzzing
 # and packaging need their tools too.
@@ -44,16 +45,29 @@ install: run-deps
 uninstall:
 	cmake -DMANIFEST=$(BUILD_RELEASE)/install_manifest.txt -P desktop/uninstall.cmake
 
-# quintora_<version>_amd64.deb in $(BUILD_PACKAGE), built with Debian's
-# hardening flags and checked by lintian.
+# The Debian packages (debian/), built by debhelper from a copy of the
+# source tree in $(BUILD_PACKAGE)/source, so that the .deb files, the
+# .changes and the .buildinfo land in $(BUILD_PACKAGE): quintora,
+# quintora-data and quintora-dbgsym. The package build runs the tests too;
+# DEB_BUILD_OPTIONS=nocheck leaves them out. Then lintian checks the lot.
 package: deps
-	@CXXFLAGS="$$(dpkg-buildflags --get CXXFLAGS) $$(dpkg-buildflags --get CPPFLAGS)" \
-	  LDFLAGS="$$(dpkg-buildflags --get LDFLAGS)" \
-	  cmake -S . -B $(BUILD_PACKAGE) -G Ninja -DCMAKE_BUILD_TYPE=Release -DQUINTORA_TESTS=OFF \
-	  -DCMAKE_INSTALL_PREFIX=/usr -DQUINTORA_DEBIAN_DOCS=ON >/dev/null
-	@cmake --build $(BUILD_PACKAGE) -j $(JOBS)
-	cd $(BUILD_PACKAGE) && cpack -G DEB
-	lintian --fail-on error,warning $(BUILD_PACKAGE)/quintora_*.deb
+	rm -rf $(BUILD_PACKAGE)
+	mkdir -p $(BUILD_PACKAGE)/source
+	tar -c --exclude=./build --exclude=./obj-* --exclude-vcs . | tar -x -C $(BUILD_PACKAGE)/source
+	cd $(BUILD_PACKAGE)/source && dpkg-buildpackage -us -uc -b -J$(JOBS)
+	lintian --pedantic --display-info --fail-on error,warning,pedantic $(BUILD_PACKAGE)/quintora_*.changes
+
+# The installed game's own test (debian/tests) on the packages `make package`
+# made. AUTOPKGTEST_VIRT says where: null installs them on this machine; a
+# fresh Debian root is better, e.g. AUTOPKGTEST_VIRT="unshare --tarball
+# bookworm.tar" with a tarball made by mmdebstrap.
+AUTOPKGTEST_VIRT ?= null
+autopkgtest:
+	rm -rf $(BUILD_PACKAGE)/tests
+	mkdir -p $(BUILD_PACKAGE)/tests
+	cp -a debian $(BUILD_PACKAGE)/tests/
+	autopkgtest -U -B $(BUILD_PACKAGE)/quintora_*.deb $(BUILD_PACKAGE)/quintora-data_*.deb \
+	  $(BUILD_PACKAGE)/tests/ -- $(AUTOPKGTEST_VIRT)
 
 # The browser tests play the site `make web` builds.
 test: deps web

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The computer player's view of one cell: which cells are candidates and how
 // much a stone on a candidate is worth, looking one move deep.

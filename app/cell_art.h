@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The board's cell pictures (wood, grid lines, star dot, stones) as drawing
 // code. tools/make_pictures draws the committed sets for one, two and three

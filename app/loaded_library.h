@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The sound library loaded by name at run time. When the file is missing or
 // lacks an entry point, dsInitialize answers 0 and every other call does

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "app/program.h"
 
 #include <QApplication>
@@ -15,7 +16,7 @@ void prepare_application() {
 }
 
 Program::Program(Dialogs* dialogs)
-    : sound_(program_folder() + "/libQuintora.so"), form_(dialogs ? *dialogs : qt_dialogs_, pause_, sound_, exit_) {
+    : sound_(program_folder() + "/libQuintora.so"), form_(dialogs ? *dialogs : qt_dialogs_, pause_, held_, exit_) {
     qt_dialogs_.set_parent(&form_);
     // An Esc or a close waiting in the queue ends the program before a box
     // can swallow it.
@@ -25,6 +26,7 @@ Program::Program(Dialogs* dialogs)
 void Program::show_and_start() {
     form_.show();
     form_.start();
+    held_.release();
 }
 
 }  // namespace quintora

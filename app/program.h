@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The program put together: the window, its message boxes, the sleeping
 // pause, the sound library from the program folder and the way out. The
@@ -8,6 +9,7 @@
 #include "app/qt_dialogs.h"
 #include "app/qt_form1.h"
 #include "app/sleeping_pause.h"
+#include "sound/held_loops.h"
 
 namespace quintora {
 
@@ -32,6 +34,8 @@ private:
     SleepingPause pause_;
     ImmediateExit exit_;
     LoadedSoundLibrary sound_;
+    // The music waits for the settings read at start-up.
+    HeldLoops held_{sound_};
     Form1 form_;
 };
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The window's painted surface: an off-screen image that the widget shows,
 // so whatever is painted stays when the window is covered and uncovered.

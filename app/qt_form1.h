@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The main window: menu bar, painted surface, mouse, keys and close. Every
 // event goes to the game; the window holds nothing of the game itself.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // What is on the window's surface, as the drawing calls that put it there.
 //

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // A quit asked for while the game was busy. Pauses handle no events, so an
 // Esc or a close pressed while the computer plays or a five blinks waits in

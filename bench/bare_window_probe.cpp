@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The yardstick for the game's start-up and memory: a bare main window with a
 // menu bar and a plain central widget of the game's client size, which leaves
 // right after its first paint, printing its peak resident set on stderr.

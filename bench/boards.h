@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Deterministic positions for the benchmarks and probes, and do-nothing
 // stand-ins for the platform parts a measurement does not want to wait on.

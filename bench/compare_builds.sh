@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Two builds of the game side by side, against the bare window, in one
 # interleaved run: start-up, peak memory and idle wake-ups.
 #

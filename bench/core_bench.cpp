@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Micro-benchmarks of the rules and the computer player on fixed positions.
 // Every figure is reported over 10 repetitions as mean, median, stddev, cv,
 // min and max; quote the median and the spread.

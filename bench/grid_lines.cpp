@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Measures the grid lines of an empty board in a screenshot:
 //
 //     grid_lines SHOT.png RATIO

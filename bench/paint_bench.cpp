@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The cost of a full board repaint at the screen's own resolution.
 //
 //   quintora_paint_bench [Google Benchmark flags]

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // A person's press until the stone's pixels are on the window's surface.
 //
 //   quintora_press_latency [presses=600]

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Peak resident memory of the game after a 200-stone game with the move
 // numbers shown, in the real window with the real sound library.
 //

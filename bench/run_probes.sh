@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Runs the measuring programs of bench/ after `make bench` has built them.
 #
 #   bench/run_probes.sh [pairs=15]

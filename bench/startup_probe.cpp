@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Start-up of the game to its first complete paint, then out at once.
 //
 // Built like the program's main(): the real message boxes, pauses, exit and

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Processor time of one whole computer turn (thinking notice, the real 0.5 +
 // 0.5 + 0.2 s pauses, search, drawing into the window, bookkeeping) against
 // its wall time. The window is the real one; message boxes are stand-ins

@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Removes what an install put in place, as listed in its install manifest:
 #
 #     cmake -DMANIFEST=build/release/install_manifest.txt -P desktop/uninstall.cmake

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Runs a libFuzzer target of build/fuzz (`make fuzz` builds them) in fork
 # mode: each batch of inputs runs in a child process, so one slow or
 # memory-hungry input does not end the run, and the run goes on for its

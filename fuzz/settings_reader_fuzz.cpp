@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Arbitrary bytes as the settings file: split into lines by SettingsLineReader
 // and turned into changes by SettingsInterpreter. Every line and the list of
 // changes are checked against a plain reading of the same bytes that keeps

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Arbitrary bytes as a wave file: first through the game's own check of the
 // RIFF header and the chunks behind it, and only when it lets them pass,
 // through the sound library's dsCreateDSB, as 読込_サウンド does; whatever it
@@ -74,7 +75,10 @@ void try_image(const std::uint8_t* data, std::size_t size, bool repaired) {
     // A wave the library can play must not draw a warning from the game.
     if (!game_accepts) std::abort();
     if (dsPlayLooping(buffer) != 1 || dsPlay(buffer) != 1) std::abort();
-    for (int i = 0; i < 3; ++i) mix(nullptr, mixed.data(), static_cast<int>(mixed.size()));
+    for (int i = 0; i < 3; ++i) {
+        std::lock_guard<std::mutex> guard(state.lock);
+        for (Output& o : state.outputs) mix_into(o, mixed.data(), static_cast<int>(mixed.size()));
+    }
     if (dsPlaying(buffer) < 1) std::abort();  // the loop plays on, whatever became of the one-shot
     if (dsFree(buffer) != 1) std::abort();  // a handle just given out must be live
     if (dsPlaying(0) != 0) std::abort();
@@ -88,16 +92,12 @@ extern "C" int LLVMFuzzerInitialize(int*, char***) {
         std::fprintf(stderr, "wave_fuzz: no sound system, even with the dummy driver\n");
         std::abort();
     }
-    // From here on only this thread mixes: SDL's device closes, the library
-    // stays open.
-    {
-        std::lock_guard<std::mutex> guard(state.lock);
-        state.closing = true;
-        state.wake.notify_all();
-    }
-    SDL_CloseAudioDevice(state.device);
-    state.device = 0;
-    mixed.resize(state.scratch.size());
+    // From here on only this thread mixes: SDL's devices close and the
+    // keeper ends, the library stays open. Both outputs mix into the one
+    // buffer here.
+    close_outputs();
+    mixed.resize(std::size_t(kEffectsFrames) * kOutputChannels * 2);
+    for (Output& o : state.outputs) o.scratch.assign(mixed.size(), 0);
     return 0;
 }
 

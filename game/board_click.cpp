@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // A person's press on the board: a refusal, the computers' turn, the
 // confirmation after walking through the history, or a stone.
 #include <cmath>

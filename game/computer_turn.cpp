@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // One computer turn, from the thinking notice to the next colour.
 #include "ai/search.h"
 #include "game/game.h"

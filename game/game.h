@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The game itself: the one owner of the game state and every procedure that
 // mixes rules with drawing, sound, pauses and message boxes. The window

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Walking through the stored positions of the game: 戻 and 進.
 #include "game/history_walk.h"
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // 戻 and 進 of the 局面 menu: one step back or forward through the stored
 // positions of the game, with the board, the marks and the texts following.

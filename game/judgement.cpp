@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The end of a won game: the blink of the five, the announcement and the
 // question of a new game.
 #include "game/game.h"

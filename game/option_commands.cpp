@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The three commands of the ｵﾌﾟｼｮﾝ menu. Each decides its own check mark.
 #include "game/options.h"
 

@@ -1,12 +1,13 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The ｵﾌﾟｼｮﾝ menu and the settings file "Quintora.ini" that remembers its
 // three check marks: move numbers (TEJYUN), turn icons (AICON) and the
 // background music (BGM).
 
-#include <fstream>
 #include <string>
 
 #include "game/platform.h"
+#include "settings/plain_file.h"
 #include "settings/settings_lines.h"
 #include "sound/module1.h"
 #include "state/game_state.h"
@@ -40,7 +41,7 @@ private:
     View& view_;
     Module1& sound_;
     const GameState& s_;
-    std::ifstream settings_in_;
+    PlainFileIn settings_in_;
     bool told_settings_unwritable_ = false;  // the user hears it once per run
 };
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Everything the game reaches outside itself, as small interfaces: the
 // painted surface, message boxes, pauses, the sound library, the check marks

@@ -1,7 +1,6 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The settings file "Quintora.ini": read at every reset, created when it is
 // missing, rewritten when the icon option changes.
-#include <filesystem>
-
 #include "game/options.h"
 #include "settings/replace_file.h"
 #include "settings/settings_lines.h"
@@ -32,23 +31,16 @@ void Options::書込_環境設定ファイル() {
 }
 
 void Options::読込_環境設定ファイル() {
-    namespace fs = std::filesystem;
-    if (settings_in_.is_open()) settings_in_.close();
-    settings_in_.clear();
-    const fs::path path = fs::u8path(settings_path);
-    std::error_code ec;
+    settings_in_.close();
     // Created from the current marks when missing. A failure needs no word of
     // its own here: the missing file is reported just below.
-    if (!fs::exists(path, ec)) write_settings();
-    if (!fs::exists(path, ec)) {
+    if (settings_in_.open(settings_path) != PlainFileIn::Opened::missing) return;
+    write_settings();
+    // Only a plain file is read: a folder, a pipe or a device by that name
+    // could never end or never answer; nor is one waited for.
+    if (settings_in_.open(settings_path) == PlainFileIn::Opened::missing)
         // Not even the fallback could create it (a read-only folder, say).
         p_.dialogs.message("ファイルが見つかりません。", "読込データ");
-        return;
-    }
-    // Only a plain file is read: a folder, a pipe or a device by that name
-    // could never end or never answer.
-    if (!fs::is_regular_file(path, ec)) return;
-    settings_in_.open(path, std::ios::binary);
 }
 
 void Options::apply_setting(Mark key, bool on) {
@@ -64,13 +56,12 @@ void Options::apply_setting(Mark key, bool on) {
 
 void Options::読込_環境設定データ() {
     if (!settings_in_.is_open()) return;
-    SettingsLineReader reader(settings_in_);
+    SettingsLineReader reader(settings_in_.stream());
     SettingsInterpreter interpreter;
     SettingsLine line;
     while (reader.next(line))
         if (auto change = interpreter.feed(line)) apply_setting(change->key, change->on);
     settings_in_.close();
-    settings_in_.clear();
 }
 
 }  // namespace quintora

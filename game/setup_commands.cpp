@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The setup commands of the 対局 menu and the seat rotation that lets the
 // computer colours move until a person's colour is to move.
 //

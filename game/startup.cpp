@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Start-up, the reset for a new game, the about box and the way out.
 #include <cstdlib>
 

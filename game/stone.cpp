@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Putting a stone down, for a person and for a computer alike: painting,
 // sound, the move record, the candidate area, the history step, and the
 // test for a five that ends the game.

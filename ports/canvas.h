@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The painted surface as the game sees it. Positions and sizes are twips of
 // the client area; colours are palette indices. Everything painted stays

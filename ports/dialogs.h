@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Modal message boxes. Every text and caption is shown byte for byte.
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Pauses of the game: nothing else happens in the window while one lasts.
 

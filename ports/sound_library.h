@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The sound library's entry points as the game calls them. Every call that
 // takes a buffer handle accepts 0 and then does nothing.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The settings file's text: three lines "key=OK" or "key=NG" in Shift-JIS
 // with CR LF line ends. Keys and values are compared as bytes, exactly, so

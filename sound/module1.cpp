@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "sound/module1.h"
 
 #include <vector>
@@ -31,7 +32,12 @@ std::int32_t Module1::読込_サウンド(const std::string& name, std::int32_t 
         表示_警告("「" + name + "」: " + *fault);
         return 0;
     }
-    return lib_.dsCreateDSB(system_, bytes.data(), flags);
+    // A wave the check lets through may still be one the library cannot
+    // play (an encoding, sample size or channel count it does not take):
+    // that is said the same way, once, as the file is read once.
+    const std::int32_t buffer = lib_.dsCreateDSB(system_, bytes.data(), flags);
+    if (buffer == 0) 表示_警告("「" + name + "」: 再生できない形式の音声ファイルです。");
+    return buffer;
 }
 
 void Module1::終了_サウンド() {

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The game's side of the sound library, and the game's only way to it:
 // starting and stopping the sound system, turning wave files of the current

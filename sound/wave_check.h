@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The sound library is given no length: it trusts the RIFF header of the
 // image. So the game checks the header against the bytes it really read,

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "sound/wave_file.h"
 
 #include <fcntl.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Reading a wave file of the current directory whole, as bytes. Only a plain
 // file is read: a pipe by that name would keep start-up waiting for a writer,

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The chunks of a RIFF/WAVE image, walked the way a decoder walks them.
 //

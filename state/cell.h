@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // A cell of the board tables, (column, row). The tables run 0..19 on both
 // axes; only 1..19 is the field.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // A colour of the players as a value: it holds one of the colour_count
 // colours and nothing else, so it indexes a per-colour map without a range

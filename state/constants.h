@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The fixed values of the game: colour codes, yes/no flags, player kinds,
 // game modes, the length that wins and the table sizes. What the screen

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The one record of the running game and the small operations on it that
 // several parts of the program share.

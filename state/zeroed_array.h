@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // A large array that reads as all zeros from the start but takes memory only
 // where it has been written: a mapping of its own hands out fresh pages, which

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // What the computer player chooses, on boards written in the four colours.
 // Each expected cell follows from the score table by hand: 1000 own five,
 // 900 another's five blocked, 800 own open four, 700 another's open four

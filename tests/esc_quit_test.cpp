@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Esc ends the program from every state in which the window has the focus,
 // delivered as the window system delivers it: to the window, whose focus
 // widget (the board, or the menu bar after a menu was used) receives it. On

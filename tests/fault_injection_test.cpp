@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Broken surroundings: the program must start, play a whole game and quit
 // with code 0, showing the warnings it documents and no others. Each case
 // runs in a child process with the real window, the real sound library

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The record of what is on the surface, which paints it again after a move
 // to a screen of another resolution: it must keep every call that still
 // shows, in its order, and must not grow with the length of the game.

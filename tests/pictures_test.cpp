@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Checks the generated artwork under view/pictures: sizes, where the grid
 // lines run in every cell picture, the star dot, the stone colours and the
 // transparency of the turn icons, in the set for ordinary screens and in the

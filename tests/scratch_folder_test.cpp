@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The scratch folders of the tests link the committed wave files. Tidying a
 // folder up once gave every permission back through those links, and so made
 // the repository's waves executable.

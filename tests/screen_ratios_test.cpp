@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The board surface at the screen's own resolution, on off-screen screens of
 // the ratios 1, 1.25, 1.5, 1.75, 2 and 3 (tests/fixtures/offscreen_screens.json).
 //

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The board surface at the ordinary screen scale: what the window shows is
 // still what it showed before the surface learned about other scales, and the
 // turn icons stand beside the board. The other scales are tested in

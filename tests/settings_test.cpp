@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The settings file "Quintora.ini": what a reset makes of its bytes, what the
 // icon option writes, and that no file, however broken, stops or hangs the
 // game or changes the check marks behind its back.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Tests of the sound library (libQuintora.so) and of the wave files shipped
 // with the game. They run on SDL's "dummy" audio driver, which mixes in real
 // time without a sound card; what is playing is asked of the library's own
@@ -537,25 +538,59 @@ TEST_F(DiskOutput, SamplesAreCopiedSoTheImageCanBeDiscarded) {
 
 // While nothing plays, the audio thread waits: not a single buffer of
 // silence is written. The next sound is mixed into the very next buffer,
-// from its first sample.
+// from its first sample. (Effects only: the disk driver would open the
+// music's output as a second writer of the same file.)
 TEST_F(DiskOutput, NothingIsWrittenWhileNothingPlaysAndTheNextSoundStartsAtOnce) {
     const Bytes image = sineWave(0.1);
+    const Bytes longer = sineWave(0.5);
     const std::int32_t buffer = dsCreateDSB(system_, image.data(), 3);
+    const std::int32_t second = dsCreateDSB(system_, longer.data(), 3);
     ASSERT_NE(buffer, 0);
+    ASSERT_NE(second, 0);
     ASSERT_EQ(dsPlay(buffer), 1);
     ASSERT_TRUE(within(5000, [&] { return dsPlaying(0) == 0; }));
     sleepMs(150);  // the buffer that held the end of the sound is written
     const auto idle = written();
     sleepMs(400);  // some nine buffers' time
     EXPECT_EQ(written(), idle) << "silence was mixed while nothing played";
+    EXPECT_EQ(dsOutputsOpen(), 1) << "closed before its silence was over";
 
-    ASSERT_EQ(dsPlayLooping(buffer), 1);
+    ASSERT_EQ(dsPlay(second), 1);
     ASSERT_TRUE(within(5000, [&] { return written() >= idle + 8192; }));
-    EXPECT_EQ(dsStop(buffer), 1);
     EXPECT_EQ(dsTerminate(system_), 1);
     system_ = 0;
     const auto s = samples();
     ASSERT_GT(s.size(), idle / 2 + 64);
     // The first frames after the gap are the sine's first (0, then rising).
     EXPECT_GT(peak(s, idle / 2, idle / 2 + 128), 3000) << "silence before the sound";
+}
+
+// An output is released after its silence and opened again by the next
+// sound, which plays. (The dummy driver has one device, so music and effects
+// share it here; their outputs of their own are seen on a real server.)
+TEST_F(SoundLibraryTest, OutputsAreReleasedAfterTheirSilenceAndOpenedByTheNextSound) {
+    const Bytes music_image = sineWave(0.5, 22050, 220.0);
+    const Bytes click_image = sineWave(0.05);
+    const std::int32_t music = load(music_image);
+    const std::int32_t click = load(click_image);
+    ASSERT_NE(music, 0);
+    ASSERT_NE(click, 0);
+    const auto within = [](int ms, auto done) {
+        for (int waited = 0; waited < ms && !done(); waited += 20) sleepMs(20);
+        return done();
+    };
+    ASSERT_EQ(dsPlayLooping(music), 1);
+    ASSERT_EQ(dsPlay(click), 1);
+    EXPECT_TRUE(within(2000, [&] { return dsPlaying(click) == 0; })) << "the click beside the loop played to its end";
+    EXPECT_EQ(dsOutputsOpen(), 1);
+    ASSERT_EQ(dsStop(music), 1);
+    EXPECT_TRUE(within(4000, [] { return dsOutputsOpen() == 0; })) << "not released after its silence";
+
+    ASSERT_EQ(dsPlay(click), 1);
+    EXPECT_TRUE(within(2000, [] { return dsOutputsOpen() == 1; })) << "the next sound did not open it again";
+    EXPECT_TRUE(within(2000, [&] { return dsPlaying(click) == 0; })) << "the click played to its end";
+    EXPECT_TRUE(within(4000, [] { return dsOutputsOpen() == 0; }));
+    ASSERT_EQ(dsPlayLooping(music), 1);
+    EXPECT_TRUE(within(2000, [] { return dsOutputsOpen() == 1; })) << "the loop did not open it again";
+    EXPECT_EQ(dsPlaying(music), 1);
 }

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Opening the sound system must leave Ctrl-C and kill their usual effect:
 // SDL, left to itself, turns SIGINT and SIGTERM into a quit event that the
 // game never reads, and the game would then not end.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Random sequences of presses and menu commands in the headless window, with
 // the game's invariants checked after every event. Seeds are fixed, so a
 // failure names its seed and event and can be replayed. QUINTORA_STRESS_EVENTS

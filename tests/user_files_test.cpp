@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // What a hostile or unlucky folder can do to the game: special files by the
 // names of its waves, a settings file that cannot be written whole, links,
 // and a quit that arrives while the game is busy.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Wave images that would make SDL reserve far more than they hold or divide
 // by nothing, as the wave fuzzer found them (fuzz/regressions/wave) and built
 // by hand around the edges: chunks that claim more bytes than the image has,

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The application icon, drawn with QPainter only, so the same drawing code
 // gives the PNG sizes and (through QSvgGenerator) the scalable SVG.
 //

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The application icon: a corner of the wooden board with stones of the four
 // colours on it, the way the game's own cell pictures draw them.

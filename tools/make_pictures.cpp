@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Draws every picture the game shows (cells, stones, the title lettering and
 // the turn icons) and writes them as PNG files into the directory given on
 // the command line:

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // make_sounds OUTDIR
 //
 // Synthesises the five sounds of Quintora and writes them as 16-bit PCM wave

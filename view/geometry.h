@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Where things are on the painted surface: twips (1440 per inch, 15 per
 // pixel at 96 dpi) of the client area, and cell coordinates turned into them

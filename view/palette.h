@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The classic 16-colour palette the view paints with, and the indices the
 // game names.

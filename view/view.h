@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // What the game paints: cells, stones, the last-stone mark, texts beside the
 // board, the turn icons and the move numbers. Positions are cell

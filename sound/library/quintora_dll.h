@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Sound library of Quintora (libQuintora.so).
 //
 // The game opens this library by name at run time and calls the functions
@@ -21,8 +22,11 @@
 
 extern "C" {
 
-// Opens the audio device. Returns the sound system handle, or 0 when no
-// audio device can be opened (the game then simply stays silent). Calling it
+// Opens the sound system. Returns the sound system handle, or 0 when no
+// audio device can be opened (the game then simply stays silent). The
+// library opens its audio devices when there is something to play and
+// releases them again after a short silence, so that the sound server can
+// sleep; one lost (the sound server restarted) is opened again. Calling it
 // again while open returns the same handle. The window handle only mattered
 // on the platform the game first ran on; it is ignored here.
 QUINTORA_SOUND_API std::int32_t dsInitialize(std::int32_t windowHandle);
@@ -59,6 +63,13 @@ QUINTORA_SOUND_API std::int32_t dsFree(std::int32_t buffer);
 // every buffer. The game does not need it; it tells a test or a tool what
 // the library is doing.
 QUINTORA_SOUND_API std::int32_t dsPlaying(std::int32_t buffer);
+
+// How many audio devices the library holds open now: one for the music
+// while it loops, one for the effects while they play and for a short
+// silence after them, none while all is quiet. Where the audio driver has a
+// single device (SDL's dummy and disk drivers), the music shares the
+// effects' one. For tests and tools too.
+QUINTORA_SOUND_API std::int32_t dsOutputsOpen();
 
 // Releases every buffer and closes the audio device, after which
 // dsInitialize may open it again. Returns 1 when `system` was the open one.

@@ -1,4 +1,5 @@
 #!/bin/sh
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Checks of the installed game, each one ctest case:
 #
 #   check_install.sh install      stage an install under a DESTDIR; exact tree and modes
@@ -6,10 +7,11 @@
 #   check_install.sh metainfo     the metainfo passes appstreamcli validate
 #   check_install.sh first-run    the launcher makes the data folder, starts the game there, nothing else in HOME
 #   check_install.sh again        a second start keeps the player's own wave and settings
+#   check_install.sh package      the Debian packages share out the installed files; one version
 #   check_install.sh uninstall    the uninstall removes every installed file
 #
 # Set by CMake: CMAKE, BUILD_DIR, SOURCE_DIR, STAGE (the DESTDIR), PREFIX,
-# LAUNCHER_DIR (below the prefix), APP_ID, WAVES (the five names).
+# LAUNCHER_DIR (below the prefix), APP_ID, WAVES (the five names), VERSION.
 set -eu
 
 root="$STAGE$PREFIX"
@@ -70,7 +72,10 @@ check_install() {
 check_entry() {
     entry="$root/share/applications/$APP_ID.desktop"
     desktop-file-validate "$entry" || fail "desktop-file-validate rejects $entry"
-    grep -qx "Exec=$PREFIX/$LAUNCHER_DIR/quintora" "$entry" || fail "Exec does not name the installed launcher"
+    # Exec is a command line, quoted so that a prefix with a space stays one
+    # word; TryExec is a plain path, taken as written.
+    grep -qx "Exec=\"$PREFIX/$LAUNCHER_DIR/quintora\"" "$entry" || fail "Exec does not name the installed launcher, quoted"
+    grep -qx "TryExec=$PREFIX/$LAUNCHER_DIR/quintora" "$entry" || fail "TryExec does not name the installed launcher"
     grep -qx "Icon=$APP_ID" "$entry" || fail "Icon is not the installed icon's name"
     grep -qx 'Categories=Game;BoardGame;' "$entry" || fail "not in the board games"
     grep -qx 'Terminal=false' "$entry" || fail "asks for a terminal"
@@ -162,6 +167,44 @@ check_again() {
     [ "$(readlink "$folder/禁止.wav")" = "$wave_dir/禁止.wav" ] || fail "the dangling link was not mended"
 }
 
+# The packages of debian/ take the installed files by the lines of their
+# .install files (paths below /usr; a line ending in / takes a folder).
+# Every file must go into exactly one package, and the sounds into the one
+# that is the same on every architecture, or the package build stops.
+packages_taking() {
+    for package in quintora quintora-data; do
+        while read -r line; do
+            path=${line#usr/}
+            [ "$path" = games/quintora ] && path="$LAUNCHER_DIR/quintora"
+            case "$path" in
+                */) case "$1" in "$path"*) echo "$package" ;; esac ;;
+                *) [ "$1" = "$path" ] && echo "$package" ;;
+            esac
+        done <"$SOURCE_DIR/debian/$package.install"
+    done
+}
+
+check_package() {
+    files=$(cd "$root" && find . ! -type d -printf '%P\n' | LC_ALL=C sort)
+    [ -n "$files" ] || fail "nothing installed under $root"
+    for file in $files; do
+        taken=$(packages_taking "$file" | tr '\n' ' ')
+        case "$file" in
+            share/games/quintora/*) want="quintora-data " ;;
+            *) want="quintora " ;;
+        esac
+        [ "$taken" = "$want" ] || fail "$file goes into [${taken% }], not [${want% }]"
+    done
+
+    # One version everywhere a release names it.
+    changelog=$(sed -n '1s/^quintora (\([^)]*\)).*/\1/p' "$SOURCE_DIR/debian/changelog")
+    [ "$changelog" = "$VERSION" ] || fail "debian/changelog says ${changelog:-nothing}, the build $VERSION"
+    newest=$(grep -m1 -o '<release version="[^"]*"' "$root/share/metainfo/$APP_ID.metainfo.xml")
+    [ "$newest" = "<release version=\"$VERSION\"" ] || fail "the metainfo's newest release is $newest"
+    gzip -dc "$root/share/man/man6/quintora.6.gz" | grep -q "^\.TH QUINTORA 6 [^ ]* \"Quintora $VERSION\"" ||
+        fail "the manual page is not of Quintora $VERSION"
+}
+
 check_uninstall() {
     [ -f "$BUILD_DIR/install_manifest.txt" ] || fail "no install manifest"
     DESTDIR="$STAGE" "$CMAKE" -DMANIFEST="$BUILD_DIR/install_manifest.txt" -P "$SOURCE_DIR/desktop/uninstall.cmake" >/dev/null
@@ -181,6 +224,7 @@ case "${1:-}" in
     metainfo) check_metainfo ;;
     first-run) check_first_run ;;
     again) check_again ;;
+    package) check_package ;;
     uninstall) check_uninstall ;;
     *) fail "unknown check ${1:-}" ;;
 esac

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The fixed board the screen-scale tests draw: a fresh window, four people
 // (4_PLAY), icons and move numbers ticked, then 109 presses in reading order

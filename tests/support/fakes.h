@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Test doubles of the platform. Every call is written into one ordered log,
 // so a test can assert the order of sounds, boxes, waits and painting.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The real window on the offscreen platform, with the recording fakes for
 // message boxes, pauses, sound and the way out.
