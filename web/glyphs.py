@@ -1,4 +1,5 @@
 #!/usr/bin/env python3
+# SPDX-License-Identifier: GPL-3.0-or-later
 """Writes the characters the board's canvas can draw: those of the string
 literals of the drawing code (the view, the colour names, the game), and
 printable ASCII for numbers and labels. The shipped face holds only these."""

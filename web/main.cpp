@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The game in the browser: the same Game as on the desktop, wired to the
 // page's adapters, handling the page's input one command at a time.
 //

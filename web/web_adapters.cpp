@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "web/web_adapters.h"
 
 #include <emscripten.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The game's ports in the browser. Each one is a thin call into the page's
 // script (page/quintora-ui.js), which owns the canvas, the menu bar, the

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The page around the game: the canvas it paints on, the menu bar, the
 // message boxes, the input queue, Web Audio and the kept settings file. The
 // compiled program (quintora.js) calls into QuintoraUI; see web_adapters.cpp.

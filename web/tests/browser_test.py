@@ -1,4 +1,5 @@
 #!/usr/bin/env python3
+# SPDX-License-Identifier: GPL-3.0-or-later
 """The browser build in a real headless Chromium, driven over the DevTools
 protocol. Whole games are compared line by line with the log of the native
 core on the recording test doubles, fed the same commands.

@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
 """A small client of Chromium's DevTools protocol over --remote-debugging-pipe
 (messages are JSON texts ended by a NUL byte on file descriptors 3 and 4), so
 the tests need no WebSocket library, and a static server for the site."""

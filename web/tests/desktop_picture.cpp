@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The desktop's drawing of a position: the real window's painted surface on
 // the offscreen platform, after a script of commands, written as a PNG. The
 // browser's canvas of the same position is compared with it.

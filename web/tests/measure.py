@@ -1,4 +1,5 @@
 #!/usr/bin/env python3
+# SPDX-License-Identifier: GPL-3.0-or-later
 """Figures of the browser build, for the notes (not a test):
 
   measure.py SITE_FOLDER [runs=11] [turn_rounds=5]

@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
 """Reads 8-bit PNG images (greyscale, RGB, RGBA; not interlaced) into rows
 of RGB triples: enough for comparing screenshots, with the standard library."""
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The native core on the recording test doubles, fed a script of commands:
 // writes the ordered log the browser build must write for the same script.
 //

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The desktop's side of the browser's turn measurement (web/tests/measure.py):
 // the real window with the real pauses lays the same position through
 // presses and then plays the same commands, each followed by three computer
