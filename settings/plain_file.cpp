@@ -1,13 +1,39 @@
 #include "settings/plain_file.h"
 
-#include <ext/stdio_filebuf.h>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
+#include <streambuf>
 
 namespace quintora {
+
+namespace {
+// Reads the descriptor it owns through a buffer of its own: standard C++
+// and POSIX only, so that every standard library has it (the browser
+// build's has no stdio_filebuf).
+class DescriptorBuffer : public std::streambuf {
+public:
+    explicit DescriptorBuffer(int fd) : fd_(fd) {}
+    ~DescriptorBuffer() override { ::close(fd_); }
+
+protected:
+    int_type underflow() override {
+        if (gptr() < egptr()) return traits_type::to_int_type(*gptr());
+        ssize_t n;
+        do n = ::read(fd_, chunk_, sizeof chunk_);
+        while (n < 0 && errno == EINTR);
+        if (n <= 0) return traits_type::eof();
+        setg(chunk_, chunk_, chunk_ + n);
+        return traits_type::to_int_type(*gptr());
+    }
+
+private:
+    int fd_;
+    char chunk_[4096];
+};
+}  // namespace
 
 PlainFileIn::PlainFileIn() : in_(nullptr) {}
 PlainFileIn::~PlainFileIn() { close(); }
@@ -28,7 +54,7 @@ PlainFileIn::Opened PlainFileIn::open(const std::string& path) {
         ::close(fd);
         return looked ? Opened::not_plain : Opened::unreadable;
     }
-    buffer_ = std::make_unique<__gnu_cxx::stdio_filebuf<char>>(fd, std::ios::in | std::ios::binary);
+    buffer_ = std::make_unique<DescriptorBuffer>(fd);
     in_.rdbuf(buffer_.get());
     in_.clear();
     return Opened::plain;
