@@ -214,6 +214,20 @@ TEST_F(Flow, BackToZeroAndForwardAgainRestoresBoardCountAndTurn) {
     EXPECT_EQ(h.s.resume_pending, flag_yes);
 }
 
+// After a step back the five-stop map is empty, even where a four is still
+// on the board: it is marked again only around new stones.
+TEST_F(Flow, StepBackClearsTheFiveStopMap) {
+    h.game.on_JYUNBAN_1();
+    h.put(colour_white, 1, 10);
+    for (int x = 2; x <= 4; ++x) h.put(colour_black, x, 10);
+    h.s.to_move = colour_black;
+    h.press(5, 10);  // black's four: (6,10) is marked, and blue blocks it there
+    ASSERT_EQ(h.s.five_stop[6][10], flag_yes);
+    h.game.history().on_MODORU();  // red's reply taken back
+    for (int x = 1; x <= 19; ++x)
+        for (int y = 1; y <= 19; ++y) ASSERT_EQ(h.s.five_stop[x][y], flag_no) << x << "," << y;
+}
+
 TEST_F(Flow, NewStoneAfterStepsBackCutsOffTheFuture) {
     h.game.on_PLAY_4();
     for (int i = 1; i <= 6; ++i) h.press(i, 8);
