@@ -96,7 +96,7 @@ extern "C" int LLVMFuzzerInitialize(int*, char***) {
     // keeper ends, the library stays open. Both outputs mix into the one
     // buffer here.
     close_outputs();
-    mixed.resize(std::size_t(kEffectsFrames) * kOutputChannels * 2);
+    mixed.resize(std::size_t(effects_frames) * output_channels * 2);
     for (Output& o : state.outputs) o.scratch.assign(mixed.size(), 0);
     return 0;
 }

@@ -119,6 +119,13 @@ TEST_F(FiveTest, FiveStopDoesNotMarkACellThatWouldMakeSixAndNeverClears) {
     EXPECT_EQ(marked(), std::vector<Cell>{});
 }
 
+TEST_F(FiveTest, FiveStopNeverMarksATakenCell) {
+    board(".\n.\n.\n.\n.\n.\n.\n.\n.\n"
+          "....bbubb\n");  // black would have five through blue's stone
+    設定_五止座標(s.board, s.five_stop, colour_black, 5, 10);
+    EXPECT_EQ(marked(), std::vector<Cell>{});
+}
+
 TEST_F(FiveTest, FiveStopSquareIsClippedAtTheCorner) {
     board("r\nr\nr\nr\n");
     設定_五止座標(s.board, s.five_stop, colour_red, 1, 1);

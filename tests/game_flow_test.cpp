@@ -214,6 +214,20 @@ TEST_F(Flow, BackToZeroAndForwardAgainRestoresBoardCountAndTurn) {
     EXPECT_EQ(h.s.resume_pending, flag_yes);
 }
 
+// After a step back the five-stop map is empty, even where a four is still
+// on the board: it is marked again only around new stones.
+TEST_F(Flow, StepBackClearsTheFiveStopMap) {
+    h.game.on_JYUNBAN_1();
+    h.put(colour_white, 1, 10);
+    for (int x = 2; x <= 4; ++x) h.put(colour_black, x, 10);
+    h.s.to_move = colour_black;
+    h.press(5, 10);  // black's four: (6,10) is marked, and blue blocks it there
+    ASSERT_EQ(h.s.five_stop[6][10], flag_yes);
+    h.game.history().on_MODORU();  // red's reply taken back
+    for (int x = 1; x <= 19; ++x)
+        for (int y = 1; y <= 19; ++y) ASSERT_EQ(h.s.five_stop[x][y], flag_no) << x << "," << y;
+}
+
 TEST_F(Flow, NewStoneAfterStepsBackCutsOffTheFuture) {
     h.game.on_PLAY_4();
     for (int i = 1; i <= 6; ++i) h.press(i, 8);
@@ -273,6 +287,36 @@ TEST_F(Flow, ResumeBoxesNameEveryColour) {
         ASSERT_EQ(h.s.to_move, 5 - back);
         EXPECT_EQ(h.log.with("box"), (std::vector<std::string>{"box OKですか？|再開", std::string("box ") + names[4 - back]}));
     }
+}
+
+// 1_PLAY 白 from no game: black's computer moves first, and no icon is shown
+// before its stone (the command itself shows none; the rotation then shows
+// blue's).
+TEST_F(Flow, SoloWhiteShowsNoIconWhileBlacksComputerThinks) {
+    h.marks.ticks[int(Mark::AICON)] = true;
+    h.game.on_JYUNBAN_3();
+    const long black_stone = h.log.find("pic KURONAKA");
+    ASSERT_GE(black_stone, 0);
+    const long first_icon = h.log.find("icon show");
+    EXPECT_GT(first_icon, black_stone);
+    EXPECT_EQ(h.log.lines[std::size_t(first_icon)].rfind("icon show com 2", 0), 0u) << h.log.lines[std::size_t(first_icon)];
+}
+
+// A setup command whose rotation meets the draw (a full board) stops there:
+// the draw is announced once and no computer plays on.
+TEST_F(Flow, RotationStopsAtTheDraw) {
+    h.game.on_JYUNBAN_4();  // red is the person; black, blue and white have moved
+    for (int x = 1; x <= 19; ++x)
+        for (int y = 1; y <= 19; ++y) {
+            h.s.board[x][y] = i16((x + 2 * y) % 4 + 1);  // full, and nobody has five
+            h.s.near_flag[x][y] = flag_yes;
+        }
+    h.s.to_move = colour_blue;  // as after a step back to blue's stone
+    h.log.clear();
+    h.dialogs.max_boxes = 3;
+    h.game.on_JYUNBAN_4();  // a running game, blue (a computer) to move: the rotation
+    EXPECT_EQ(h.log.with("box"), std::vector<std::string>{"box 引き分け|判定"});
+    EXPECT_EQ(h.s.game_mode, no_game);
 }
 
 // Choosing "red" while red is already to move (after a step back) shows

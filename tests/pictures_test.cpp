@@ -278,7 +278,7 @@ std::vector<std::string> allNames()
 }
 
 // Mean absolute difference per channel (alpha included) of two same-sized pictures.
-double meanDifference(const QImage& a, const QImage& b)
+double mean_difference(const QImage& a, const QImage& b)
 {
     const QImage x = a.convertToFormat(QImage::Format_ARGB32);
     const QImage y = b.convertToFormat(QImage::Format_ARGB32);
@@ -294,7 +294,7 @@ double meanDifference(const QImage& a, const QImage& b)
 
 // Share of the aligned scale x scale blocks that are one colour: 1 for an
 // enlarged copy of the small picture.
-double uniformBlocks(const QImage& img, int scale)
+double uniform_blocks(const QImage& img, int scale)
 {
     int uniform = 0, blocks = 0;
     for (int by = 0; by + scale <= img.height(); by += scale)
@@ -326,9 +326,9 @@ TEST_P(LargerSets, EveryPictureIsTheSameDesignDrawnAtItsResolution)
         EXPECT_EQ(large.hasAlphaChannel(), small.hasAlphaChannel()) << name;
         const QImage down = large.convertToFormat(QImage::Format_ARGB32_Premultiplied)
                                 .scaled(small.size(), Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
-        EXPECT_LT(meanDifference(down, small), 10.0) << name << " at " << scale << "x";
+        EXPECT_LT(mean_difference(down, small), 10.0) << name << " at " << scale << "x";
         if (name.rfind("ICO_COM", 0) != 0) {
-            EXPECT_LT(uniformBlocks(large, scale), 0.9) << name << " at " << scale << "x";
+            EXPECT_LT(uniform_blocks(large, scale), 0.9) << name << " at " << scale << "x";
         }
     }
 }

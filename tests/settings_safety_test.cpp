@@ -94,6 +94,20 @@ TEST(SettingsSafety, SomeoneElsesLinkIsNotFollowed) {
     EXPECT_EQ(temporaries(), std::vector<std::string>{});
 }
 
+// A relative link is read from the folder it stands in, not from the
+// current folder: sub/Quintora.ini -> mine.ini is sub/mine.ini.
+TEST(SettingsSafety, ARelativeLinkLeadsFromItsOwnFolder) {
+    ScratchFolder folder;
+    fs::create_directory("sub");
+    write_bytes("sub/mine.ini", "old\r\n");
+    write_bytes("mine.ini", "a file of the current folder\n");
+    fs::create_symlink("mine.ini", "sub/Quintora.ini");
+    ASSERT_TRUE(replace_file("sub/Quintora.ini", "BGM=NG\r\n"));
+    EXPECT_EQ(read_bytes("sub/mine.ini"), "BGM=NG\r\n");
+    EXPECT_EQ(read_bytes("mine.ini"), "a file of the current folder\n");
+    EXPECT_TRUE(fs::is_symlink("sub/Quintora.ini"));
+}
+
 TEST(SettingsSafety, AFileOfSomeoneElsesIsNotReplacedThroughTheLink) {
     if (!root()) GTEST_SKIP() << "a file of another user's can only be made as root";
     Harness h;

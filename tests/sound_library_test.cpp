@@ -33,11 +33,11 @@ namespace {
 
 using Bytes = std::vector<unsigned char>;
 
-void useDummyAudio() { setenv("SDL_AUDIODRIVER", "dummy", 0); }
+void use_dummy_audio() { setenv("SDL_AUDIODRIVER", "dummy", 0); }
 
-void sleepMs(int ms) { std::this_thread::sleep_for(std::chrono::milliseconds(ms)); }
+void sleep_ms(int ms) { std::this_thread::sleep_for(std::chrono::milliseconds(ms)); }
 
-void putLe(Bytes& out, std::uint32_t v, int bytes) {
+void put_le(Bytes& out, std::uint32_t v, int bytes) {
     for (int i = 0; i < bytes; ++i) out.push_back(static_cast<unsigned char>((v >> (8 * i)) & 0xFF));
 }
 
@@ -54,21 +54,21 @@ Bytes sineWave(double seconds, int rate = 22050, double hz = 440.0) {
     Bytes out;
     const char* riff = "RIFF";
     out.insert(out.end(), riff, riff + 4);
-    putLe(out, 36 + frames * 2, 4);
+    put_le(out, 36 + frames * 2, 4);
     for (const char* tag : {"WAVE", "fmt "}) out.insert(out.end(), tag, tag + 4);
-    putLe(out, 16, 4);
-    putLe(out, 1, 2);  // PCM
-    putLe(out, 1, 2);  // mono
-    putLe(out, static_cast<std::uint32_t>(rate), 4);
-    putLe(out, static_cast<std::uint32_t>(rate) * 2, 4);
-    putLe(out, 2, 2);
-    putLe(out, 16, 2);
+    put_le(out, 16, 4);
+    put_le(out, 1, 2);  // PCM
+    put_le(out, 1, 2);  // mono
+    put_le(out, static_cast<std::uint32_t>(rate), 4);
+    put_le(out, static_cast<std::uint32_t>(rate) * 2, 4);
+    put_le(out, 2, 2);
+    put_le(out, 16, 2);
     const char* data = "data";
     out.insert(out.end(), data, data + 4);
-    putLe(out, frames * 2, 4);
+    put_le(out, frames * 2, 4);
     for (std::uint32_t i = 0; i < frames; ++i) {
         const double s = 0.5 * std::sin(2.0 * 3.14159265358979 * hz * i / rate);
-        putLe(out, static_cast<std::uint16_t>(static_cast<std::int16_t>(std::lround(s * 32767))), 2);
+        put_le(out, static_cast<std::uint16_t>(static_cast<std::int16_t>(std::lround(s * 32767))), 2);
     }
     return out;
 }
@@ -84,7 +84,7 @@ std::filesystem::path shippedWave(const char8_t* name) {
     return std::filesystem::path(QUINTORA_WAVES_DIR) / std::filesystem::path(name);
 }
 
-std::string displayName(const char8_t* name) { return reinterpret_cast<const char*>(name); }
+std::string display_name(const char8_t* name) { return reinterpret_cast<const char*>(name); }
 
 // ---------------------------------------------------------------------------
 // The library with an open sound system.
@@ -92,7 +92,7 @@ std::string displayName(const char8_t* name) { return reinterpret_cast<const cha
 class SoundLibraryTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        useDummyAudio();
+        use_dummy_audio();
         system_ = dsInitialize(0);
         ASSERT_NE(system_, 0) << "no audio with SDL_AUDIODRIVER=dummy: " << SDL_GetError();
     }
@@ -105,7 +105,7 @@ protected:
 
 TEST_F(SoundLibraryTest, EveryShippedWaveLoadsPlaysLoopsStopsAndFrees) {
     for (const char8_t* name : kShippedWaves) {
-        SCOPED_TRACE(displayName(name));
+        SCOPED_TRACE(display_name(name));
         const Bytes image = readFile(shippedWave(name));
         ASSERT_FALSE(image.empty());
         const std::int32_t buffer = load(image);
@@ -130,7 +130,7 @@ TEST_F(SoundLibraryTest, PlayIsOneShotWhileLoopOutlivesItsLength) {
     EXPECT_EQ(dsPlay(buffer), 1);
     EXPECT_EQ(dsPlayLooping(buffer), 1);
     EXPECT_EQ(dsPlaying(0), 2);
-    sleepMs(400);  // several lengths of the sound
+    sleep_ms(400);  // several lengths of the sound
     EXPECT_EQ(dsPlaying(0), 1) << "the one-shot should have ended, the loop not";
     EXPECT_EQ(dsStop(buffer), 1);
     EXPECT_EQ(dsPlaying(0), 0);
@@ -141,7 +141,7 @@ TEST_F(SoundLibraryTest, LoopingAgainKeepsTheSingleRunningLoop) {
     ASSERT_NE(buffer, 0);
     EXPECT_EQ(dsPlayLooping(buffer), 1);
     EXPECT_EQ(dsPlayLooping(buffer), 1);
-    sleepMs(30);
+    sleep_ms(30);
     EXPECT_EQ(dsPlayLooping(buffer), 1);
     EXPECT_EQ(dsPlaying(0), 1);
 
@@ -262,7 +262,7 @@ TEST_F(SoundLibraryTest, InitializeAgainWhileOpenKeepsTheSystemWorking) {
 // Opening and closing in every order.
 
 TEST(SoundLibraryLifetime, CallsAfterTerminateAreHarmlessAndReopeningWorks) {
-    useDummyAudio();
+    use_dummy_audio();
     const Bytes image = sineWave(0.3);
 
     const std::int32_t first = dsInitialize(0);
@@ -306,7 +306,7 @@ TEST(SoundLibraryLifetime, NoAudioDeviceMeansNoSystem) {
     } else {
         unsetenv("SDL_AUDIODRIVER");
     }
-    useDummyAudio();
+    use_dummy_audio();
 
     EXPECT_EQ(system, 0);
     const Bytes image = sineWave(0.1);
@@ -336,7 +336,7 @@ struct WaveFile {
 };
 
 // Parses a RIFF/WAVE file, failing the test on anything malformed.
-void parseWave(const Bytes& b, WaveFile& w) {
+void parse_wave(const Bytes& b, WaveFile& w) {
     ASSERT_GE(b.size(), 44u);
     ASSERT_EQ(std::memcmp(b.data(), "RIFF", 4), 0);
     ASSERT_EQ(std::memcmp(b.data() + 8, "WAVE", 4), 0);
@@ -388,9 +388,9 @@ const Expectation kExpected[] = {
 
 TEST(ShippedWaves, ArePcm16OfTheRightLengthWithoutClippingOrDc) {
     for (const Expectation& e : kExpected) {
-        SCOPED_TRACE(displayName(e.name));
+        SCOPED_TRACE(display_name(e.name));
         WaveFile w;
-        parseWave(readFile(shippedWave(e.name)), w);
+        parse_wave(readFile(shippedWave(e.name)), w);
         if (HasFatalFailure()) return;
 
         EXPECT_GE(w.seconds(), e.minSeconds);
@@ -418,7 +418,7 @@ TEST(ShippedWaves, ArePcm16OfTheRightLengthWithoutClippingOrDc) {
 
 TEST(ShippedWaves, MusicJoinsItsStartWithoutAClick) {
     WaveFile w;
-    parseWave(readFile(shippedWave(u8"BGM.wav")), w);
+    parse_wave(readFile(shippedWave(u8"BGM.wav")), w);
     if (HasFatalFailure()) return;
     const std::size_t n = w.frames();
     for (int c = 0; c < w.channels; ++c) {
@@ -449,7 +449,7 @@ TEST_F(SoundLibraryTest, MusicLoopsOnceAndStopsAlone) {
     ASSERT_NE(click, 0);
 
     EXPECT_EQ(dsPlayLooping(music), 1);
-    sleepMs(100);  // the audio thread converts and mixes from the library's copy
+    sleep_ms(100);  // the audio thread converts and mixes from the library's copy
     EXPECT_EQ(dsPlayLooping(music), 1);
     EXPECT_EQ(dsPlaying(music), 1);
     EXPECT_EQ(dsPlay(click), 1);
@@ -498,7 +498,7 @@ protected:
     static bool within(int ms, F done) {
         for (int waited = 0; waited < ms; waited += 5) {
             if (done()) return true;
-            sleepMs(5);
+            sleep_ms(5);
         }
         return done();
     }
@@ -549,9 +549,9 @@ TEST_F(DiskOutput, NothingIsWrittenWhileNothingPlaysAndTheNextSoundStartsAtOnce)
     ASSERT_NE(second, 0);
     ASSERT_EQ(dsPlay(buffer), 1);
     ASSERT_TRUE(within(5000, [&] { return dsPlaying(0) == 0; }));
-    sleepMs(150);  // the buffer that held the end of the sound is written
+    sleep_ms(150);  // the buffer that held the end of the sound is written
     const auto idle = written();
-    sleepMs(400);  // some nine buffers' time
+    sleep_ms(400);  // some nine buffers' time
     EXPECT_EQ(written(), idle) << "silence was mixed while nothing played";
     EXPECT_EQ(dsOutputsOpen(), 1) << "closed before its silence was over";
 
@@ -576,7 +576,7 @@ TEST_F(SoundLibraryTest, OutputsAreReleasedAfterTheirSilenceAndOpenedByTheNextSo
     ASSERT_NE(music, 0);
     ASSERT_NE(click, 0);
     const auto within = [](int ms, auto done) {
-        for (int waited = 0; waited < ms && !done(); waited += 20) sleepMs(20);
+        for (int waited = 0; waited < ms && !done(); waited += 20) sleep_ms(20);
         return done();
     };
     ASSERT_EQ(dsPlayLooping(music), 1);

@@ -82,15 +82,15 @@ namespace {
 namespace wave = quintora::wave;
 using Clock = std::chrono::steady_clock;
 
-constexpr int kSampleRate = 44100;
-constexpr Uint8 kOutputChannels = 2;
-constexpr SDL_AudioFormat kOutputFormat = AUDIO_S16SYS;
+constexpr int sample_rate = 44100;
+constexpr Uint8 output_channels = 2;
+constexpr SDL_AudioFormat output_format = AUDIO_S16SYS;
 // Device buffers, in frames. The music's is long: about 186 ms, which a
 // PulseAudio server splits into requests of 20 ms at most, served about
 // twenty times a second. The effects' is short, so that an effect is heard
 // within a few tens of milliseconds even while others play.
-constexpr Uint16 kMusicFrames = 8192;
-constexpr Uint16 kEffectsFrames = 1024;
+constexpr Uint16 music_frames = 8192;
+constexpr Uint16 effects_frames = 1024;
 // How long the effects output stays open with nothing to play: long enough
 // that the clicks of a game in progress do not open and close it each time,
 // short enough that a game left alone lets the sound server sleep.
@@ -98,19 +98,19 @@ constexpr auto effects_linger = std::chrono::seconds(2);
 // How often a loop that has lost its output tries to open it again.
 constexpr auto reopen_interval = std::chrono::seconds(2);
 // Enough for the music loop plus a burst of stone clicks.
-constexpr std::size_t kMaxPlaybacks = 64;
+constexpr std::size_t max_playbacks = 64;
 // The largest wave file the game reads; a header claiming more is broken,
 // and must not make us read that far past the caller's data.
-constexpr std::uint32_t kMaxRiffSize = 64u * 1024u * 1024u;
+constexpr std::uint32_t max_riff_size = 64u * 1024u * 1024u;
 // The rates a DirectSound buffer may have. SDL's resampler works out its
 // padding from the rate ratio in an int and overflows on rates far beyond
 // this.
-constexpr std::uint32_t kMinRate = 100;
-constexpr std::uint32_t kMaxRate = 200000;
+constexpr std::uint32_t min_rate = 100;
+constexpr std::uint32_t max_rate = 200000;
 // SDL converts at most 7.1.
-constexpr std::uint32_t kMaxChannels = 8;
+constexpr std::uint32_t max_channels = 8;
 // Source bytes handed to a playback's converter at a time, in frames.
-constexpr Uint32 kFeedFrames = 1024;
+constexpr Uint32 feed_frames = 1024;
 
 // A buffer: the decoded samples in the format they came in.
 struct Sound {
@@ -191,7 +191,7 @@ Sound* find_buffer(std::int32_t handle) {
 }
 
 bool same_as_device(const SDL_AudioSpec& f) {
-    return f.format == kOutputFormat && f.channels == kOutputChannels && f.freq == kSampleRate;
+    return f.format == output_format && f.channels == output_channels && f.freq == sample_rate;
 }
 
 void release(Playback& p) {
@@ -240,7 +240,7 @@ int pull(Playback& p, Uint8* out, int want) {
                 break;
             }
         }
-        const Uint32 n = std::min<Uint32>(s.bytes - p.position, kFeedFrames * s.frame_bytes);
+        const Uint32 n = std::min<Uint32>(s.bytes - p.position, feed_frames * s.frame_bytes);
         if (SDL_AudioStreamPut(p.convert, s.samples + p.position, static_cast<int>(n)) != 0) return 0;
         p.position += n;
     }
@@ -256,7 +256,7 @@ void mix_into(Output& o, Uint8* out, int len) {
         while (filled < len) {
             const int got = pull(*it, o.scratch.data(), len - filled);
             if (got <= 0) break;
-            SDL_MixAudioFormat(out + filled, o.scratch.data(), kOutputFormat, static_cast<Uint32>(got),
+            SDL_MixAudioFormat(out + filled, o.scratch.data(), output_format, static_cast<Uint32>(got),
                                SDL_MIX_MAXVOLUME);
             filled += got;
         }
@@ -296,9 +296,9 @@ void SDLCALL mix(void* userdata, Uint8* out, int len) {
 // Called with `guard` held; lets go of it while SDL opens the device.
 bool open_output(Output& o, std::unique_lock<std::mutex>& guard) {
     SDL_AudioSpec want{};
-    want.freq = kSampleRate;
-    want.format = kOutputFormat;
-    want.channels = kOutputChannels;
+    want.freq = sample_rate;
+    want.format = output_format;
+    want.channels = output_channels;
     want.samples = o.frames;
     auto* opened = new Opened{&o, ++o.generation};
     want.callback = mix;
@@ -306,7 +306,7 @@ bool open_output(Output& o, std::unique_lock<std::mutex>& guard) {
     // No changes are allowed below, so SDL hands `mix` buffers of exactly
     // this size; sized now, while no audio thread of `o` mixes (a device
     // still closing gets silence without touching it).
-    o.scratch.assign(std::size_t(o.frames) * kOutputChannels * SDL_AUDIO_BITSIZE(kOutputFormat) / 8, 0);
+    o.scratch.assign(std::size_t(o.frames) * output_channels * SDL_AUDIO_BITSIZE(output_format) / 8, 0);
     o.lost = false;
     guard.unlock();
     // SDL converts to whatever the device really takes, so `mix` always
@@ -451,14 +451,14 @@ bool start(std::int32_t handle, const Sound& sound, bool looping) {
     p.sound = &sound;
     p.looping = looping;
     if (!same_as_device(sound.format)) {
-        p.convert = SDL_NewAudioStream(sound.format.format, sound.format.channels, sound.format.freq, kOutputFormat,
-                                       kOutputChannels, kSampleRate);
+        p.convert = SDL_NewAudioStream(sound.format.format, sound.format.channels, sound.format.freq, output_format,
+                                       output_channels, sample_rate);
         if (p.convert == nullptr) return false;
     }
     std::lock_guard<std::mutex> guard(state.lock);
     std::size_t playing = 0;
     for (const Output& o : state.outputs) playing += o.playing.size();
-    if (playing >= kMaxPlaybacks) {
+    if (playing >= max_playbacks) {
         release(p);
         return false;
     }
@@ -497,7 +497,7 @@ std::size_t wave_image_length(const void* image) {
     const auto* bytes = static_cast<const unsigned char*>(image);
     if (std::memcmp(bytes, "RIFF", 4) != 0) return 0;
     const std::uint32_t riff_size = wave::le32(bytes + 4);
-    if (riff_size < 4 || riff_size > kMaxRiffSize) return 0;
+    if (riff_size < 4 || riff_size > max_riff_size) return 0;
     if (std::memcmp(bytes + 8, "WAVE", 4) != 0) return 0;
     return static_cast<std::size_t>(riff_size) + 8;
 }
@@ -509,8 +509,8 @@ std::size_t wave_image_length(const void* image) {
 // channel count SDL's converter can take.
 bool image_fits_sdl(const unsigned char* bytes, std::size_t length) {
     const wave::Layout layout = wave::walk(bytes, length);
-    return layout.fault == wave::Fault::none && layout.format.channels <= kMaxChannels &&
-           layout.format.rate >= kMinRate && layout.format.rate <= kMaxRate;
+    return layout.fault == wave::Fault::none && layout.format.channels <= max_channels &&
+           layout.format.rate >= min_rate && layout.format.rate <= max_rate;
 }
 
 // PulseAudio's clients read extra properties of their connection from
@@ -536,7 +536,7 @@ void describe_stream_to_pulseaudio() {
 
 extern "C" {
 
-std::int32_t dsInitialize(std::int32_t /*windowHandle*/) {
+std::int32_t dsInitialize(std::int32_t /*window*/) {
     if (state.system != 0) return state.system;
     if (state.last_system_handle == std::numeric_limits<std::int32_t>::max()) return 0;
 
@@ -559,9 +559,9 @@ std::int32_t dsInitialize(std::int32_t /*windowHandle*/) {
     // chooses the driver.
     if (SDL_AudioInit(nullptr) != 0) return 0;
 
-    state.outputs[music_output].frames = kMusicFrames;
+    state.outputs[music_output].frames = music_frames;
     state.outputs[music_output].linger = Clock::duration::zero();
-    state.outputs[effects_output].frames = kEffectsFrames;
+    state.outputs[effects_output].frames = effects_frames;
     state.outputs[effects_output].linger = effects_linger;
     {
         // Whether there is a device at all is found out now, on the
@@ -605,7 +605,7 @@ std::int32_t dsCreateDSB(std::int32_t system, const void* wave_image, std::int32
     // Whether SDL can convert it is asked now, so that a handle always plays.
     if (!same_as_device(sound.format)) {
         SDL_AudioStream* probe = SDL_NewAudioStream(sound.format.format, sound.format.channels, sound.format.freq,
-                                                    kOutputFormat, kOutputChannels, kSampleRate);
+                                                    output_format, output_channels, sample_rate);
         if (probe == nullptr) {
             SDL_FreeWAV(sound.samples);
             return 0;

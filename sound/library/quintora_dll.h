@@ -29,7 +29,7 @@ extern "C" {
 // sleep; one lost (the sound server restarted) is opened again. Calling it
 // again while open returns the same handle. The window handle only mattered
 // on the platform the game first ran on; it is ignored here.
-QUINTORA_SOUND_API std::int32_t dsInitialize(std::int32_t windowHandle);
+QUINTORA_SOUND_API std::int32_t dsInitialize(std::int32_t window);
 
 // Decodes a complete RIFF/WAVE file image held in memory. No length is
 // passed: the RIFF header's own size field (plus the 8 bytes before it)

@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "support/fakes.h"
 
+#include <stdexcept>
+
 #include <fstream>
 #include <iterator>
 
@@ -69,6 +71,7 @@ void RecordingCanvas::hide_icon(IconKind k, int colour) {
 
 void ScriptedDialogs::message(std::string_view text, std::string_view caption) {
     log.add("box " + std::string(text) + "|" + std::string(caption));
+    if (log.count("box ") > max_boxes) throw std::runtime_error("box after box: the game runs away");
 }
 void ScriptedDialogs::about(std::string_view text) { log.add("about " + std::string(text)); }
 bool ScriptedDialogs::ask_yes_no(std::string_view text, std::string_view caption) {

@@ -49,6 +49,8 @@ struct ScriptedDialogs : Dialogs {
     explicit ScriptedDialogs(Log& l) : log(l) {}
     Log& log;
     std::deque<bool> answers;  // answers to ask_yes_no; Yes when empty
+    // A game that shows more boxes than this has run away: the test ends.
+    std::size_t max_boxes = 1000;
     void message(std::string_view text, std::string_view caption) override;
     void about(std::string_view text) override;
     bool ask_yes_no(std::string_view text, std::string_view caption) override;
