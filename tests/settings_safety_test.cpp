@@ -6,6 +6,7 @@
 // check lets through but the library cannot play is reported like the others.
 #include <gtest/gtest.h>
 #include <signal.h>
+#include <sys/prctl.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -171,6 +172,7 @@ TEST(SettingsSafety, AKillDuringTheWriteLeavesNoTemporaryFile) {
         const pid_t child = ::fork();
         ASSERT_GE(child, 0);
         if (child == 0) {
+            ::prctl(PR_SET_PDEATHSIG, SIGKILL);  // never outlives a test that was stopped
             for (;;) replace_file(ini, text);
         }
         std::this_thread::sleep_for(std::chrono::microseconds(2000 + 997 * round % 9000));
