@@ -173,6 +173,9 @@ TEST(SettingsSafety, AKillDuringTheWriteLeavesNoTemporaryFile) {
         ASSERT_GE(child, 0);
         if (child == 0) {
             ::prctl(PR_SET_PDEATHSIG, SIGKILL);  // never outlives a test that was stopped
+            // A shell's background job starts with SIGINT ignored; the writer must die of it.
+            ::signal(SIGINT, SIG_DFL);
+            ::signal(SIGTERM, SIG_DFL);
             for (;;) replace_file(ini, text);
         }
         std::this_thread::sleep_for(std::chrono::microseconds(2000 + 997 * round % 9000));
