@@ -84,12 +84,12 @@ Bytes read_file(const char* path) {
 class Recorder {
 public:
     explicit Recorder(const char* source) {
-        pa_sample_spec spec{PA_SAMPLE_S16LE, kRate, 2};
+        pa_sample_spec format{PA_SAMPLE_S16LE, kRate, 2};
         pa_buffer_attr attr{};
         attr.maxlength = static_cast<std::uint32_t>(-1);
         attr.fragsize = kPiece * 4;
         int error = 0;
-        pa_ = pa_simple_new(nullptr, "quintora-probe", PA_STREAM_RECORD, source, "monitor", &spec, nullptr, &attr,
+        pa_ = pa_simple_new(nullptr, "quintora-probe", PA_STREAM_RECORD, source, "monitor", &format, nullptr, &attr,
                             &error);
         if (pa_ == nullptr) {
             std::fprintf(stderr, "cannot record %s: %s\n", source, pa_strerror(error));
