@@ -4,11 +4,14 @@
 # private server (a null sink, suspended after 1 s of idleness) in a
 # temporary runtime folder, measures the server's wake-ups with no client at
 # all, then runs quintora_sound_probe against it, and reads the sink's state
-# while the probe idles with the music off. The server is stopped at the end.
+# while the probe idles with the music off. Then the real program, idle in
+# its window (off-screen) with the music switched off and on: the server's
+# wake-ups, the sink's state and the wake-ups of the program's audio
+# threads, over 10 s from its 5th second. The server is stopped at the end.
 #
 #   bench/run_sound_probe.sh [rounds=20]
 #
-# Run `make bench` first (it builds the probe into build/bench/bin).
+# Run `make bench` first (it builds the probe and the program into build/bench/bin).
 set -eu
 
 rounds=${1:-20}
@@ -19,7 +22,9 @@ command -v pulseaudio >/dev/null || { echo "pulseaudio is not installed (scripts
 
 runtime=$(mktemp -d)
 server=
+game=
 cleanup() {
+    [ -z "$game" ] || kill "$game" 2>/dev/null || true
     [ -z "$server" ] || kill "$server" 2>/dev/null || true
     rm -rf "$runtime"
 }
@@ -44,6 +49,15 @@ done
 server_switches() {
     cat /proc/"$server"/task/*/status | awk '/^voluntary_ctxt_switches:/ { n += $2 } END { print n }'
 }
+# The same for the audio threads of SDL in process $1.
+audio_switches() {
+    for task in /proc/"$1"/task/*; do
+        case $(cat "$task/comm" 2>/dev/null) in
+            SDLAudio*) awk '/^voluntary_ctxt_switches:/ { print $2 }' "$task/status" ;;
+        esac
+    done | awk '{ n += $1 } END { print n + 0 }'
+}
+per_second() { awk "BEGIN { printf \"%.1f\", ($2 - $1) / 10 }"; }
 sink_state() { pactl list short sinks | awk '$2 == "quintora_probe" { print $NF }'; }
 
 sleep 3
@@ -52,9 +66,28 @@ sleep 10
 after=$(server_switches)
 echo "no client: server $(awk "BEGIN { printf \"%.1f\", ($after - $before) / 10 }")/s; sink $(sink_state)"
 
-# The probe idles with the music off from its 3rd to its 13th second.
-(sleep 8 && echo "sink while the probe idles, music off: $(sink_state)") &
+# The probe idles with the music off from its 5th to its 15th second.
+(sleep 10 && echo "sink while the probe idles, music off: $(sink_state)") &
 sampler=$!
 cd "$bin"
 SDL_AUDIODRIVER=pulseaudio ./quintora_sound_probe quintora_probe.monitor "$server" "$rounds"
 wait "$sampler"
+
+[ -x ./quintora ] || { echo "no program in $bin: the real program was not measured"; exit 0; }
+mkdir "$runtime/game"
+for wave in *.wav; do ln -s "$bin/$wave" "$runtime/game/$wave"; done
+cd "$runtime/game"
+for music in NG OK; do
+    printf 'BGM=%s\r\n' "$music" >Quintora.ini
+    QT_QPA_PLATFORM=offscreen SDL_AUDIODRIVER=pulseaudio "$bin/quintora" >/dev/null 2>&1 &
+    game=$!
+    sleep 5
+    s0=$(server_switches) a0=$(audio_switches "$game")
+    sleep 10
+    s1=$(server_switches) a1=$(audio_switches "$game")
+    echo "the program idle, BGM=$music: server $(per_second "$s0" "$s1")/s; sink $(sink_state);" \
+        "its audio threads $(per_second "$a0" "$a1")/s"
+    kill "$game"
+    wait "$game" 2>/dev/null || true
+    game=
+done

@@ -226,8 +226,10 @@ int main(int argc, char** argv) {
 
     // Wake-ups first, with nobody recording: a recorder of the monitor keeps
     // the sink awake and sets its pace. Quiet: the outputs close after their
-    // silence and the server sleeps.
-    sleep_ms(3000);
+    // silence and the server sleeps. The first seconds are start-up, not
+    // idleness: the library tries its outputs and closes them again, and
+    // the server suspends the sink a second after that.
+    sleep_ms(5000);
     wakeups("idle, music off", server, 10);
     if (b_bgm != 0) {
         dsPlayLooping(b_bgm);
