@@ -376,7 +376,7 @@ var QuintoraUI = (function () {
   ui.audioState = function () {
     return {
       context: audio ? audio.state : "none",
-      buffers: Array.from(buffers.keys()),
+      buffers: Array.from(buffers.keys()).sort(function (a, b) { return a - b; }),
       playing: Array.from(playing.keys()),
       looping: Array.from(playing.keys()).filter(function (h) { return playing.get(h).loop; }),
       pending: Array.from(pendingLoops),
@@ -536,10 +536,6 @@ var QuintoraUI = (function () {
       navigator.serviceWorker.register("sw.js").catch(function (e) { console.warn("no offline copy: " + e); });
     });
   }
-  ui.offlineReady = function () {
-    if (!("serviceWorker" in navigator) || !navigator.serviceWorker.controller) return Promise.resolve(false);
-    return navigator.serviceWorker.ready.then(function (r) { return !!r.active && r.active.state === "activated"; });
-  };
 
   // --- the board's size on the screen ---------------------------------------------
   // The board keeps its proportions and is shown smaller when the window or
