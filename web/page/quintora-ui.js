@@ -413,6 +413,7 @@ var QuintoraUI = (function () {
   ui.log = function (line) { ui.lines.push(line); };
   ui.started = function () {
     ui.startedAt = performance.now();
+    performance.mark("quintora-started");
     // The frame after the next has shown the board painted at start-up.
     requestAnimationFrame(function () {
       requestAnimationFrame(function () {
@@ -435,20 +436,37 @@ var QuintoraUI = (function () {
   // itself: the pictures of the set for this screen and the face. The
   // waves are not needed for it: each stands in blank in the game's folder
   // (its own bytes but for its samples) and comes after the first paint.
+  // Decoded before the game starts (beside the program's compiling), not
+  // at the first drawing of each.
   function loadPicture(name) {
-    return new Promise(function (resolve) {
-      const img = new Image();
-      img.onload = function () { pictures.set(name, img); resolve(); };
-      img.onerror = function () { resolve(); };
-      img.src = pictureUrl(name);
-    });
+    const img = new Image();
+    img.src = pictureUrl(name);
+    return img.decode().then(function () { pictures.set(name, img); }, function () {});
   }
   function loadFace() {
     if (typeof FontFace === "undefined") return Promise.resolve();
     const face = new FontFace(FACE, "url(fonts/ipamp-subset.woff)");
     return face.load().then(function (f) { document.fonts.add(f); }, function () {});
   }
-  const firstPaintFiles = Promise.all(QuintoraPictures.map(loadPicture).concat([loadFace()]));
+  // The icons beside the board are images of the page of their own (showIcon).
+  const boardPictures = QuintoraPictures.filter(function (name) { return !name.startsWith("ICO_"); });
+  const firstPaintFiles = Promise.all(boardPictures.map(loadPicture).concat([loadFace()])).then(function () {
+    performance.mark("quintora-pictures-loaded");
+  });
+
+  // The program's code is compiled as it arrives, from the moment this
+  // script runs; quintora.js takes the compiled code (Module.instantiateWasm).
+  // A host that does not call it application/wasm gets it compiled whole.
+  function compileProgram() {
+    const url = "quintora.wasm";
+    function whole() {
+      return fetch(url, { credentials: "same-origin" }).then(function (r) { return r.arrayBuffer(); })
+        .then(function (b) { return WebAssembly.compile(b); });
+    }
+    if (!WebAssembly.compileStreaming) return whole();
+    return WebAssembly.compileStreaming(fetch(url, { credentials: "same-origin" })).catch(whole);
+  }
+  ui.program = compileProgram();
 
   const LATE_MARK = "QuintoraLateWave";
   const lateWaves = new Map();  // number -> { wave, handle, bytes }
@@ -488,7 +506,7 @@ var QuintoraUI = (function () {
     QuintoraWaves.forEach(function (wave, number) {
       const path = FOLDER + "/" + wave.name;
       if (wave.dataAt !== undefined && wave.dataSize >= LATE_MARK.length + 4) {
-        Module.FS.writeFile(path, standIn(wave, number));
+        Module.FS.writeFile(path, standIn(wave, number), { canOwn: true });
         lateWaves.set(number, { wave: wave, handle: 0, bytes: null });
         lateLeft++;
       } else {
@@ -554,6 +572,7 @@ var QuintoraUI = (function () {
   }
 
   ui.prepare = function () {
+    performance.mark("quintora-program-loaded");
     setUpCanvas();
     setUpInput();
     fitBoard();
@@ -564,7 +583,10 @@ var QuintoraUI = (function () {
     document.getElementById("again").addEventListener("click", function () { location.reload(); });
     Module.FS.mkdir(FOLDER);
     Module.addRunDependency("quintora-files");
-    Promise.all([firstPaintFiles, putWaves()]).then(function () { Module.removeRunDependency("quintora-files"); });
+    Promise.all([firstPaintFiles, putWaves()]).then(function () {
+      performance.mark("quintora-files-ready");
+      Module.removeRunDependency("quintora-files");
+    });
   };
 
   return ui;
@@ -572,6 +594,12 @@ var QuintoraUI = (function () {
 
 var Module = {
   preRun: [QuintoraUI.prepare],
+  instantiateWasm: function (imports, receive) {
+    QuintoraUI.program.then(function (module) {
+      return WebAssembly.instantiate(module, imports).then(function (instance) { receive(instance, module); });
+    }).catch(function (e) { console.error("the program could not start: " + e); });
+    return {};
+  },
   print: function (t) { console.log(t); },
   printErr: function (t) { console.warn(t); },
 };
