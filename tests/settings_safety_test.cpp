@@ -207,29 +207,49 @@ TEST(SettingsSafety, StaleTemporariesOfOursAreClearedAtTheNextWrite) {
 }
 
 // A wave the game's check accepts but the sound library refuses is reported
-// once, as the files the check refuses are.
+// once, as the files the check refuses are. Each has whole chunks; one
+// field of its format is beyond what SDL takes.
 TEST(SettingsSafety, AWaveTheLibraryCannotPlayIsReportedOnce) {
     setenv("SDL_AUDIODRIVER", "dummy", 0);
     ScratchFolder folder(false);
-    // Mono PCM of 12-bit samples in two-byte blocks: whole chunks, a sane
-    // rate, but a sample size SDL does not take.
-    std::string wave = "RIFF....WAVEfmt ";
-    const auto le = [&wave](std::uint32_t v, int n) {
-        for (int i = 0; i < n; ++i) wave.push_back(char(v >> (8 * i)));
+    struct Format {
+        const char* name;
+        std::uint16_t tag, channels;
+        std::uint32_t rate;
+        std::uint16_t block, bits;
+        std::uint32_t data;
     };
-    le(16, 4);
-    le(1, 2);
-    le(1, 2);
-    le(22050, 4);
-    le(44100, 4);
-    le(2, 2);
-    le(12, 2);
-    wave += "data";
-    le(400, 4);
-    wave += std::string(400, '\x10');
-    const std::uint32_t riff = std::uint32_t(wave.size() - 8);
-    for (int i = 0; i < 4; ++i) wave[4 + i] = char(riff >> (8 * i));
-    write_bytes("twelve.wav", wave);
+    const Format odd[] = {
+        {"twelve.wav", 1, 1, 22050, 2, 12, 400},        // 12-bit samples
+        {"block.wav", 1, 1, 22050, 3, 16, 402},         // a block that is not a frame
+        {"nine.wav", 1, 9, 22050, 18, 16, 360},         // nine channels
+        {"many.wav", 1, 65535, 22050, 65535, 8, 65535},  // 65535 channels
+        {"fast.wav", 1, 1, 250000, 2, 16, 400},         // 250 kHz
+        {"tag.wav", 0x1234, 1, 22050, 2, 16, 400},      // a format tag nobody knows
+        {"empty.wav", 1, 1, 22050, 2, 16, 0},           // no samples
+        {"half.wav", 1, 2, 22050, 4, 16, 2},            // half a frame
+    };
+    std::vector<std::string> expected;
+    for (const Format& f : odd) {
+        std::string wave = "RIFF....WAVEfmt ";
+        const auto le = [&wave](std::uint32_t v, int n) {
+            for (int i = 0; i < n; ++i) wave.push_back(char(v >> (8 * i)));
+        };
+        le(16, 4);
+        le(f.tag, 2);
+        le(f.channels, 2);
+        le(f.rate, 4);
+        le(f.rate * f.block, 4);
+        le(f.block, 2);
+        le(f.bits, 2);
+        wave += "data";
+        le(f.data, 4);
+        wave += std::string(f.data, '\x10');
+        const std::uint32_t riff = std::uint32_t(wave.size() - 8);
+        for (int i = 0; i < 4; ++i) wave[4 + i] = char(riff >> (8 * i));
+        write_bytes(f.name, wave);
+        expected.push_back(std::string("warning 「") + f.name + "」: 再生できない形式の音声ファイルです。|Quintora.dll");
+    }
 
     Log log;
     ScriptedDialogs dialogs{log};
@@ -237,8 +257,7 @@ TEST(SettingsSafety, AWaveTheLibraryCannotPlayIsReportedOnce) {
     Module1 module1(library, dialogs);
     module1.初期化_サウンド(0);
     ASSERT_EQ(log.count("warning"), 0u) << "no sound system with the dummy driver";
-    EXPECT_EQ(module1.読込_サウンド("twelve.wav", 3), 0);
-    EXPECT_EQ(log.with("warning"),
-              std::vector<std::string>{"warning 「twelve.wav」: 再生できない形式の音声ファイルです。|Quintora.dll"});
+    for (const Format& f : odd) EXPECT_EQ(module1.読込_サウンド(f.name, 3), 0) << f.name;
+    EXPECT_EQ(log.with("warning"), expected);
     module1.終了_サウンド();
 }

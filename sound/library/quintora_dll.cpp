@@ -85,11 +85,13 @@ using Clock = std::chrono::steady_clock;
 constexpr int sample_rate = 44100;
 constexpr Uint8 output_channels = 2;
 constexpr SDL_AudioFormat output_format = AUDIO_S16SYS;
-// Device buffers, in frames. The music's is long: about 186 ms, which a
-// PulseAudio server splits into requests of 20 ms at most, served about
-// twenty times a second. The effects' is short, so that an effect is heard
-// within a few tens of milliseconds even while others play.
-constexpr Uint16 music_frames = 8192;
+// Device buffers, in frames. The music's is long: about 372 ms, which a
+// PulseAudio server asks for in pieces of about a quarter, so that SDL's
+// audio thread wakes about nine times a second while the music plays (at
+// 186 ms it was about 25). Nothing waits on it: the music only starts, and
+// a stop closes its output at once. The effects' is short, so that an
+// effect is heard within a few tens of milliseconds even while others play.
+constexpr Uint16 music_frames = 16384;
 constexpr Uint16 effects_frames = 1024;
 // How long the effects output stays open with nothing to play: long enough
 // that the clicks of a game in progress do not open and close it each time,

@@ -7,6 +7,9 @@
 #   check_install.sh metainfo     the metainfo passes appstreamcli validate
 #   check_install.sh first-run    the launcher makes the data folder, starts the game there, nothing else in HOME
 #   check_install.sh again        a second start keeps the player's own wave and settings
+#   check_install.sh race         two first starts at once both come up
+#   check_install.sh space        an install under a prefix with a space starts from its menu entry
+#   check_install.sh no-home      without HOME the game says so and makes nothing
 #   check_install.sh package      the Debian packages share out the installed files; one version
 #   check_install.sh uninstall    the uninstall removes every installed file
 #
@@ -122,6 +125,74 @@ run_launcher() {
     [ "$game_exe" = "$root/lib/games/quintora/quintora" ] || fail "the launcher started $game_exe"
 }
 
+# Two launchers at once, on a first start, five times: both games come up in
+# the folder (the second one's links are made by the first meanwhile).
+check_race() {
+    for trial in 1 2 3 4 5; do
+        rm -rf "$work/home" && mkdir "$work/home"
+        folder="$work/home/.local/share/quintora"
+        pids=
+        for copy in 1 2; do
+            env -i PATH="$PATH" LANG=C.UTF-8 HOME="$work/home" QT_QPA_PLATFORM=offscreen SDL_AUDIODRIVER=dummy \
+                "$launcher" >"$work/out$copy.txt" 2>&1 &
+            pids="$pids $!"
+        done
+        for pid in $pids; do
+            tries=0
+            until [ -f "$folder/Quintora.ini" ] && [ "$(readlink "/proc/$pid/cwd")" = "$folder" ]; do
+                kill -0 "$pid" 2>/dev/null || { cat "$work"/out*.txt >&2; fail "trial $trial: a game ended by itself"; }
+                tries=$((tries + 1))
+                [ "$tries" -lt 600 ] || { kill $pids; fail "trial $trial: a game did not come up within 60 s"; }
+                sleep 0.1
+            done
+        done
+        kill $pids
+        wait $pids 2>/dev/null || true
+        check_links "$folder"
+    done
+}
+
+# The same install under a prefix with a space in it, started by the menu
+# entry's Exec line as a desktop reads it.
+check_space() {
+    root="$work/with space"
+    # The install's manifest is the staged install's, for the uninstall check.
+    cp "$BUILD_DIR/install_manifest.txt" "$work/manifest"
+    "$CMAKE" --install "$BUILD_DIR" --prefix "$root" >/dev/null
+    cp "$work/manifest" "$BUILD_DIR/install_manifest.txt"
+    wave_dir="$root/share/games/quintora"
+    entry="$root/share/applications/$APP_ID.desktop"
+    desktop-file-validate "$entry" || fail "desktop-file-validate rejects $entry"
+    exec_line=$(sed -n 's/^Exec=//p' "$entry")
+    eval "set -- $exec_line"
+    [ $# = 1 ] && [ "$1" = "$root/$LAUNCHER_DIR/quintora" ] || fail "the Exec line $exec_line is not the launcher as one word"
+    launcher=$1
+    mkdir "$work/home"
+    run_launcher "$work/home/.local/share/quintora"
+    check_links "$work/home/.local/share/quintora"
+}
+
+# Without HOME there is no place for the folder: the game says so (on
+# stderr as in its box) and makes nothing; it waits for the box's OK.
+check_no_home() {
+    mkdir "$work/here"
+    (cd "$work/here" && exec env -i PATH="$PATH" LANG=C.UTF-8 QT_QPA_PLATFORM=offscreen SDL_AUDIODRIVER=dummy \
+        "$launcher" >"$work/out.txt" 2>&1) &
+    pid=$!
+    tries=0
+    until grep -q '^Quintora: HOME が設定されていない' "$work/out.txt"; do
+        kill -0 "$pid" 2>/dev/null || { cat "$work/out.txt" >&2; fail "the game ended without saying why"; }
+        tries=$((tries + 1))
+        [ "$tries" -lt 600 ] || { kill "$pid"; cat "$work/out.txt" >&2; fail "nothing said within 60 s"; }
+        sleep 0.1
+    done
+    sleep 1
+    kill -0 "$pid" 2>/dev/null || fail "the game ended before its box was answered"
+    kill "$pid"
+    wait "$pid" 2>/dev/null || true
+    [ -z "$(ls -A "$work/here")" ] || fail "made in the current folder: $(ls -A "$work/here")"
+}
+
 check_links() {
     for w in $WAVES; do
         [ -L "$1/$w" ] || fail "$w in $1 is not a link"
@@ -224,6 +295,9 @@ case "${1:-}" in
     metainfo) check_metainfo ;;
     first-run) check_first_run ;;
     again) check_again ;;
+    race) check_race ;;
+    space) check_space ;;
+    no-home) check_no_home ;;
     package) check_package ;;
     uninstall) check_uninstall ;;
     *) fail "unknown check ${1:-}" ;;
