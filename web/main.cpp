@@ -20,10 +20,11 @@ using namespace quintora;
 
 namespace {
 
-enum EventKind { press = 1, menu = 2, key = 3 };
+enum EventKind { press = 1, menu = 2, key = 3, late_wave = 4 };
 
 // Waits (without holding the page) for the next input; fills `a` and `b`:
-// a press's twips, a menu item's number, a key's character.
+// a press's twips, a menu item's number, a key's character, the number of
+// a wave that has arrived.
 EM_ASYNC_JS(int, next_input, (double* a, double* b), {
     const e = await QuintoraUI.nextInput();
     HEAPF64[a >> 3] = e.a;
@@ -93,6 +94,7 @@ int main() {
             case press: game.on_board_press(a, b); break;
             case menu: run_menu(game, int(a)); break;
             case key: game.on_key(int(a)); break;
+            case late_wave: web::take_late_wave(int(a)); continue;
             default: break;
         }
         web::save_settings(settings_file);

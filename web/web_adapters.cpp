@@ -38,6 +38,11 @@ EM_ASYNC_JS(void, page_never, (), { await new Promise(function() {}); });
 EM_JS(int, page_audio_open, (), { return QuintoraUI.audioOpen() ? 1 : 0; });
 EM_JS(int, page_audio_buffer, (int channels, int frames, int rate, const float* samples),
       { return QuintoraUI.audioBuffer(channels, frames, rate, HEAPF32.subarray(samples >> 2, (samples >> 2) + channels * frames)); });
+EM_JS(int, page_audio_late, (int number), { return QuintoraUI.audioLate(number); });
+EM_JS(int, page_late_size, (int number), { return QuintoraUI.lateSize(number); });
+EM_JS(void, page_late_copy, (int number, unsigned char* to), { QuintoraUI.lateCopy(number, HEAPU8, to); });
+EM_JS(void, page_audio_fill, (int number, int channels, int frames, int rate, const float* samples),
+      { QuintoraUI.audioFill(number, channels, frames, rate, HEAPF32.subarray(samples >> 2, (samples >> 2) + channels * frames)); });
 EM_JS(void, page_audio_play, (int handle, int loop), { QuintoraUI.audioPlay(handle, !!loop); });
 EM_JS(void, page_audio_stop, (int handle), { QuintoraUI.audioStop(handle); });
 EM_JS(void, page_audio_free, (int handle), { QuintoraUI.audioFree(handle); });
@@ -149,24 +154,30 @@ std::int32_t WebSound::dsInitialize(std::int32_t window) {
 }
 
 namespace {
-// The samples of a PCM wave as floats, channels interleaved, or nothing when
-// the image is no wave this reader plays: 8-bit unsigned, 16, 24 or 32-bit
-// signed PCM, walked by the same chunk reader as the game's check.
-bool decode_pcm(const unsigned char* bytes, std::vector<float>& out, wave::Format& format) {
+// Where the samples of a PCM wave are, or nothing when the image is no wave
+// this reader plays: 8-bit unsigned, 16, 24 or 32-bit signed PCM, walked by
+// the same chunk reader as the game's check.
+struct Pcm {
+    const unsigned char* data = nullptr;
+    std::size_t size = 0;
+    wave::Format format;
+};
+
+bool find_pcm(const unsigned char* bytes, Pcm& pcm) {
     if (std::memcmp(bytes, "RIFF", 4) != 0 || std::memcmp(bytes + 8, "WAVE", 4) != 0) return false;
     const std::uint32_t riff_size = wave::le32(bytes + 4);
     if (riff_size < 4 || riff_size > 64u * 1024u * 1024u) return false;
     const std::size_t length = std::size_t(riff_size) + 8;
     const wave::Layout layout = wave::walk(bytes, length);
     if (layout.fault != wave::Fault::none) return false;
-    format = layout.format;
+    const wave::Format format = layout.format;
     std::size_t at = 12;
     const unsigned char* data = nullptr;
     std::size_t size = 0;
-    bool pcm = false;
+    bool pcm_format = false;
     while (at + 8 <= length) {
         const std::uint32_t chunk = wave::le32(bytes + at + 4);
-        if (std::memcmp(bytes + at, "fmt ", 4) == 0) pcm = wave::le16(bytes + at + 8) == 1;
+        if (std::memcmp(bytes + at, "fmt ", 4) == 0) pcm_format = wave::le16(bytes + at + 8) == 1;
         if (std::memcmp(bytes + at, "data", 4) == 0) {
             data = bytes + at + 8;
             size = chunk;
@@ -175,14 +186,21 @@ bool decode_pcm(const unsigned char* bytes, std::vector<float>& out, wave::Forma
         at += 8 + std::size_t(chunk) + (chunk & 1u);
     }
     const std::uint32_t sample_bytes = format.bits / 8;
-    if (!pcm || data == nullptr || format.channels > 8 || sample_bytes < 1 || sample_bytes > 4 ||
+    if (!pcm_format || data == nullptr || format.channels > 8 || sample_bytes < 1 || sample_bytes > 4 ||
         format.block_align != sample_bytes * format.channels || format.rate < 3000 || format.rate > 384000)
         return false;
-    const std::size_t frames = size / format.block_align;
-    if (frames == 0) return false;
-    out.resize(frames * format.channels);
+    if (size / format.block_align == 0) return false;
+    pcm = Pcm{data, size, format};
+    return true;
+}
+
+// The samples as floats, channels interleaved.
+std::vector<float> samples_of(const Pcm& pcm) {
+    const std::uint32_t sample_bytes = pcm.format.bits / 8;
+    const std::size_t frames = pcm.size / pcm.format.block_align;
+    std::vector<float> out(frames * pcm.format.channels);
     for (std::size_t i = 0; i < out.size(); ++i) {
-        const unsigned char* p = data + i * sample_bytes;
+        const unsigned char* p = pcm.data + i * sample_bytes;
         switch (sample_bytes) {
             case 1: out[i] = (float(p[0]) - 128.0f) / 128.0f; break;
             case 2: out[i] = float(std::int16_t(wave::le16(p))) / 32768.0f; break;
@@ -190,24 +208,56 @@ bool decode_pcm(const unsigned char* bytes, std::vector<float>& out, wave::Forma
             default: out[i] = float(std::int32_t(wave::le32(p))) / 2147483648.0f; break;
         }
     }
-    return true;
+    return out;
+}
+
+// The page writes a stand-in for each wave that has not arrived yet: the
+// file's own bytes with its samples blank but for this mark and the wave's
+// number at their start. Such a wave gets a buffer whose samples come later.
+constexpr char late_mark[] = "QuintoraLateWave";
+constexpr std::size_t late_mark_size = sizeof(late_mark) - 1;
+
+int late_wave_number(const Pcm& pcm) {
+    if (pcm.size < late_mark_size + 4 || std::memcmp(pcm.data, late_mark, late_mark_size) != 0) return -1;
+    return int(wave::le32(pcm.data + late_mark_size));
 }
 }  // namespace
 
 std::int32_t WebSound::dsCreateDSB(std::int32_t system, const void* image, std::int32_t flags) {
     const auto* b = static_cast<const unsigned char*>(image);
     std::int32_t handle = 0;
-    std::vector<float> samples;
-    wave::Format format;
-    if (system != 0 && system == system_ && image != nullptr && decode_pcm(b, samples, format))
-        handle = page_audio_buffer(int(format.channels), int(samples.size() / format.channels), int(format.rate),
-                                   samples.data());
+    Pcm pcm;
+    if (system != 0 && system == system_ && image != nullptr && find_pcm(b, pcm)) {
+        const int late = late_wave_number(pcm);
+        if (late >= 0) handle = page_audio_late(late);
+        if (handle == 0) {
+            const std::vector<float> samples = samples_of(pcm);
+            handle = page_audio_buffer(int(pcm.format.channels), int(samples.size() / pcm.format.channels),
+                                       int(pcm.format.rate), samples.data());
+        }
+    }
     if (logging()) {
         const std::uint32_t len = wave::le32(b + 4);
         log_line("dsCreateDSB " + std::to_string(system) + " flags " + std::to_string(flags) + " len " +
                  std::to_string(len) + " -> " + std::to_string(handle));
     }
     return handle;
+}
+
+void take_late_wave(int number) {
+    const int size = page_late_size(number);
+    if (size <= 12) return;
+    std::vector<unsigned char> bytes(std::size_t(size) + 8, 0);
+    page_late_copy(number, bytes.data());
+    // The file is the one the stand-in was made from (the page has compared
+    // them), so it reads as the game read the stand-in; the reader goes no
+    // further than the RIFF size says.
+    if (std::uint64_t(wave::le32(bytes.data() + 4)) + 8 > std::uint64_t(size)) return;
+    Pcm pcm;
+    if (!find_pcm(bytes.data(), pcm) || late_wave_number(pcm) >= 0) return;
+    const std::vector<float> samples = samples_of(pcm);
+    page_audio_fill(number, int(pcm.format.channels), int(samples.size() / pcm.format.channels),
+                    int(pcm.format.rate), samples.data());
 }
 
 void WebSound::dsPlay(std::int32_t b) {

@@ -87,6 +87,10 @@ public:
     [[noreturn]] void end_process(int code) override;
 };
 
+// Gives the buffer of a wave that arrived after the start its samples
+// (the page's wave `number`; see WebSound::dsCreateDSB).
+void take_late_wave(int number);
+
 // Keeps the settings file of the current folder in the browser's storage:
 // restore() before the game starts, save() after each command.
 void restore_settings(const char* name);

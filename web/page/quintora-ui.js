@@ -119,8 +119,20 @@ var QuintoraUI = (function () {
       w(queue.shift());
     }
   }
+  // Waves that arrived after the start are handed to the game between two
+  // commands, after any input that is waiting.
+  const arrived = [];
+  function arrive(number) {
+    arrived.push({ kind: 4, a: number, b: 0 });
+    if (waiting) {
+      const w = waiting;
+      waiting = null;
+      w(arrived.shift());
+    }
+  }
   ui.nextInput = function () {
     if (queue.length) return Promise.resolve(queue.shift());
+    if (arrived.length) return Promise.resolve(arrived.shift());
     ui.idle = true;
     return new Promise(function (resolve) { waiting = resolve; });
   };
@@ -132,13 +144,17 @@ var QuintoraUI = (function () {
   function setUpInput() {
     canvas.addEventListener("pointerdown", function (e) {
       if (boxOpen) return;
+      // The board may be shown smaller than its layout size (a phone, a
+      // small window): the press is taken back to the board's own pixels.
       const r = canvas.getBoundingClientRect();
-      push(1, (e.clientX - r.left) * TWIPS, (e.clientY - r.top) * TWIPS);
+      push(1, (e.clientX - r.left) * (WIDTH / r.width) * TWIPS, (e.clientY - r.top) * (HEIGHT / r.height) * TWIPS);
       e.preventDefault();
     });
     const bar = document.getElementById("menubar");
     const menus = bar.querySelectorAll(".menu");
-    function closeMenus() { menus.forEach(function (m) { m.classList.remove("open"); }); }
+    function closeMenus() {
+      bar.querySelectorAll(".open").forEach(function (m) { m.classList.remove("open"); });
+    }
     menus.forEach(function (m) {
       m.querySelector(".caption").addEventListener("click", function (e) {
         if (m.classList.contains("action")) return;
@@ -152,6 +168,16 @@ var QuintoraUI = (function () {
           closeMenus();
           m.classList.add("open");
         }
+      });
+    });
+    // A submenu opens under the pointer, or with a press of its own (touch
+    // screens have no hovering).
+    bar.querySelectorAll(".submenu").forEach(function (sub) {
+      sub.querySelector(".caption").addEventListener("click", function (e) {
+        e.stopPropagation();
+        const open = sub.classList.contains("open");
+        bar.querySelectorAll(".submenu.open").forEach(function (s) { s.classList.remove("open"); });
+        if (!open) sub.classList.add("open");
       });
     });
     bar.querySelectorAll(".item").forEach(function (item) {
@@ -259,6 +285,42 @@ var QuintoraUI = (function () {
     buffers.set(handle, buffer);
     return handle;
   };
+  // A wave still on its way has a handle without a buffer: the game plays
+  // it as any other; a loop asked for starts when the samples come, a single
+  // play before then is not heard.
+  const lateHandles = new Map();  // wave number -> handle
+  ui.audioLate = function (number) {
+    const w = lateWaves.get(number);
+    if (!w || w.handle) return 0;
+    w.handle = ++lastHandle;
+    lateHandles.set(number, w.handle);
+    return w.handle;
+  };
+  ui.audioFill = function (number, channels, frames, rate, samples) {
+    const handle = lateHandles.get(number);
+    if (!handle) return;  // freed meanwhile
+    lateHandles.delete(number);
+    let buffer;
+    try {
+      buffer = new AudioBuffer({ numberOfChannels: channels, length: frames, sampleRate: rate });
+    } catch (e) {
+      return;
+    }
+    for (let c = 0; c < channels; c++) {
+      const data = buffer.getChannelData(c);
+      for (let i = 0; i < frames; i++) data[i] = samples[i * channels + c];
+    }
+    buffers.set(handle, buffer);
+    if (audio && !audioClosed && pendingLoops.has(handle)) {
+      pendingLoops.delete(handle);
+      startSource(handle, true);
+    }
+  };
+  function known(handle) {
+    if (buffers.has(handle)) return true;
+    for (const h of lateHandles.values()) if (h === handle) return true;
+    return false;
+  }
   function startSource(handle, loop) {
     const buffer = buffers.get(handle);
     if (!buffer || !audio) return;
@@ -275,11 +337,11 @@ var QuintoraUI = (function () {
     starts.set(handle, (starts.get(handle) || 0) + 1);
   }
   ui.audioPlay = function (handle, loop) {
-    if (!buffers.has(handle) || audioClosed) return;
+    if (!known(handle) || audioClosed) return;
     const now = playing.get(handle);
     if (loop && (pendingLoops.has(handle) || (now && now.loop))) return;  // the loop goes on
     ui.audioStop(handle);
-    if (audio) startSource(handle, loop);
+    if (audio && buffers.has(handle)) startSource(handle, loop);
     else if (loop) pendingLoops.add(handle);
   };
   ui.audioStop = function (handle) {
@@ -293,6 +355,7 @@ var QuintoraUI = (function () {
   ui.audioFree = function (handle) {
     ui.audioStop(handle);
     buffers.delete(handle);
+    lateHandles.forEach(function (h, n) { if (h === handle) lateHandles.delete(n); });
   };
   ui.audioClose = function () {
     Array.from(playing.keys()).forEach(ui.audioStop);
@@ -302,13 +365,18 @@ var QuintoraUI = (function () {
   function firstGesture() {
     if (audio || audioClosed || typeof AudioContext === "undefined") return;
     audio = new AudioContext();
-    pendingLoops.forEach(function (h) { startSource(h, true); });
-    pendingLoops.clear();
+    // Loops whose samples are still on their way start when they come.
+    pendingLoops.forEach(function (h) {
+      if (buffers.has(h)) {
+        pendingLoops.delete(h);
+        startSource(h, true);
+      }
+    });
   }
   ui.audioState = function () {
     return {
       context: audio ? audio.state : "none",
-      buffers: Array.from(buffers.keys()),
+      buffers: Array.from(buffers.keys()).sort(function (a, b) { return a - b; }),
       playing: Array.from(playing.keys()),
       looping: Array.from(playing.keys()).filter(function (h) { return playing.get(h).loop; }),
       pending: Array.from(pendingLoops),
@@ -345,9 +413,13 @@ var QuintoraUI = (function () {
   ui.log = function (line) { ui.lines.push(line); };
   ui.started = function () {
     ui.startedAt = performance.now();
+    performance.mark("quintora-started");
     // The frame after the next has shown the board painted at start-up.
     requestAnimationFrame(function () {
-      requestAnimationFrame(function () { ui.paintedAt = performance.now(); });
+      requestAnimationFrame(function () {
+        ui.paintedAt = performance.now();
+        afterFirstPaint();
+      });
     });
     document.documentElement.dataset.state = "running";
   };
@@ -360,39 +432,161 @@ var QuintoraUI = (function () {
     document.getElementById("again").focus();
   };
 
-  // Before the program runs: the canvas, the pictures of the set for this
-  // screen, the face, and the waves in the game's folder.
+  // What the first paint needs starts loading at once, beside the program
+  // itself: the pictures of the set for this screen and the face. The
+  // waves are not needed for it: each stands in blank in the game's folder
+  // (its own bytes but for its samples) and comes after the first paint.
+  // Decoded before the game starts (beside the program's compiling), not
+  // at the first drawing of each.
   function loadPicture(name) {
-    return new Promise(function (resolve) {
-      const img = new Image();
-      img.onload = function () { pictures.set(name, img); resolve(); };
-      img.onerror = function () { resolve(); };
-      img.src = pictureUrl(name);
-    });
+    const img = new Image();
+    img.src = pictureUrl(name);
+    return img.decode().then(function () { pictures.set(name, img); }, function () {});
   }
   function loadFace() {
     if (typeof FontFace === "undefined") return Promise.resolve();
     const face = new FontFace(FACE, "url(fonts/ipamp-subset.woff)");
     return face.load().then(function (f) { document.fonts.add(f); }, function () {});
   }
-  function loadWave(name) {
-    return fetch("waves/" + encodeURIComponent(name)).then(function (r) {
-      if (!r.ok) return;  // a missing wave only silences its sound
-      return r.arrayBuffer().then(function (b) { Module.FS.writeFile(FOLDER + "/" + name, new Uint8Array(b)); });
-    }, function () {});
+  // The icons beside the board are images of the page of their own (showIcon).
+  const boardPictures = QuintoraPictures.filter(function (name) { return !name.startsWith("ICO_"); });
+  const firstPaintFiles = Promise.all(boardPictures.map(loadPicture).concat([loadFace()])).then(function () {
+    performance.mark("quintora-pictures-loaded");
+  });
+
+  // The program's code is compiled as it arrives, from the moment this
+  // script runs; quintora.js takes the compiled code (Module.instantiateWasm).
+  // A host that does not call it application/wasm gets it compiled whole.
+  function compileProgram() {
+    const url = "quintora.wasm";
+    function whole() {
+      return fetch(url, { credentials: "same-origin" }).then(function (r) { return r.arrayBuffer(); })
+        .then(function (b) { return WebAssembly.compile(b); });
+    }
+    if (!WebAssembly.compileStreaming) return whole();
+    return WebAssembly.compileStreaming(fetch(url, { credentials: "same-origin" })).catch(whole);
   }
+  ui.program = compileProgram();
+
+  const LATE_MARK = "QuintoraLateWave";
+  const lateWaves = new Map();  // number -> { wave, handle, bytes }
+  function base64Bytes(text) {
+    const s = atob(text);
+    const out = new Uint8Array(s.length);
+    for (let i = 0; i < s.length; i++) out[i] = s.charCodeAt(i);
+    return out;
+  }
+  function waveUrl(name) { return "waves/" + encodeURIComponent(name); }
+  function fetchBytes(url) {
+    return fetch(url).then(function (r) {
+      return r.ok ? r.arrayBuffer().then(function (b) { return new Uint8Array(b); }) : null;
+    }, function () { return null; });
+  }
+  function standIn(wave, number) {
+    const bytes = new Uint8Array(wave.size);
+    bytes.set(base64Bytes(wave.head), 0);
+    bytes.set(base64Bytes(wave.tail), wave.dataAt + wave.dataSize);
+    for (let i = 0; i < LATE_MARK.length; i++) bytes[wave.dataAt + i] = LATE_MARK.charCodeAt(i);
+    new DataView(bytes.buffer).setUint32(wave.dataAt + LATE_MARK.length, number, true);
+    return bytes;
+  }
+  // The file that came is the one the stand-in was made from: the same size
+  // and the same bytes around the samples (an older page open beside a
+  // newer version of the site keeps its silence rather than a wrong wave).
+  function sameFrame(wave, bytes) {
+    if (bytes.length !== wave.size) return false;
+    const head = base64Bytes(wave.head), tail = base64Bytes(wave.tail);
+    for (let i = 0; i < head.length; i++) if (bytes[i] !== head[i]) return false;
+    const at = wave.dataAt + wave.dataSize;
+    for (let i = 0; i < tail.length; i++) if (bytes[at + i] !== tail[i]) return false;
+    return true;
+  }
+  function putWaves() {
+    const early = [];
+    QuintoraWaves.forEach(function (wave, number) {
+      const path = FOLDER + "/" + wave.name;
+      if (wave.dataAt !== undefined && wave.dataSize >= LATE_MARK.length + 4) {
+        Module.FS.writeFile(path, standIn(wave, number), { canOwn: true });
+        lateWaves.set(number, { wave: wave, handle: 0, bytes: null });
+        lateLeft++;
+      } else {
+        // Not one whose samples can wait: fetched before the start.
+        early.push(fetchBytes(waveUrl(wave.name)).then(function (b) { if (b) Module.FS.writeFile(path, b); }));
+      }
+    });
+    return Promise.all(early);
+  }
+  let lateLeft = 0;
+  function fetchLateWaves() {
+    // The small ones (the stone's click) first, the music last.
+    const order = Array.from(lateWaves.keys()).sort(function (a, b) {
+      return lateWaves.get(a).wave.size - lateWaves.get(b).wave.size;
+    });
+    return order.reduce(function (before, number) {
+      return before.then(function () {
+        const w = lateWaves.get(number);
+        return fetchBytes(waveUrl(w.wave.name)).then(function (bytes) {
+          lateLeft--;
+          // Kept only for a buffer the game made (and has not freed).
+          if (!bytes || !sameFrame(w.wave, bytes) || !lateHandles.has(number)) return;
+          w.bytes = bytes;
+          arrive(number);
+        });
+      });
+    }, Promise.resolve());
+  }
+  ui.lateSize = function (number) {
+    const w = lateWaves.get(number);
+    return w && w.bytes ? w.bytes.length : 0;
+  };
+  ui.lateCopy = function (number, heap, to) {
+    const w = lateWaves.get(number);
+    heap.set(w.bytes, to);
+    w.bytes = null;  // the game keeps its own copy now
+  };
+  ui.wavesPending = function () { return lateLeft + arrived.length; };
+
+  // After the first paint: the waves, then the keeper of the site for use
+  // offline (it fetches every file once more, so it waits for the waves).
+  function afterFirstPaint() {
+    fetchLateWaves().then(function () {
+      if (!("serviceWorker" in navigator) || params.has("nosw")) return;
+      navigator.serviceWorker.register("sw.js").catch(function (e) { console.warn("no offline copy: " + e); });
+    });
+  }
+
+  // --- the board's size on the screen ---------------------------------------------
+  // The board keeps its proportions and is shown smaller when the window or
+  // the phone is narrower or lower than it (never larger: its pictures are
+  // drawn for its own size).
+  function fitBoard() {
+    const frame = document.getElementById("frame");
+    const bar = document.getElementById("menubar");
+    const free = Math.min((document.documentElement.clientWidth - 2) / WIDTH,
+                          (window.innerHeight - bar.offsetHeight - 2) / HEIGHT);
+    const scale = Math.max(0.1, Math.min(1, free));
+    frame.style.width = WIDTH * scale + "px";
+    frame.style.height = HEIGHT * scale + "px";
+    surface.style.transform = scale === 1 ? "" : "scale(" + scale + ")";
+    ui.scale = scale;
+  }
+
   ui.prepare = function () {
+    performance.mark("quintora-program-loaded");
     setUpCanvas();
     setUpInput();
+    fitBoard();
+    window.addEventListener("resize", fitBoard);
     ["pointerdown", "keydown", "touchstart"].forEach(function (t) {
       document.addEventListener(t, firstGesture, true);
     });
     document.getElementById("again").addEventListener("click", function () { location.reload(); });
     Module.FS.mkdir(FOLDER);
     Module.addRunDependency("quintora-files");
-    Promise.all(
-      QuintoraPictures.map(loadPicture).concat([loadFace()]).concat(QuintoraWaves.map(loadWave))
-    ).then(function () { Module.removeRunDependency("quintora-files"); });
+    Promise.all([firstPaintFiles, putWaves()]).then(function () {
+      performance.mark("quintora-files-ready");
+      Module.removeRunDependency("quintora-files");
+    });
   };
 
   return ui;
@@ -400,6 +594,12 @@ var QuintoraUI = (function () {
 
 var Module = {
   preRun: [QuintoraUI.prepare],
+  instantiateWasm: function (imports, receive) {
+    QuintoraUI.program.then(function (module) {
+      return WebAssembly.instantiate(module, imports).then(function (instance) { receive(instance, module); });
+    }).catch(function (e) { console.error("the program could not start: " + e); });
+    return {};
+  },
   print: function (t) { console.log(t); },
   printErr: function (t) { console.warn(t); },
 };

@@ -11,6 +11,7 @@ With QUINTORA_SHOTS set to a folder, the screenshots compared are kept there.
 
 import os
 import re
+import shutil
 import subprocess
 import sys
 import tempfile
@@ -105,14 +106,20 @@ def normalised(lines):
 class Page:
     """The game's page in one browser, with helpers to play it."""
 
-    def __init__(self, browser, site):
+    def __init__(self, browser, site, base=None):
         self.b = browser
         self.site = site
+        self.base = base or site.url
 
-    def open(self, query="log&fast", fresh=True):
+    def open(self, query="log&fast", fresh=True, offline_copy=False, page="index.html"):
+        """Opens the page; without `offline_copy` the site's keeper of the
+        offline copy is not started (it would fetch the whole site anew at
+        every fresh open)."""
         if fresh:
             self.b.call("Storage.clearDataForOrigin", origin=self.site.url.rstrip("/"), storageTypes="all")
-        self.b.open(self.site.url + "index.html?" + query)
+        if not offline_copy:
+            query = query + "&nosw" if query else "nosw"
+        self.b.open(self.base + page + "?" + query)
         self.b.wait_for("document.documentElement && document.documentElement.dataset.state === 'running'")
         self.wait_idle()
         r = self.b.evaluate("(() => { const r = document.getElementById('board').getBoundingClientRect();"
@@ -349,7 +356,9 @@ class BrowserTest(unittest.TestCase):
     def test_sound_follows_the_library_entry_points(self):
         self.page.open()
         audio = "QuintoraUI.audioState()"
-        # Handles in the order the waves were loaded: その他, 禁止, 石打音, 終局, BGM.
+        # Handles in the order the waves were loaded: その他, 禁止, 石打音, 終局, BGM;
+        # their samples come after the first paint.
+        self.browser.wait_for("QuintoraUI.wavesPending() === 0")
         state = self.browser.evaluate(audio)
         self.assertEqual((state["context"], state["buffers"], state["pending"]), ("none", [1, 2, 3, 4, 5], [5]))
         # The first gesture starts the sound, and the music with it.
@@ -445,6 +454,214 @@ class BrowserTest(unittest.TestCase):
                     " return [r.left + 5, r.top + 5]; })()"))
                 self.browser.wait_for("document.documentElement && document.documentElement.dataset.state === 'running'")
                 self.assertEqual(self.browser.errors(), [])
+
+    def test_the_music_comes_after_the_first_paint_and_starts_when_it_arrives(self):
+        # The music's file is held on its way: the game starts and paints
+        # without it, the first gesture finds the loop waiting for it, and
+        # it starts as it arrives.
+        self.browser.call("Fetch.enable", patterns=[{"urlPattern": "*BGM.wav*"}])
+        try:
+            self.page.open()
+            held = self.browser.wait_for_event("Fetch.requestPaused")
+            self.assertTrue(self.browser.evaluate("QuintoraUI.paintedAt > 0"))
+            self.page.play(["menu PLAY_4", "press 3 3"])
+            state = self.browser.evaluate("QuintoraUI.audioState()")
+            self.assertEqual((state["context"], state["buffers"], state["looping"], state["pending"]),
+                             ("running", [1, 2, 3, 4], [], [5]))
+            self.browser.call("Fetch.continueRequest", requestId=held["requestId"])
+            self.browser.wait_for("QuintoraUI.wavesPending() === 0 && QuintoraUI.audioState().looping.length")
+            state = self.browser.evaluate("QuintoraUI.audioState()")
+            self.assertEqual((state["looping"], state["pending"], state["starts"]["5"]), ([5], [], 1))
+            self.assertSameLog(["menu PLAY_4", "press 3 3"], self.page.log())
+        finally:
+            self.browser.call("Fetch.disable")
+
+    def test_the_music_switched_off_before_it_arrives_stays_off(self):
+        self.browser.call("Fetch.enable", patterns=[{"urlPattern": "*BGM.wav*"}])
+        try:
+            self.page.open()
+            held = self.browser.wait_for_event("Fetch.requestPaused")
+            self.page.play(["menu PLAY_4", "menu BGM"])
+            self.browser.call("Fetch.continueRequest", requestId=held["requestId"])
+            self.browser.wait_for("QuintoraUI.wavesPending() === 0")
+            self.page.play(["press 3 3"])
+            state = self.browser.evaluate("QuintoraUI.audioState()")
+            self.assertEqual((state["buffers"], state["looping"], state["pending"]), ([1, 2, 3, 4, 5], [], []))
+            self.assertNotIn("5", state["starts"])
+        finally:
+            self.browser.call("Fetch.disable")
+
+
+def tap(browser, x, y):
+    for kind, points in (("touchStart", [{"x": x, "y": y}]), ("touchEnd", [])):
+        browser.call("Input.dispatchTouchEvent", type=kind, touchPoints=points)
+
+
+def centre_of(browser, selector):
+    return browser.evaluate(
+        "(() => { const r = document.querySelector(%r).getBoundingClientRect();"
+        " return [r.left + r.width / 2, r.top + r.height / 2]; })()" % selector)
+
+
+class PhoneTest(unittest.TestCase):
+    """A phone held upright: 390 x 844 CSS pixels at ratio 3, touch only."""
+
+    @classmethod
+    def setUpClass(cls):
+        cls.site = cdp.Site(SITE)
+        cls.browser = cdp.Browser()
+        cls.browser.call("Emulation.setDeviceMetricsOverride", width=390, height=844,
+                         deviceScaleFactor=3, mobile=True)
+        cls.browser.call("Emulation.setTouchEmulationEnabled", enabled=True, maxTouchPoints=5)
+        cls.page = Page(cls.browser, cls.site)
+
+    @classmethod
+    def tearDownClass(cls):
+        cls.browser.close()
+        cls.site.close()
+
+    def board_rect(self):
+        return self.browser.evaluate("(() => { const r = document.getElementById('board').getBoundingClientRect();"
+                                     " return [r.left, r.top, r.width, r.height]; })()")
+
+    def test_the_board_fits_the_phone_and_taps_reach_their_cells(self):
+        self.page.open()
+        left, top, width, height = self.board_rect()
+        # The whole board on the screen, its proportions kept, drawn at the
+        # phone's own pixels with the pictures for ratio 3.
+        self.assertLessEqual(left + width, 390)
+        self.assertGreater(width, 380)
+        self.assertAlmostEqual(height / width, 500 / 657, places=2)
+        self.assertEqual(self.browser.evaluate("[document.getElementById('board').width,"
+                                               " document.getElementById('board').height]"), [1971, 1500])
+        self.assertEqual(self.browser.evaluate("document.documentElement.scrollWidth"), 390)
+        scale = width / 657
+
+        def point(x, y, dx=0.0, dy=0.0):
+            # Cell (x, y) in the board's own pixels, moved by a fraction of
+            # a cell from its middle, then on the phone's screen.
+            px = (800 + 315 * (x - 1 + 0.5 + dx) + 315) / TWIPS
+            py = (450 + 315 * (y - 1 + 0.5 + dy) + 315) / TWIPS
+            return left + px * scale, top + py * scale
+
+        # The menus by touch: 対局 ▸ 1_PLAY ▸ 黒, then the box's OK.
+        for selector in ("#TAIKYOKU > .caption", "#PLAY_1 > .caption", "#JYUNBAN_1 > .caption"):
+            tap(self.browser, *centre_of(self.browser, selector))
+        self.assertEqual(self.page.wait_idle(), "box")
+        tap(self.browser, *centre_of(self.browser, "#box-buttons button"))
+        self.assertEqual(self.page.wait_idle(), "idle")
+        # Taps off the middle of their cells, towards each side, in the
+        # corners and the middle of the board.
+        cells = [(1, 1, 0.3, 0.3), (19, 19, -0.3, -0.3), (10, 10, 0.3, -0.3), (19, 1, -0.3, 0.3),
+                 (1, 19, 0.3, -0.3), (5, 14, -0.3, 0.3), (15, 4, 0.3, 0.3)]
+        commands = ["menu JYUNBAN_1"]
+        for x, y, dx, dy in cells:
+            tap(self.browser, *point(x, y, dx, dy))
+            self.assertIn(self.page.wait_idle(), ("idle", "box"))
+            self.page.settle([])
+            commands.append("press %d %d" % (x, y))
+        BrowserTest.assertSameLog(self, commands, self.page.log())
+        shots = os.environ.get("QUINTORA_SHOTS")
+        if shots:
+            os.makedirs(shots, exist_ok=True)
+            with open(os.path.join(shots, "phone-390x844.png"), "wb") as f:
+                f.write(self.browser.screenshot(0, 0, 390, 844))
+            tap(self.browser, *centre_of(self.browser, "#TAIKYOKU > .caption"))
+            tap(self.browser, *centre_of(self.browser, "#PLAY_2 > .caption"))
+            with open(os.path.join(shots, "phone-menu-open.png"), "wb") as f:
+                f.write(self.browser.screenshot(0, 0, 390, 844))
+
+    def test_nothing_needs_hovering(self):
+        # No rule of the page shows a menu only under the pointer: every
+        # submenu also opens by a press (checked above by touch), and the
+        # style sheet's hover rules only colour what a press opens anyway.
+        rules = self.browser.evaluate(
+            "[...document.styleSheets].flatMap(s => [...s.cssRules]).map(r => r.cssText)"
+            ".filter(t => t.includes(':hover') && t.includes('display'))")
+        for rule in rules:
+            self.assertIn(".open", rule.split("{")[0])
+
+
+class OfflineTest(unittest.TestCase):
+    """The site served from a sub-path, visited once, then played with the
+    server gone and the browser offline; a new version replaces the old."""
+
+    def setUp(self):
+        self.root = tempfile.mkdtemp(prefix="quintora-host-")
+        self.folder = os.path.join(self.root, "games", "quintora")
+        shutil.copytree(SITE, self.folder)
+        self.site = cdp.Site(self.root)
+        self.browser = cdp.Browser()
+        self.browser.set_ratio(1)
+        self.base = self.site.url + "games/quintora/"
+        self.page = Page(self.browser, self.site, base=self.base)
+
+    def tearDown(self):
+        self.browser.close()
+        self.site.close()
+        shutil.rmtree(self.root, ignore_errors=True)
+
+    def visit_until_kept(self):
+        self.page.open(query="log&fast", offline_copy=True, page="")
+        self.browser.wait_for("QuintoraUI.wavesPending() === 0")
+        # The worker has kept every file and controls the page.
+        self.browser.wait_for("navigator.serviceWorker.controller &&"
+                              " navigator.serviceWorker.controller.state === 'activated'", timeout=60)
+        return self.browser.evaluate("caches.keys()", await_promise=True)
+
+    def test_after_one_visit_the_game_plays_with_no_network(self):
+        keys = self.visit_until_kept()
+        self.assertEqual(len(keys), 1)
+        self.assertTrue(keys[0].startswith("quintora:" + self.base), keys)
+        kept = self.browser.evaluate("caches.open(%r).then(c => c.keys()).then(k => k.length)" % keys[0],
+                                     await_promise=True)
+        # Every file but the worker itself, and the folder's own address.
+        self.assertEqual(kept, sum(len(f) for _, _, f in os.walk(self.folder)))
+        manifest = self.browser.call("Page.getAppManifest")
+        self.assertEqual(manifest.get("errors"), [])
+        self.assertEqual(self.browser.call("Page.getInstallabilityErrors")["installabilityErrors"], [])
+        # No server and no network.
+        self.site.close()
+        self.browser.call("Network.enable")
+        self.browser.call("Network.emulateNetworkConditions", offline=True, latency=0,
+                          downloadThroughput=-1, uploadThroughput=-1)
+        commands = cut_after_end(["menu JYUNBAN_1"] + ["press %d %d" % c for c in spiral()] + ["answer no"])
+        self.page.open(fresh=False, offline_copy=True)
+        self.browser.wait_for("QuintoraUI.wavesPending() === 0")
+        self.assertEqual(self.browser.evaluate("QuintoraUI.audioState().buffers"), [1, 2, 3, 4, 5])
+        self.page.play(commands)
+        log = self.page.log()
+        BrowserTest.assertSameLog(self, commands, log)
+        self.assertTrue(any("の勝ち！！" in l or "引き分け" in l for l in log) or
+                        sum(l.startswith("pic ") and "KARA" not in l for l in log) >= 361)
+        self.assertEqual(self.browser.errors(), [])
+
+    def test_a_new_version_replaces_the_old_copy(self):
+        old = self.visit_until_kept()
+        # The site changes on the server: a new style sheet, and the worker
+        # made anew by the build's own step.
+        with open(os.path.join(self.folder, "quintora.css"), "a") as f:
+            f.write("/* the next version */\n")
+        here = os.path.dirname(os.path.abspath(__file__))
+        subprocess.run([sys.executable, os.path.join(here, "..", "site_files.py"), "worker", self.folder,
+                        os.path.join(here, "..", "page", "sw.js"), os.path.join(self.folder, "sw.js")], check=True)
+        self.page.open(fresh=False, offline_copy=True, page="")
+        deadline = time.monotonic() + 60
+        seen = []
+        while True:
+            keys = self.browser.evaluate("caches.keys()", await_promise=True)
+            seen.append(keys)
+            if len(keys) == 1 and keys != old:
+                break
+            self.assertLess(time.monotonic(), deadline, "the new version never replaced the old: %s" % seen[-1])
+            self.browser.pump(0.05)
+        # The old copy went only once the new one was there: never none.
+        self.assertNotIn([], seen)
+        self.browser.open(self.base + "?nosw")
+        self.browser.wait_for("document.documentElement && document.documentElement.dataset.state === 'running'")
+        css = self.browser.evaluate("fetch('quintora.css').then(r => r.text())", await_promise=True)
+        self.assertIn("the next version", css)
+        self.assertEqual(self.browser.errors(), [])
 
 
 if __name__ == "__main__":

@@ -43,7 +43,7 @@ class Site:
         class Handler(http.server.SimpleHTTPRequestHandler):
             extensions_map = dict(http.server.SimpleHTTPRequestHandler.extensions_map,
                                   **{".wasm": "application/wasm", ".js": "text/javascript",
-                                     ".woff": "font/woff"})
+                                     ".woff": "font/woff", ".webmanifest": "application/manifest+json"})
 
             def log_message(self, *args):
                 pass
@@ -168,6 +168,18 @@ class Browser:
             if time.monotonic() > deadline:
                 raise ProtocolError("waited in vain for " + expression)
             self.pump(interval)
+
+    def wait_for_event(self, method, timeout=30):
+        """The parameters of the first event of that kind seen, waiting for one."""
+        deadline = time.monotonic() + timeout
+        while True:
+            for e in self.events:
+                if e["method"] == method:
+                    self.events.remove(e)
+                    return e.get("params", {})
+            if time.monotonic() > deadline:
+                raise ProtocolError("waited in vain for " + method)
+            self.pump(0.05)
 
     def set_ratio(self, ratio, width=800, height=600):
         self.call("Emulation.setDeviceMetricsOverride", width=width, height=height,
