@@ -6,6 +6,11 @@
       the list of the waves with what the page needs to stand in for each
       until it has arrived: its size and every byte but its samples (the
       RIFF header, the format, whatever chunks follow the samples);
+  site_files.py sheet PICTURES_FOLDER OUT_FOLDER OUT.js
+      the board's pictures of each set in one picture (sheet.png,
+      sheet@2x.png, sheet@3x.png: one request and one decoding instead of
+      one for each), and the page's list of where each lies in them; the
+      icons beside the board stay pictures of their own;
   site_files.py worker SITE_FOLDER TEMPLATE OUT.js
       the service worker: the template with the site's files and a version
       made of their contents, so that any change to the site is a new one.
@@ -16,6 +21,7 @@ import json
 import os
 import struct
 import sys
+import zlib
 
 
 def wave_entry(name, data):
@@ -54,6 +60,133 @@ def waves(folder, out):
         f.write("var QuintoraWaves = %s;\n" % json.dumps(entries, ensure_ascii=False, indent=0))
 
 
+def read_png(path):
+    """An 8-bit RGB, not interlaced PNG (as our pictures are) as rows of bytes."""
+    with open(path, "rb") as f:
+        data = f.read()
+    if data[:8] != b"\x89PNG\r\n\x1a\n":
+        raise ValueError(path + ": not a PNG")
+    at, idat = 8, b""
+    while at < len(data):
+        length, kind = struct.unpack(">I4s", data[at:at + 8])
+        body = data[at + 8:at + 8 + length]
+        at += 12 + length
+        if kind == b"IHDR":
+            width, height, depth, colour, _, _, interlace = struct.unpack(">IIBBBBB", body)
+            if (depth, colour, interlace) != (8, 2, 0):
+                raise ValueError(path + ": not an 8-bit RGB picture")
+        elif kind == b"IDAT":
+            idat += body
+    raw = zlib.decompress(idat)
+    stride = width * 3
+    rows, previous = [], bytearray(stride)
+    for y in range(height):
+        kind = raw[y * (stride + 1)]
+        line = bytearray(raw[y * (stride + 1) + 1:(y + 1) * (stride + 1)])
+        for i in range(stride):
+            a = line[i - 3] if i >= 3 else 0
+            b = previous[i]
+            c = previous[i - 3] if i >= 3 else 0
+            if kind == 1:
+                line[i] = (line[i] + a) & 0xFF
+            elif kind == 2:
+                line[i] = (line[i] + b) & 0xFF
+            elif kind == 3:
+                line[i] = (line[i] + ((a + b) >> 1)) & 0xFF
+            elif kind == 4:
+                p = a + b - c
+                pa, pb, pc = abs(p - a), abs(p - b), abs(p - c)
+                line[i] = (line[i] + (a if pa <= pb and pa <= pc else b if pb <= pc else c)) & 0xFF
+        rows.append(line)
+        previous = line
+    return width, height, rows
+
+
+def write_png(path, width, height, rows):
+    """RGB rows, each with the filter that leaves its bytes smallest."""
+    stride = width * 3
+    out, previous = bytearray(), bytearray(stride)
+    for line in rows:
+        best = None
+        for kind in range(5):
+            f = bytearray(stride)
+            for i in range(stride):
+                a = line[i - 3] if i >= 3 else 0
+                b = previous[i]
+                c = previous[i - 3] if i >= 3 else 0
+                if kind == 0:
+                    v = line[i]
+                elif kind == 1:
+                    v = line[i] - a
+                elif kind == 2:
+                    v = line[i] - b
+                elif kind == 3:
+                    v = line[i] - ((a + b) >> 1)
+                else:
+                    p = a + b - c
+                    pa, pb, pc = abs(p - a), abs(p - b), abs(p - c)
+                    v = line[i] - (a if pa <= pb and pa <= pc else b if pb <= pc else c)
+                f[i] = v & 0xFF
+            cost = sum(v if v < 128 else 256 - v for v in f)
+            if best is None or cost < best[0]:
+                best = (cost, kind, f)
+        out.append(best[1])
+        out += best[2]
+        previous = line
+
+    def chunk(kind, body):
+        return struct.pack(">I", len(body)) + kind + body + struct.pack(">I", zlib.crc32(kind + body))
+    with open(path, "wb") as f:
+        f.write(b"\x89PNG\r\n\x1a\n" + chunk(b"IHDR", struct.pack(">IIBBBBB", width, height, 8, 2, 0, 0, 0))
+                + chunk(b"IDAT", zlib.compress(bytes(out), 9)) + chunk(b"IEND", b""))
+
+
+# Around each picture in the sheet, its own edge pixels repeated: a picture
+# drawn scaled (a screen between two sets) takes nothing of its neighbours.
+SHEET_MARGIN = 2
+
+
+def sheet(folder, out_folder, out):
+    names = sorted(n[:-4] for n in os.listdir(folder)
+                   if n.endswith(".png") and "@" not in n and not n.startswith("ICO_"))
+    icons = sorted(n[:-4] for n in os.listdir(folder)
+                   if n.endswith(".png") and "@" not in n and n.startswith("ICO_"))
+    sizes = {n: read_png(os.path.join(folder, n + ".png"))[:2] for n in names}
+    # Shelves, the tallest pictures first, no wider than the widest picture
+    # or seven cells.
+    m = SHEET_MARGIN
+    limit = max(max(w for w, _ in sizes.values()), 7 * (21 + 2 * m)) + 2 * m
+    places, x, y, shelf = {}, 0, 0, 0
+    for n in sorted(names, key=lambda n: (-sizes[n][1], n)):
+        w, h = sizes[n]
+        if x + w + 2 * m > limit:
+            x, y, shelf = 0, y + shelf, 0
+        places[n] = (x + m, y + m, w, h)
+        x += w + 2 * m
+        shelf = max(shelf, h + 2 * m)
+    width, height = limit, y + shelf
+    for scale in (1, 2, 3):
+        suffix = "" if scale == 1 else "@%dx" % scale
+        rows = [bytearray(width * scale * 3) for _ in range(height * scale)]
+        for n, (px, py, w, h) in places.items():
+            pw, ph, pic = read_png(os.path.join(folder, n + suffix + ".png"))
+            if (pw, ph) != (w * scale, h * scale):
+                raise ValueError("%s%s is %dx%d, not %d times %dx%d" % (n, suffix, pw, ph, scale, w, h))
+            e = m * scale
+            for yy in range(-e, ph + e):
+                src = pic[min(max(yy, 0), ph - 1)]
+                line = src[:3] * e + src + src[-3:] * e
+                at = ((px - m) * scale) * 3
+                rows[py * scale + yy][at:at + len(line)] = line
+        write_png(os.path.join(out_folder, "sheet%s.png" % suffix), width * scale, height * scale, rows)
+    with open(out, "w", encoding="utf-8") as f:
+        f.write("// The board's pictures: where each lies in pictures/sheet.png (x, y, width,\n"
+                "// height in its own pixels; sheet@2x.png and sheet@3x.png the same at 2 and 3\n"
+                "// times), and the icons beside the board, a picture each; all in sets 1, 2 and 3.\n")
+        f.write("var QuintoraSheet = %s;\n" % json.dumps({n: places[n] for n in names}, separators=(",", ":")))
+        f.write("var QuintoraIcons = %s;\n" % json.dumps(icons))
+
+
 def worker(site, template, out):
     out_name = os.path.relpath(os.path.abspath(out), os.path.abspath(site))
     files = []
@@ -80,6 +213,8 @@ def worker(site, template, out):
 if __name__ == "__main__":
     if len(sys.argv) == 4 and sys.argv[1] == "waves":
         waves(sys.argv[2], sys.argv[3])
+    elif len(sys.argv) == 5 and sys.argv[1] == "sheet":
+        sheet(sys.argv[2], sys.argv[3], sys.argv[4])
     elif len(sys.argv) == 5 and sys.argv[1] == "worker":
         worker(sys.argv[2], sys.argv[3], sys.argv[4])
     else:

@@ -26,7 +26,7 @@ var QuintoraUI = (function () {
 
   const ratio = window.devicePixelRatio || 1;
   const pictureSet = Math.min(3, Math.max(1, Math.ceil(ratio - 1e-6)));
-  const pictures = new Map();
+  let sheet = null;
   let canvas, ctx, surface;
   const icons = [new Map(), new Map()];
 
@@ -55,13 +55,14 @@ var QuintoraUI = (function () {
     ctx.fillRect(l, t, Math.max(r - l, 1), Math.max(b - t, 1));
   };
 
+  // The board's pictures lie in one sheet (pictures.js says where).
   ui.drawPicture = function (name, x, y) {
-    const image = pictures.get(name);
-    if (!image) return;
+    const at = QuintoraSheet[name];
+    if (!sheet || !at) return;
     const lx = Math.round(x / TWIPS), ly = Math.round(y / TWIPS);
-    const w = image.naturalWidth / pictureSet, h = image.naturalHeight / pictureSet;
+    const w = at[2], h = at[3], s = pictureSet;
     const l = dev(lx), t = dev(ly);
-    ctx.drawImage(image, l, t, dev(lx + w) - l, dev(ly + h) - t);
+    ctx.drawImage(sheet, at[0] * s, at[1] * s, w * s, h * s, l, t, dev(lx + w) - l, dev(ly + h) - t);
   };
 
   ui.drawText = function (x, y, text, rgb, points) {
@@ -433,15 +434,15 @@ var QuintoraUI = (function () {
   };
 
   // What the first paint needs starts loading at once, beside the program
-  // itself: the pictures of the set for this screen and the face. The
+  // itself: the board's pictures of the set for this screen and the face. The
   // waves are not needed for it: each stands in blank in the game's folder
   // (its own bytes but for its samples) and comes after the first paint.
   // Decoded before the game starts (beside the program's compiling), not
   // at the first drawing of each.
-  function loadPicture(name) {
+  function loadSheet() {
     const img = new Image();
-    img.src = pictureUrl(name);
-    return img.decode().then(function () { pictures.set(name, img); }, function () {});
+    img.src = pictureUrl("sheet");
+    return img.decode().then(function () { sheet = img; }, function () {});
   }
   function loadFace() {
     if (typeof FontFace === "undefined") return Promise.resolve();
@@ -449,8 +450,7 @@ var QuintoraUI = (function () {
     return face.load().then(function (f) { document.fonts.add(f); }, function () {});
   }
   // The icons beside the board are images of the page of their own (showIcon).
-  const boardPictures = QuintoraPictures.filter(function (name) { return !name.startsWith("ICO_"); });
-  const firstPaintFiles = Promise.all(boardPictures.map(loadPicture).concat([loadFace()])).then(function () {
+  const firstPaintFiles = Promise.all([loadSheet(), loadFace()]).then(function () {
     performance.mark("quintora-pictures-loaded");
   });
 
