@@ -433,6 +433,25 @@ class BrowserTest(unittest.TestCase):
         finally:
             self.browser.set_ratio(1)
 
+    def test_the_head_asks_for_the_one_sheet_of_pictures_the_board_draws_from(self):
+        # The set is the next whole ratio up; the head's preloads choose by
+        # media queries, the page's script by the ratio: they must agree, or
+        # two sheets come (or the board waits for one asked for late).
+        expected = {1: "sheet.png", 1.25: "sheet@2x.png", 2: "sheet@2x.png", 2.5: "sheet@3x.png", 3: "sheet@3x.png"}
+        try:
+            for ratio, name in expected.items():
+                with self.subTest(ratio=ratio):
+                    self.browser.set_ratio(ratio)
+                    self.page.open()
+                    got = self.browser.evaluate(
+                        "performance.getEntriesByType('resource')"
+                        ".filter(e => e.name.includes('/pictures/sheet'))"
+                        ".map(e => [e.name.split('/').pop(), e.initiatorType])")
+                    self.assertEqual(got, [[name, "link"]])
+                    self.assertEqual(self.browser.errors(), [])
+        finally:
+            self.browser.set_ratio(1)
+
     def test_escape_and_the_end_item_end_the_game_with_a_way_back(self):
         for how in ("escape", "menu", "escape during a computer turn"):
             with self.subTest(how=how):
