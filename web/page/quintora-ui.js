@@ -392,8 +392,18 @@ var QuintoraUI = (function () {
     for (let i = 0; i < bytes.length; i++) s += String.fromCharCode(bytes[i]);
     return s;
   }
+  // The settings file kept is read while the program loads (the first look
+  // into the page's storage waits for the browser), not in its start-up.
+  const keptEarly = new Map();
+  function keep(name) {
+    try {
+      keptEarly.set(name, localStorage.getItem(STORAGE_PREFIX + name));
+    } catch (e) { /* no storage: nothing kept */ }
+  }
+  keep("Quintora.ini");
   ui.restoreFile = function (name) {
-    const kept = localStorage.getItem(STORAGE_PREFIX + name);
+    const kept = keptEarly.has(name) ? keptEarly.get(name) : localStorage.getItem(STORAGE_PREFIX + name);
+    keptEarly.delete(name);
     if (kept === null) return;
     const bytes = new Uint8Array(kept.length);
     for (let i = 0; i < kept.length; i++) bytes[i] = kept.charCodeAt(i);
@@ -482,10 +492,12 @@ var QuintoraUI = (function () {
       return r.ok ? r.arrayBuffer().then(function (b) { return new Uint8Array(b); }) : null;
     }, function () { return null; });
   }
-  function standIn(wave, number) {
-    const bytes = new Uint8Array(wave.size);
+  // A stand-in has the wave's own bytes but for its samples, which are
+  // blank but for a mark and the wave's number at their start: here its
+  // bytes up to the end of that mark.
+  function standInHead(wave, number) {
+    const bytes = new Uint8Array(wave.dataAt + LATE_MARK.length + 4);
     bytes.set(base64Bytes(wave.head), 0);
-    bytes.set(base64Bytes(wave.tail), wave.dataAt + wave.dataSize);
     for (let i = 0; i < LATE_MARK.length; i++) bytes[wave.dataAt + i] = LATE_MARK.charCodeAt(i);
     new DataView(bytes.buffer).setUint32(wave.dataAt + LATE_MARK.length, number, true);
     return bytes;
@@ -501,12 +513,39 @@ var QuintoraUI = (function () {
     for (let i = 0; i < tail.length; i++) if (bytes[at + i] !== tail[i]) return false;
     return true;
   }
+  // The stand-in's blanks are not kept: its bytes are made as the game
+  // reads them (4.4 MB of blanks neither made nor copied before the first
+  // paint); to the game it is a file like any other, of the wave's size.
+  function putStandIn(path, wave, number) {
+    const around = standInHead(wave, number);
+    const tail = base64Bytes(wave.tail), tailAt = wave.dataAt + wave.dataSize;
+    Module.FS.writeFile(path, around, { canOwn: true });
+    Module.FS.chmod(path, 292);  // 0444: never written
+    const node = Module.FS.lookupPath(path).node;
+    node.usedBytes = wave.size;
+    node.stream_ops = Object.assign({}, node.stream_ops, {
+      read: function (stream, buffer, offset, length, position) {
+        const n = Math.max(0, Math.min(length, wave.size - position));
+        const end = position + n;
+        buffer.fill(0, offset, offset + n);
+        function put(bytes, at) {
+          const from = Math.max(position, at), to = Math.min(end, at + bytes.length);
+          if (from < to) buffer.set(bytes.subarray(from - at, to - at), offset + from - position);
+        }
+        put(around, 0);
+        put(tail, tailAt);
+        return n;
+      },
+      mmap: undefined,
+    });
+  }
+  ui.putStandIn = putStandIn;  // for the tests: a wave of their own
   function putWaves() {
     const early = [];
     QuintoraWaves.forEach(function (wave, number) {
       const path = FOLDER + "/" + wave.name;
       if (wave.dataAt !== undefined && wave.dataSize >= LATE_MARK.length + 4) {
-        Module.FS.writeFile(path, standIn(wave, number), { canOwn: true });
+        putStandIn(path, wave, number);
         lateWaves.set(number, { wave: wave, handle: 0, bytes: null });
         lateLeft++;
       } else {

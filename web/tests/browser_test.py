@@ -9,6 +9,9 @@ core on the recording test doubles, fed the same commands.
 With QUINTORA_SHOTS set to a folder, the screenshots compared are kept there.
 """
 
+import base64
+import hashlib
+import json
 import os
 import re
 import shutil
@@ -432,6 +435,54 @@ class BrowserTest(unittest.TestCase):
                     self.assertEqual(whole, [], "blocks of 8 x 8 pixels that differ nearly whole")
         finally:
             self.browser.set_ratio(1)
+
+    def test_each_wave_stands_in_with_its_own_bytes_but_its_samples(self):
+        # Until a wave has arrived the game reads, in its folder, a file of
+        # the wave's size with the wave's own bytes around the samples, and
+        # samples blank but for "QuintoraLateWave" and the wave's number (its
+        # place among the waves by name, 4 bytes little-endian). Read here in
+        # pieces that end anywhere, as the game's reads may.
+        self.page.open()
+        names = sorted(n for n in os.listdir(os.path.join(SITE, "waves")) if n.endswith(".wav"))
+        expected = {}
+        for number, name in enumerate(names):
+            with open(os.path.join(SITE, "waves", name), "rb") as f:
+                data = bytearray(f.read())
+            at = 12
+            while data[at:at + 4] != b"data":
+                at += 8 + int.from_bytes(data[at + 4:at + 8], "little")
+                at += at & 1
+            size = int.from_bytes(data[at + 4:at + 8], "little")
+            samples = bytearray(size)
+            samples[:20] = b"QuintoraLateWave" + number.to_bytes(4, "little")
+            data[at + 8:at + 8 + size] = samples
+            expected[name] = hashlib.sha256(bytes(data)).hexdigest()
+        for piece in (4093, 1 << 20):
+            got = self.browser.evaluate("""Promise.all(QuintoraWaves.map(async w => {
+                const path = '/quintora/' + w.name, size = Module.FS.stat(path).size;
+                const s = Module.FS.open(path, 'r'), bytes = new Uint8Array(size);
+                for (let at = 0, n = 1; at < size && n > 0; at += n) n = Module.FS.read(s, bytes, at, Math.min(%d, size - at));
+                Module.FS.close(s);
+                const d = new Uint8Array(await crypto.subtle.digest('SHA-256', bytes));
+                return [w.name, Array.from(d, b => b.toString(16).padStart(2, '0')).join('')];
+            })).then(Object.fromEntries)""" % piece, await_promise=True)
+            self.assertEqual(got, expected, "read in pieces of %d" % piece)
+        # Ours have nothing after the samples; a wave with a chunk there
+        # keeps it, read in pieces of 7 bytes.
+        fmt = b"fmt " + (16).to_bytes(4, "little") + bytes(range(16))
+        head = b"RIFF" + (4 + len(fmt) + 8 + 100 + 12).to_bytes(4, "little") + b"WAVE" + fmt + b"data" + (100).to_bytes(4, "little")
+        tail = b"LIST" + (4).to_bytes(4, "little") + b"INFO"
+        wave = {"name": "test.wav", "size": len(head) + 100 + len(tail), "dataAt": len(head), "dataSize": 100,
+                "head": base64.b64encode(head).decode(), "tail": base64.b64encode(tail).decode()}
+        got = self.browser.evaluate("""(() => {
+            QuintoraUI.putStandIn('/quintora/test.wav', %s, 258);
+            const s = Module.FS.open('/quintora/test.wav', 'r'), bytes = new Uint8Array(Module.FS.stat('/quintora/test.wav').size);
+            for (let at = 0, n = 1; at < bytes.length && n > 0; at += n) n = Module.FS.read(s, bytes, at, Math.min(7, bytes.length - at));
+            Module.FS.close(s);
+            Module.FS.unlink('/quintora/test.wav');
+            return btoa(String.fromCharCode.apply(null, bytes));
+        })()""" % json.dumps(wave))
+        self.assertEqual(base64.b64decode(got), head + b"QuintoraLateWave\x02\x01\0\0" + bytes(80) + tail)
 
     def test_the_head_asks_for_the_one_sheet_of_pictures_the_board_draws_from(self):
         # The set is the next whole ratio up; the head's preloads choose by
