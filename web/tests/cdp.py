@@ -73,8 +73,14 @@ class Browser:
         self._from_child, from_child_w = os.pipe()
 
         def child_fds():
-            os.dup2(to_child_r, 3)
-            os.dup2(from_child_w, 4)
+            # The pipe's own descriptors may be 3 and 4 already (or each
+            # other's place): moved out of the way first, and made to
+            # survive the exec, which dup2 onto the same number would not.
+            a, b = os.dup(to_child_r), os.dup(from_child_w)
+            os.dup2(a, 3)
+            os.dup2(b, 4)
+            os.set_inheritable(3, True)
+            os.set_inheritable(4, True)
 
         self.proc = subprocess.Popen(
             [chromium or find_chromium()] + CHROMIUM_FLAGS +
