@@ -42,7 +42,16 @@ var QuintoraUI = (function () {
     surface = document.getElementById("surface");
     canvas.width = Math.ceil(WIDTH * ratio);
     canvas.height = Math.ceil(HEIGHT * ratio);
-    ctx = canvas.getContext("2d", { alpha: false });
+    // Opaque, and, where the canvas's pixels are the screen's own, handed to
+    // the screen by itself rather than through the page's compositing: the
+    // same pixels for about a third less of the browser's work for each
+    // frame (bench/README.md). Every drawing between two of the game's
+    // pauses is one task, so no frame shows a board half drawn. At a ratio
+    // that makes the board a fraction of a pixel wide or high, that way
+    // would show it shifted by part of a pixel: the page's compositing
+    // there, as before.
+    const exact = Number.isInteger(WIDTH * ratio) && Number.isInteger(HEIGHT * ratio);
+    ctx = canvas.getContext("2d", { alpha: false, desynchronized: exact });
     ctx.imageSmoothingQuality = "high";
     ctx.fillStyle = css(0x008000);
     ctx.fillRect(0, 0, canvas.width, canvas.height);

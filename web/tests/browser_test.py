@@ -484,7 +484,7 @@ class BrowserTest(unittest.TestCase):
         })()""" % json.dumps(wave))
         self.assertEqual(base64.b64decode(got), head + b"QuintoraLateWave\x02\x01\0\0" + bytes(80) + tail)
 
-    def test_the_head_asks_for_the_one_sheet_of_pictures_the_board_draws_from(self):
+    def test_the_head_asks_for_the_one_sheet_of_pictures_the_board_draws_from_and_the_canvas_path(self):
         # The set is the next whole ratio up; the head's preloads choose by
         # media queries, the page's script by the ratio: they must agree, or
         # two sheets come (or the board waits for one asked for late).
@@ -499,6 +499,12 @@ class BrowserTest(unittest.TestCase):
                         ".filter(e => e.name.includes('/pictures/sheet'))"
                         ".map(e => [e.name.split('/').pop(), e.initiatorType])")
                     self.assertEqual(got, [[name, "link"]])
+                    # The canvas goes to the screen by itself only where its
+                    # pixels are the screen's (657 and 500 times the ratio
+                    # whole numbers); 1.25 and 2.5 leave a fraction.
+                    self.assertEqual(self.browser.evaluate(
+                        "document.getElementById('board').getContext('2d').getContextAttributes().desynchronized"),
+                        ratio in (1, 2, 3))
                     self.assertEqual(self.browser.errors(), [])
         finally:
             self.browser.set_ratio(1)
