@@ -236,6 +236,15 @@ protected:
         ASSERT_TRUE(within(6000ms, [] { return streams() == 0; })) << "the first output was not released";
     }
     std::int32_t load(const Bytes& image, std::int32_t flags) { return dsCreateDSB(system_, image.data(), flags); }
+    // The game's music looping on the server, one stream, and its stone
+    // loaded beside it. The library keeps copies of the images.
+    void loop_music_with_stone(std::int32_t& music, std::int32_t& stone) {
+        open_system();
+        music = load(read_file(wave_path(u8"BGM.wav")), 1);
+        stone = load(read_file(wave_path(u8"石打音.wav")), 3);
+        ASSERT_EQ(dsPlayLooping(music), 1);
+        ASSERT_TRUE(within(3000ms, [] { return streams() == 1; }));
+    }
 
     std::string server_;
     std::string parec_;
@@ -272,13 +281,8 @@ TEST_F(SoundServer, AStoneIsHeardAndTheSinkSleepsOnceTheGameIsQuiet) {
 // described for the desktop; the music's goes the moment the loop stops,
 // the effects' after their silence.
 TEST_F(SoundServer, StreamsAreAGamesWithTheDesktopsIconNameAndTheMusicHasItsOwn) {
-    open_system();
-    const Bytes music_image = read_file(wave_path(u8"BGM.wav"));
-    const Bytes stone_image = read_file(wave_path(u8"石打音.wav"));
-    const std::int32_t music = load(music_image, 1);
-    const std::int32_t stone = load(stone_image, 3);
-    ASSERT_EQ(dsPlayLooping(music), 1);
-    ASSERT_TRUE(within(3000ms, [] { return streams() == 1; }));
+    std::int32_t music = 0, stone = 0;
+    ASSERT_NO_FATAL_FAILURE(loop_music_with_stone(music, stone));
     ASSERT_EQ(dsPlay(stone), 1);
     EXPECT_TRUE(within(3000ms, [] { return streams() == 2; })) << "the stone did not get a stream beside the music";
     const std::string props = output_of("pactl list sink-inputs");
@@ -299,13 +303,8 @@ TEST_F(SoundServer, StreamsAreAGamesWithTheDesktopsIconNameAndTheMusicHasItsOwn)
 }
 
 TEST_F(SoundServer, MusicAndEffectsComeBackAfterTheServerRestarts) {
-    open_system();
-    const Bytes music_image = read_file(wave_path(u8"BGM.wav"));
-    const Bytes stone_image = read_file(wave_path(u8"石打音.wav"));
-    const std::int32_t music = load(music_image, 1);
-    const std::int32_t stone = load(stone_image, 3);
-    ASSERT_EQ(dsPlayLooping(music), 1);
-    ASSERT_TRUE(within(3000ms, [] { return streams() == 1; }));
+    std::int32_t music = 0, stone = 0;
+    ASSERT_NO_FATAL_FAILURE(loop_music_with_stone(music, stone));
 
     end(server_pid_, SIGKILL);
     std::this_thread::sleep_for(500ms);
