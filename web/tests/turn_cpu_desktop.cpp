@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// The desktop's side of the browser's turn measurement (web/tests/measure.py):
+// The desktop's side of the browser's turn measurement (bench/web_budgets.py):
 // the real window with the real pauses lays the same position through
 // presses and then plays the same commands, each followed by three computer
 // turns; prints the process's processor time per computer turn.
