@@ -23,6 +23,8 @@ import struct
 import sys
 import zlib
 
+import png
+
 
 def wave_entry(name, data):
     """The wave's size, and where its samples are, when its chunks can be
@@ -64,42 +66,13 @@ def read_png(path):
     """An 8-bit RGB, not interlaced PNG (as our pictures are) as rows of bytes."""
     with open(path, "rb") as f:
         data = f.read()
-    if data[:8] != b"\x89PNG\r\n\x1a\n":
-        raise ValueError(path + ": not a PNG")
-    at, idat = 8, b""
-    while at < len(data):
-        length, kind = struct.unpack(">I4s", data[at:at + 8])
-        body = data[at + 8:at + 8 + length]
-        at += 12 + length
-        if kind == b"IHDR":
-            width, height, depth, colour, _, _, interlace = struct.unpack(">IIBBBBB", body)
-            if (depth, colour, interlace) != (8, 2, 0):
-                raise ValueError(path + ": not an 8-bit RGB picture")
-        elif kind == b"IDAT":
-            idat += body
-    raw = zlib.decompress(idat)
-    stride = width * 3
-    rows, previous = [], bytearray(stride)
-    for y in range(height):
-        kind = raw[y * (stride + 1)]
-        line = bytearray(raw[y * (stride + 1) + 1:(y + 1) * (stride + 1)])
-        for i in range(stride):
-            a = line[i - 3] if i >= 3 else 0
-            b = previous[i]
-            c = previous[i - 3] if i >= 3 else 0
-            if kind == 1:
-                line[i] = (line[i] + a) & 0xFF
-            elif kind == 2:
-                line[i] = (line[i] + b) & 0xFF
-            elif kind == 3:
-                line[i] = (line[i] + ((a + b) >> 1)) & 0xFF
-            elif kind == 4:
-                p = a + b - c
-                pa, pb, pc = abs(p - a), abs(p - b), abs(p - c)
-                line[i] = (line[i] + (a if pa <= pb and pa <= pc else b if pb <= pc else c)) & 0xFF
-        rows.append(line)
-        previous = line
-    return width, height, rows
+    # The header's first chunk: bit depth at byte 24, colour type at 25.
+    if data[24:26] != b"\x08\x02":
+        raise ValueError(path + ": not an 8-bit RGB picture")
+    try:
+        return png.read(data)
+    except ValueError as e:
+        raise ValueError("%s: %s" % (path, e)) from None
 
 
 def write_png(path, width, height, rows):

@@ -22,8 +22,9 @@ import time
 import unittest
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
+sys.path.insert(1, os.path.dirname(os.path.dirname(os.path.abspath(__file__))))
 import cdp  # noqa: E402
-import png  # noqa: E402
+import png  # noqa: E402  (web/png.py, which the build uses too)
 
 SITE = None
 REFERENCE = None

@@ -1,6 +1,7 @@
 # SPDX-License-Identifier: GPL-3.0-or-later
 """Reads 8-bit PNG images (greyscale, RGB, RGBA; not interlaced) into rows
-of RGB triples: enough for comparing screenshots, with the standard library."""
+of RGB triples, with the standard library: the site's build reads the
+board's pictures with it, the browser tests their screenshots."""
 
 import struct
 import zlib
