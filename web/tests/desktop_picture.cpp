@@ -6,14 +6,12 @@
 //   QT_QPA_PLATFORM=offscreen QT_SCALE_FACTOR=2 web_desktop_picture SCRIPT OUT.png
 //
 // The script is web_reference_log's: "menu NAME", "press X Y", "answer ...".
-#include <QApplication>
 #include <fstream>
 #include <iostream>
 #include <map>
 #include <sstream>
 
-#include "app/qt_form1.h"
-#include "support/fakes.h"
+#include "support/window_harness.h"
 
 using namespace quintora;
 using namespace quintora::testing;
@@ -23,14 +21,9 @@ int main(int argc, char** argv) {
         std::cerr << "usage: web_desktop_picture SCRIPT OUT.png\n";
         return 2;
     }
-    QApplication app(argc, argv);
-    ScratchFolder folder;
-    Log log;
-    ScriptedDialogs dialogs{log};
-    RecordingPause pause{log};
-    FakeSound sound{log};
-    ThrowingExit exit{log};
-    Form1 form{dialogs, pause, sound, exit};
+    WindowHarness h;
+    Form1& form = h.form;
+    ScriptedDialogs& dialogs = h.dialogs;
     form.show();
     form.start();
     Game& g = form.game();
