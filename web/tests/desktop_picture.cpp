@@ -6,12 +6,14 @@
 //   QT_QPA_PLATFORM=offscreen QT_SCALE_FACTOR=2 web_desktop_picture SCRIPT OUT.png
 //
 // The script is web_reference_log's: "menu NAME", "press X Y", "answer ...".
+#include <QApplication>
 #include <fstream>
 #include <iostream>
 #include <map>
 #include <sstream>
 
-#include "support/window_harness.h"
+#include "app/qt_form1.h"
+#include "support/fakes.h"
 
 using namespace quintora;
 using namespace quintora::testing;
@@ -21,9 +23,14 @@ int main(int argc, char** argv) {
         std::cerr << "usage: web_desktop_picture SCRIPT OUT.png\n";
         return 2;
     }
-    WindowHarness h;
-    Form1& form = h.form;
-    ScriptedDialogs& dialogs = h.dialogs;
+    QApplication app(argc, argv);
+    ScratchFolder folder;
+    Log log;
+    ScriptedDialogs dialogs{log};
+    RecordingPause pause{log};
+    FakeSound sound{log};
+    ThrowingExit exit{log};
+    Form1 form{dialogs, pause, sound, exit};
     form.show();
     form.start();
     Game& g = form.game();
