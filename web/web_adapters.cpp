@@ -105,7 +105,9 @@ void WebCanvas::hide_icon(IconKind kind, int colour) { page_hide_icon(kind == Ic
 
 // The canvas shows what is painted as soon as the page gets its thread back,
 // which every wait and box gives it.
-void WebCanvas::refresh() { log_line("refresh"); }
+void WebCanvas::refresh() {
+    if (logging()) log_line("refresh");
+}
 
 // --- boxes --------------------------------------------------------------------
 
@@ -117,29 +119,29 @@ int WebDialogs::show(int kind, std::string_view text, std::string_view caption) 
 }
 
 void WebDialogs::message(std::string_view text, std::string_view caption) {
-    log_line("box " + text_of(text) + "|" + text_of(caption));
+    if (logging()) log_line("box " + text_of(text) + "|" + text_of(caption));
     show(0, text, caption);
 }
 
 void WebDialogs::about(std::string_view text) {
-    log_line("about " + text_of(text));
+    if (logging()) log_line("about " + text_of(text));
     show(0, text, "Quintora");
 }
 
 bool WebDialogs::ask_yes_no(std::string_view text, std::string_view caption) {
-    log_line("ask " + text_of(text) + "|" + text_of(caption));
+    if (logging()) log_line("ask " + text_of(text) + "|" + text_of(caption));
     return show(1, text, caption) == 1;
 }
 
 void WebDialogs::warning(std::string_view text, std::string_view caption) {
-    log_line("warning " + text_of(text) + "|" + text_of(caption));
+    if (logging()) log_line("warning " + text_of(text) + "|" + text_of(caption));
     show(2, text, caption);
 }
 
 // --- pause --------------------------------------------------------------------
 
 void WebPause::wait(double seconds) {
-    log_line("wait " + fmt(seconds));
+    if (logging()) log_line("wait " + fmt(seconds));
     // The page runs on meanwhile (painting, queueing presses); the game does not.
     const double ms = seconds * 1000.0 * page_pause_scale();
     emscripten_sleep(ms > 0 ? unsigned(ms + 0.5) : 0);
@@ -148,7 +150,7 @@ void WebPause::wait(double seconds) {
 // --- sound --------------------------------------------------------------------
 
 std::int32_t WebSound::dsInitialize(std::int32_t window) {
-    log_line("dsInitialize " + std::to_string(window));
+    if (logging()) log_line("dsInitialize " + std::to_string(window));
     if (system_ == 0 && page_audio_open()) system_ = 1;
     return system_;
 }
@@ -261,27 +263,27 @@ void take_late_wave(int number) {
 }
 
 void WebSound::dsPlay(std::int32_t b) {
-    log_line("dsPlay " + std::to_string(b));
+    if (logging()) log_line("dsPlay " + std::to_string(b));
     if (b != 0) page_audio_play(b, 0);
 }
 
 void WebSound::dsPlayLooping(std::int32_t b) {
-    log_line("dsPlayLooping " + std::to_string(b));
+    if (logging()) log_line("dsPlayLooping " + std::to_string(b));
     if (b != 0) page_audio_play(b, 1);
 }
 
 void WebSound::dsStop(std::int32_t b) {
-    log_line("dsStop " + std::to_string(b));
+    if (logging()) log_line("dsStop " + std::to_string(b));
     if (b != 0) page_audio_stop(b);
 }
 
 void WebSound::dsFree(std::int32_t b) {
-    log_line("dsFree " + std::to_string(b));
+    if (logging()) log_line("dsFree " + std::to_string(b));
     if (b != 0) page_audio_free(b);
 }
 
 void WebSound::dsTerminate(std::int32_t s) {
-    log_line("dsTerminate " + std::to_string(s));
+    if (logging()) log_line("dsTerminate " + std::to_string(s));
     if (s != 0 && s == system_) {
         page_audio_close();
         system_ = 0;
@@ -296,7 +298,7 @@ void WebMarks::set_checked(Mark m, bool on) {
 }
 
 void WebExit::end_process(int code) {
-    log_line("exit " + std::to_string(code));
+    if (logging()) log_line("exit " + std::to_string(code));
     page_ended(code);
     // A page cannot close itself: the program stops here for good, and the
     // page offers to start again.

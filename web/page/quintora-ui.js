@@ -33,6 +33,33 @@ var QuintoraUI = (function () {
   function css(rgb) {
     return "#" + (rgb & 0xffffff).toString(16).padStart(6, "0");
   }
+  // The pen's colour and face are set on the canvas only when they change:
+  // the game draws a turn's few texts and rectangles in two or three colours,
+  // and each setting is parsed anew.
+  let pen = -1, font = "";
+  function usePen(rgb) {
+    if (rgb !== pen) {
+      pen = rgb;
+      ctx.fillStyle = css(rgb);
+    }
+  }
+  // The height above the baseline of the face at each size, which the game's
+  // texts are placed below (it is the face's, not the text's). Measured once
+  // the face is in.
+  const ascents = new Map();
+  function useFont(size) {
+    const f = size * ratio + "px " + FACE;
+    if (f !== font) {
+      font = f;
+      ctx.font = f;
+    }
+    let a = ascents.get(f);
+    if (a === undefined) {
+      a = ctx.measureText("").fontBoundingBoxAscent;
+      ascents.set(f, a);
+    }
+    return a;
+  }
   // Device pixel of a layout coordinate: both edges of a rectangle rounded on
   // their own, so neighbouring cells neither overlap nor leave a gap.
   function dev(v) { return Math.round(v * ratio); }
@@ -52,15 +79,23 @@ var QuintoraUI = (function () {
     // there, as before.
     const exact = Number.isInteger(WIDTH * ratio) && Number.isInteger(HEIGHT * ratio);
     ctx = canvas.getContext("2d", { alpha: false, desynchronized: exact });
-    ctx.imageSmoothingQuality = "high";
-    ctx.fillStyle = css(0x008000);
+    settle();
+    usePen(0x008000);
     ctx.fillRect(0, 0, canvas.width, canvas.height);
+    // A context the browser took away and gave back has lost its settings.
+    canvas.addEventListener("contextrestored", settle);
+  }
+  function settle() {
+    ctx.imageSmoothingQuality = "high";
+    ctx.textBaseline = "alphabetic";
+    pen = -1;
+    font = "";
   }
 
   ui.fillRect = function (x, y, w, h, rgb) {
     const l = dev(x / TWIPS), t = dev(y / TWIPS);
     const r = dev((x + w) / TWIPS), b = dev((y + h) / TWIPS);
-    ctx.fillStyle = css(rgb);
+    usePen(rgb);
     ctx.fillRect(l, t, Math.max(r - l, 1), Math.max(b - t, 1));
   };
 
@@ -75,16 +110,13 @@ var QuintoraUI = (function () {
   };
 
   ui.drawText = function (x, y, text, rgb, points) {
-    const size = Math.round(points * 4 / 3);
-    ctx.font = size * ratio + "px " + FACE;
-    ctx.fillStyle = css(rgb);
-    ctx.textBaseline = "alphabetic";
-    const ascent = ctx.measureText(text).fontBoundingBoxAscent;
+    const ascent = useFont(Math.round(points * 4 / 3));
+    usePen(rgb);
     ctx.fillText(text, (x / TWIPS) * ratio, (y / TWIPS) * ratio + ascent);
   };
 
   ui.fillCircle = function (cx, cy, r, rgb) {
-    ctx.fillStyle = css(rgb);
+    usePen(rgb);
     ctx.beginPath();
     ctx.arc((cx / TWIPS) * ratio, (cy / TWIPS) * ratio, (r / TWIPS) * ratio, 0, 2 * Math.PI);
     ctx.fill();
@@ -466,7 +498,10 @@ var QuintoraUI = (function () {
   function loadFace() {
     if (typeof FontFace === "undefined") return Promise.resolve();
     const face = new FontFace(FACE, "url(fonts/ipamp-subset.woff)");
-    return face.load().then(function (f) { document.fonts.add(f); }, function () {});
+    return face.load().then(function (f) {
+      document.fonts.add(f);
+      ascents.clear();  // any measured before were the fallback face's
+    }, function () {});
   }
   // The icons beside the board are images of the page of their own (showIcon).
   const firstPaintFiles = Promise.all([loadSheet(), loadFace()]).then(function () {
