@@ -3,7 +3,7 @@
 """The browser build's budgets, in headless Chromium (not a test):
 
   bench/web_budgets.py SITE [--before OLD_SITE] [--runs 11] [--turns 6]
-                       [--desktop build/bench/bin/quintora_web_turn_reference]
+                       [--turn-rounds 3] [--desktop build/bench/bin/quintora_web_turn_reference]
 
 - first painted board: navigation start to the frame after the one that
   follows the game's start-up (the page's `paintedAt`), against a bare page
@@ -17,8 +17,11 @@
 - a computer turn: the renderer main thread's busy time (DevTools'
   TaskDuration) per computer turn on the position and commands of
   quintora_web_turn_reference, with the real pauses, the page hooked so
-  that nothing polls it; against that program's process processor time per
-  turn (the desktop), when given. Budget: 2 x the desktop.
+  that nothing polls it; against that program's main thread's processor
+  time per turn (the desktop), when given: off-screen, and shown on the X
+  display when DISPLAY is set (each repaint handed to the screen, as the
+  browser's frames are), in turn with the browser, `--turn-rounds` times.
+  Budget: 2 x the desktop.
 """
 import argparse
 import gzip
@@ -36,11 +39,13 @@ from browser_test import Page  # noqa: E402
 BARE = os.path.join(HERE, "..", "web", "tests")
 
 # Tells the bench when the game next waits for input or shows a box,
-# without a timer polling the page.
+# without a timer polling the page and without a script of the bench's
+# running in the measured stretch: the page calls the binding
+# `quintoraIdle`, which arrives as an event (Runtime.addBinding).
 IDLE_HOOK = """(() => {
   const next = QuintoraUI.nextInput, box = QuintoraUI.box;
   window.__idle = null;
-  function idle() { if (window.__idle) { const r = window.__idle; window.__idle = null; r(); } }
+  function idle() { if (window.__idle) { window.__idle = null; quintoraIdle(""); } }
   QuintoraUI.nextInput = function () { const p = next.apply(this, arguments); if (QuintoraUI.idle) idle(); return p; };
   QuintoraUI.box = function () { const p = box.apply(this, arguments); idle(); return p; };
 })()"""
@@ -100,6 +105,7 @@ def turns(browser, site, count):
             if laid < 100:
                 page.play(["press %d %d" % (x, y)])
                 laid += 1
+    browser.call("Runtime.addBinding", name="quintoraIdle")
     browser.evaluate(IDLE_HOOK)
     browser.call("Performance.enable", timeDomain="threadTicks")
 
@@ -109,13 +115,14 @@ def turns(browser, site, count):
     cells = [(10, 10), (10, 11), (11, 9), (9, 11), (12, 12), (8, 8), (13, 10), (7, 12)]
     rows = []
     for r in range(count):
-        browser.evaluate("window.__done = new Promise(r => { window.__idle = r; }); 0")
+        browser.evaluate("window.__idle = true; 0")
+        browser.events.clear()
         before = busy()
         if r == 0:
             page.menu("JYUNBAN_4")
         else:
             browser.click(*page.cell_point(*cells[r - 1]))
-        browser.evaluate("window.__done", await_promise=True)
+        browser.wait_for_event("Runtime.bindingCalled", timeout=60)
         after = busy()
         rows.append(tuple((after[k] - before[k]) * 1e3 / 3 for k in ("TaskDuration", "ScriptDuration")))
         if browser.evaluate("QuintoraUI.boxShown()"):
@@ -125,10 +132,53 @@ def turns(browser, site, count):
     return rows
 
 
-def desktop_turns(program, count):
-    out = subprocess.run([program, str(count)], capture_output=True, check=True, text=True,
-                         env=dict(os.environ, QT_QPA_PLATFORM="offscreen")).stdout.split("\n")
-    return [float(v) for v in out if v.strip() and not v.startswith("median")]
+def desktop_turns(program, count, platform):
+    """The desktop's processor time per computer turn, process and main
+    thread, one row a command: off-screen, or shown on the X display."""
+    env = dict(os.environ, QT_QPA_PLATFORM=platform)
+    if platform == "offscreen":
+        env.pop("DISPLAY", None)
+    out = subprocess.run([program, str(count)], capture_output=True, check=True, text=True, env=env).stdout
+    return [tuple(float(v) for v in line.split()) for line in out.split("\n")
+            if line.strip() and not line.startswith("median")]
+
+
+def steady(rows, column):
+    """The median over the presses: the first command (a menu's) left out."""
+    return statistics.median(r[column] for r in (rows[1:] if len(rows) > 1 else rows))
+
+
+def compare_turns(browser, sites, desktop, count, rounds):
+    """Browser sites and the desktop's platforms in turn, `rounds` times, so
+    that the machine's load falls on all of them alike."""
+    platforms = []
+    if desktop:
+        platforms.append("offscreen")
+        if os.environ.get("DISPLAY"):
+            platforms.append("xcb")
+    seen = {}
+    for _ in range(rounds):
+        for name, site in sites:
+            if name != "bare":
+                seen.setdefault(name, []).append(turns(browser, site, count))
+        for platform in platforms:
+            seen.setdefault("desktop " + platform, []).append(desktop_turns(desktop, count, platform))
+    figures = {}
+    for name, runs in seen.items():
+        if name.startswith("desktop"):
+            figures[name] = statistics.median(steady(r, 1) for r in runs)
+            print("computer turn, %s: main thread / process cpu per turn (ms), median over the presses: %s" % (
+                name, "  ".join("%.3f/%.3f" % (steady(r, 1), steady(r, 0)) for r in runs)))
+        else:
+            figures[name] = statistics.median(steady(r, 0) for r in runs)
+            print("computer turn, %s: renderer main thread busy / script per turn (ms), median over the presses: %s" % (
+                name, "  ".join("%.2f/%.2f" % (steady(r, 0), steady(r, 1)) for r in runs)))
+    for name in figures:
+        if name.startswith("desktop"):
+            continue
+        print("  %s: %.2f ms a turn" % (name, figures[name]) + "".join(
+            "; %.2f x the %s main thread (%.3f)" % (figures[name] / figures[d], d, figures[d])
+            for d in figures if d.startswith("desktop")))
 
 
 def main():
@@ -137,6 +187,7 @@ def main():
     args.add_argument("--before")
     args.add_argument("--runs", type=int, default=11)
     args.add_argument("--turns", type=int, default=6)
+    args.add_argument("--turn-rounds", type=int, default=3)
     args.add_argument("--desktop")
     a = args.parse_args()
 
@@ -168,19 +219,7 @@ def main():
                 ratios = [g / b for g, b in zip(times[name], times["bare"])]
                 print("  %s / bare: median of round ratios %.2f (%.2f..%.2f)" % (
                     name, statistics.median(ratios), min(ratios), max(ratios)))
-        for name, site in sites:
-            if name == "bare":
-                continue
-            rows = turns(browser, site, a.turns)
-            print("computer turn, %s: renderer main thread busy / script per turn (ms): %s" % (
-                name, " ".join("%.2f/%.2f" % r for r in rows)))
-            steady = rows[1:] if len(rows) > 1 else rows
-            print("  median over the presses %.2f busy, %.2f script" % (
-                statistics.median(r[0] for r in steady), statistics.median(r[1] for r in steady)))
-        if a.desktop:
-            d = desktop_turns(a.desktop, a.turns)
-            print("computer turn, desktop process cpu (ms): %s; median over the presses %.3f" % (
-                " ".join("%.3f" % v for v in d), statistics.median(d[1:] if len(d) > 1 else d)))
+        compare_turns(browser, sites, a.desktop, a.turns, a.turn_rounds)
     finally:
         browser.close()
         for _, site in sites:

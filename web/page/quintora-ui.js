@@ -303,7 +303,11 @@ var QuintoraUI = (function () {
   let audio = null;
   let audioClosed = false;
   const buffers = new Map();
-  const playing = new Map();  // handle -> { source, loop }
+  // handle -> { source, loop, until }: a single play sounds until the
+  // context's clock passes `until`. Worked out when asked, rather than told
+  // by the source's end event, which would cost the page a task of its own
+  // for every stone.
+  const playing = new Map();
   const pendingLoops = new Set();
   const starts = new Map();  // handle -> playbacks started, for the tests
   let lastHandle = 0;
@@ -370,17 +374,21 @@ var QuintoraUI = (function () {
     source.buffer = buffer;
     source.loop = loop;
     source.connect(audio.destination);
-    source.onended = function () {
-      const p = playing.get(handle);
-      if (p && p.source === source) playing.delete(handle);
-    };
     source.start();
-    playing.set(handle, { source: source, loop: loop });
+    playing.set(handle, { source: source, loop: loop, until: loop ? Infinity : audio.currentTime + buffer.duration });
     starts.set(handle, (starts.get(handle) || 0) + 1);
+  }
+  function sounding(handle) {
+    const p = playing.get(handle);
+    if (p && !p.loop && audio.currentTime >= p.until) {
+      playing.delete(handle);
+      return undefined;
+    }
+    return p;
   }
   ui.audioPlay = function (handle, loop) {
     if (!known(handle) || audioClosed) return;
-    const now = playing.get(handle);
+    const now = sounding(handle);
     if (loop && (pendingLoops.has(handle) || (now && now.loop))) return;  // the loop goes on
     ui.audioStop(handle);
     if (audio && buffers.has(handle)) startSource(handle, loop);
@@ -419,8 +427,8 @@ var QuintoraUI = (function () {
     return {
       context: audio ? audio.state : "none",
       buffers: Array.from(buffers.keys()).sort(function (a, b) { return a - b; }),
-      playing: Array.from(playing.keys()),
-      looping: Array.from(playing.keys()).filter(function (h) { return playing.get(h).loop; }),
+      playing: Array.from(playing.keys()).filter(sounding),
+      looping: Array.from(playing.keys()).filter(function (h) { return sounding(h) && playing.get(h).loop; }),
       pending: Array.from(pendingLoops),
       starts: Object.fromEntries(starts),
     };

@@ -374,6 +374,10 @@ class BrowserTest(unittest.TestCase):
         self.page.play(["press 3 3", "press 4 4", "press 4 4"])
         state = self.browser.evaluate(audio)
         self.assertEqual(state["starts"], {"5": 1, "3": 2, "2": 1})
+        # A single play is over once its samples are (the clicks are short);
+        # the music goes on.
+        self.browser.wait_for("(s => !s.playing.includes(3) && !s.playing.includes(2)"
+                              " && s.looping.includes(5))(%s)" % audio, timeout=10)
         # The music off stops its loop, on starts it again once.
         self.page.play(["menu BGM"])
         self.assertEqual(self.browser.evaluate(audio)["looping"], [])
