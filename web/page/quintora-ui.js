@@ -311,6 +311,25 @@ var QuintoraUI = (function () {
   const pendingLoops = new Set();
   const starts = new Map();  // handle -> playbacks started, for the tests
   let lastHandle = 0;
+  // A context that sounds nothing still runs its audio thread, about 4 % of
+  // a core: once nothing has sounded for QUIET_MS it is suspended, and the
+  // next sound resumes it, as the desktop closes its outputs when the game
+  // is quiet. While the computers play, one click follows another within
+  // that time, so their clicks are never held up by it.
+  const QUIET_MS = 2000;
+  let quietFrom = 0;    // performance.now() when the last single play will have ended
+  let quietTimer = 0;
+  function watchQuiet() {
+    if (!audio || quietTimer) return;
+    const now = performance.now();
+    const wait = quietFrom + QUIET_MS - now;
+    quietTimer = setTimeout(function () {
+      quietTimer = 0;
+      if (performance.now() < quietFrom + QUIET_MS) return watchQuiet();
+      const loop = Array.from(playing.values()).some(function (p) { return p.loop; });
+      if (!loop && audio.state === "running") audio.suspend();
+    }, Math.max(0, wait));
+  }
 
   ui.audioOpen = function () {
     audioClosed = false;
@@ -374,9 +393,14 @@ var QuintoraUI = (function () {
     source.buffer = buffer;
     source.loop = loop;
     source.connect(audio.destination);
+    if (audio.state === "suspended") audio.resume();
     source.start();
     playing.set(handle, { source: source, loop: loop, until: loop ? Infinity : audio.currentTime + buffer.duration });
     starts.set(handle, (starts.get(handle) || 0) + 1);
+    if (!loop) {
+      quietFrom = Math.max(quietFrom, performance.now() + buffer.duration * 1000);
+      watchQuiet();
+    }
   }
   function sounding(handle) {
     const p = playing.get(handle);
@@ -400,6 +424,7 @@ var QuintoraUI = (function () {
     if (p) {
       playing.delete(handle);
       try { p.source.stop(); } catch (e) { /* never started */ }
+      watchQuiet();
     }
   };
   ui.audioFree = function (handle) {
@@ -422,6 +447,7 @@ var QuintoraUI = (function () {
         startSource(h, true);
       }
     });
+    watchQuiet();
   }
   ui.audioState = function () {
     return {

@@ -390,6 +390,23 @@ class BrowserTest(unittest.TestCase):
         state = self.browser.evaluate(audio)
         self.assertEqual((state["buffers"], state["playing"]), ([], []))
 
+    def test_a_quiet_game_lets_the_sound_sleep(self):
+        self.page.open()
+        self.browser.wait_for("QuintoraUI.wavesPending() === 0")
+        context = "QuintoraUI.audioState().context"
+        # The music on: the context runs on past the pause the effects get.
+        self.page.play(["menu PLAY_4", "press 3 3"])
+        time.sleep(3)
+        self.assertEqual(self.browser.evaluate(context), "running")
+        # The music off: once the click has been quiet for two seconds the
+        # context is suspended, and the next click wakes it and is played.
+        self.page.play(["menu BGM"])
+        self.browser.wait_for(context + " === 'suspended'", timeout=6)
+        self.page.play(["press 4 4"])
+        self.assertEqual(self.browser.evaluate(context), "running")
+        self.assertEqual(self.browser.evaluate("QuintoraUI.audioState().starts"), {"5": 1, "3": 2})
+        self.browser.wait_for(context + " === 'suspended'", timeout=6)
+
     def test_options_survive_a_reload(self):
         self.page.open()
         self.page.play(["menu BGM", "menu AICON", "menu TEJYUN"])
