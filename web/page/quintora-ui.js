@@ -447,6 +447,8 @@ var QuintoraUI = (function () {
         startSource(h, true);
       }
     });
+    // Quiet from now on, unless the gesture's own command sounds.
+    quietFrom = Math.max(quietFrom, performance.now());
     watchQuiet();
   }
   ui.audioState = function () {
