@@ -10,6 +10,7 @@ With QUINTORA_SHOTS set to a folder, the screenshots compared are kept there.
 """
 
 import base64
+import contextlib
 import hashlib
 import json
 import os
@@ -553,23 +554,28 @@ class BrowserTest(unittest.TestCase):
                 self.browser.wait_for("document.documentElement && document.documentElement.dataset.state === 'running'")
                 self.assertEqual(self.browser.errors(), [])
 
-    def leave_page(self):
-        """The page before may still be fetching its waves: it goes first, so
-        that the music held on its way is the next page's own."""
+    @contextlib.contextmanager
+    def music_held(self):
+        """Opens the page with the music's file held on its way; gives the
+        held request, to be let go with Fetch.continueRequest. The page
+        before may still be fetching its waves: it goes first, so that the
+        request held is the new page's own."""
         self.browser.open("about:blank")
         self.browser.wait_for("location.href === 'about:blank'")
         self.browser.pump(0.1)
         self.browser.events.clear()
+        self.browser.call("Fetch.enable", patterns=[{"urlPattern": "*BGM.wav*"}])
+        try:
+            self.page.open()
+            yield self.browser.wait_for_event("Fetch.requestPaused")
+        finally:
+            self.browser.call("Fetch.disable")
 
     def test_the_music_comes_after_the_first_paint_and_starts_when_it_arrives(self):
         # The music's file is held on its way: the game starts and paints
         # without it, the first gesture finds the loop waiting for it, and
         # it starts as it arrives.
-        self.leave_page()
-        self.browser.call("Fetch.enable", patterns=[{"urlPattern": "*BGM.wav*"}])
-        try:
-            self.page.open()
-            held = self.browser.wait_for_event("Fetch.requestPaused")
+        with self.music_held() as held:
             self.assertTrue(self.browser.evaluate("QuintoraUI.paintedAt > 0"))
             self.page.play(["menu PLAY_4", "press 3 3"])
             state = self.browser.evaluate("QuintoraUI.audioState()")
@@ -580,15 +586,9 @@ class BrowserTest(unittest.TestCase):
             state = self.browser.evaluate("QuintoraUI.audioState()")
             self.assertEqual((state["looping"], state["pending"], state["starts"]["5"]), ([5], [], 1))
             self.assertSameLog(["menu PLAY_4", "press 3 3"], self.page.log())
-        finally:
-            self.browser.call("Fetch.disable")
 
     def test_the_music_switched_off_before_it_arrives_stays_off(self):
-        self.leave_page()
-        self.browser.call("Fetch.enable", patterns=[{"urlPattern": "*BGM.wav*"}])
-        try:
-            self.page.open()
-            held = self.browser.wait_for_event("Fetch.requestPaused")
+        with self.music_held() as held:
             self.page.play(["menu PLAY_4", "menu BGM"])
             self.browser.call("Fetch.continueRequest", requestId=held["requestId"])
             self.browser.wait_for("QuintoraUI.wavesPending() === 0")
@@ -596,8 +596,6 @@ class BrowserTest(unittest.TestCase):
             state = self.browser.evaluate("QuintoraUI.audioState()")
             self.assertEqual((state["buffers"], state["looping"], state["pending"]), ([1, 2, 3, 4, 5], [], []))
             self.assertNotIn("5", state["starts"])
-        finally:
-            self.browser.call("Fetch.disable")
 
 
 def tap(browser, x, y):
