@@ -335,17 +335,24 @@ var QuintoraUI = (function () {
     audioClosed = false;
     return typeof AudioContext !== "undefined" && typeof AudioBuffer !== "undefined";
   };
-  ui.audioBuffer = function (channels, frames, rate, samples) {
+  // A buffer of the samples (channels interleaved), or null for a format
+  // the browser does not take.
+  function makeBuffer(channels, frames, rate, samples) {
     let buffer;
     try {
       buffer = new AudioBuffer({ numberOfChannels: channels, length: frames, sampleRate: rate });
     } catch (e) {
-      return 0;
+      return null;
     }
     for (let c = 0; c < channels; c++) {
       const data = buffer.getChannelData(c);
       for (let i = 0; i < frames; i++) data[i] = samples[i * channels + c];
     }
+    return buffer;
+  }
+  ui.audioBuffer = function (channels, frames, rate, samples) {
+    const buffer = makeBuffer(channels, frames, rate, samples);
+    if (!buffer) return 0;
     const handle = ++lastHandle;
     buffers.set(handle, buffer);
     return handle;
@@ -365,16 +372,8 @@ var QuintoraUI = (function () {
     const handle = lateHandles.get(number);
     if (!handle) return;  // freed meanwhile
     lateHandles.delete(number);
-    let buffer;
-    try {
-      buffer = new AudioBuffer({ numberOfChannels: channels, length: frames, sampleRate: rate });
-    } catch (e) {
-      return;
-    }
-    for (let c = 0; c < channels; c++) {
-      const data = buffer.getChannelData(c);
-      for (let i = 0; i < frames; i++) data[i] = samples[i * channels + c];
-    }
+    const buffer = makeBuffer(channels, frames, rate, samples);
+    if (!buffer) return;
     buffers.set(handle, buffer);
     if (audio && !audioClosed && pendingLoops.has(handle)) {
       pendingLoops.delete(handle);
