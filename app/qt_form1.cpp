@@ -6,7 +6,7 @@
 #include <QGuiApplication>
 #include <QKeyEvent>
 #include <QMenuBar>
-#include <functional>
+#include <vector>
 
 namespace quintora {
 
@@ -16,7 +16,7 @@ Form1::Form1(Dialogs& dialogs, Pause& pause, SoundLibrary& sound, ProcessExit& e
     setCentralWidget(canvas_);
     build_menus();
     game_ = std::make_unique<Game>(Platform{*canvas_, dialogs, pause, sound, *this, exit});
-    canvas_->on_press = [this](double x, double y) { game_->on_board_press(x, y); };
+    canvas_->on_press = [this](double x, double y) { game_->apply(Command::press_at(cell_under(x, y))); };
     if (canvas_->font_family().contains(QStringLiteral("IPA")))
         game_->view().use_column_labels(std::string(column_labels_for_ipa_face));
     // Left -60, top -60 twips; the client area holds the board and the status
@@ -33,83 +33,56 @@ void Form1::set_checked(Mark m, bool on) {
 }
 
 void Form1::build_menus() {
-    auto item = [this](QMenu* menu, const char* name, const QString& caption, std::function<void()> handler) {
-        QAction* a = menu->addAction(caption);
-        a->setObjectName(QString::fromLatin1(name));
-        connect(a, &QAction::triggered, this, std::move(handler));
-        return a;
-    };
-    auto submenu = [](QMenu* parent, const char* name, const QString& caption) {
-        QMenu* m = parent->addMenu(caption);
-        m->setObjectName(QString::fromLatin1(name));
-        return m;
-    };
     QMenuBar* bar = menuBar();
     bar->installEventFilter(this);
-
-    QMenu* taikyoku = bar->addMenu(QStringLiteral("対局"));
-    taikyoku->setObjectName("TAIKYOKU");
-    QMenu* one = submenu(taikyoku, "PLAY_1", "1_PLAY");
-    item(one, "JYUNBAN_1", QStringLiteral("黒"), [this] { game_->on_JYUNBAN_1(); });
-    item(one, "JYUNBAN_2", QStringLiteral("青"), [this] { game_->on_JYUNBAN_2(); });
-    item(one, "JYUNBAN_3", QStringLiteral("白"), [this] { game_->on_JYUNBAN_3(); });
-    item(one, "JYUNBAN_4", QStringLiteral("赤"), [this] { game_->on_JYUNBAN_4(); });
-    QMenu* two = submenu(taikyoku, "PLAY_2", "2_PLAY");
-    item(two, "PLAY_TOIMEN", QStringLiteral("黒　×　白"), [this] { game_->on_PLAY_TOIMEN(); });
-    item(two, "PLAY_TONARI", QStringLiteral("青　×　赤"), [this] { game_->on_PLAY_TONARI(); });
-    item(taikyoku, "PLAY_4", "4_PLAY", [this] { game_->on_PLAY_4(); });
-
-    QMenu* kyokumen = bar->addMenu(QStringLiteral("局面"));
-    kyokumen->setObjectName("KYOKUMEN");
-    item(kyokumen, "SAISYO", QStringLiteral("最初"), [this] { game_->on_SAISYO(); });
-    item(kyokumen, "MODORU", QStringLiteral("戻"), [this] { game_->history().on_MODORU(); });
-    item(kyokumen, "SUSUMU", QStringLiteral("進"), [this] { game_->history().on_SUSUMU(); });
-
-    QMenu* option = bar->addMenu(QStringLiteral("ｵﾌﾟｼｮﾝ"));
-    option->setObjectName("OPTION");
-    const struct {
-        Mark mark;
-        const char* name;
-        QString caption;
-        void (Options::*handler)();
-    } ticks[] = {{Mark::TEJYUN, "TEJYUN", QStringLiteral("手順番号表示"), &Options::on_TEJYUN},
-                 {Mark::AICON, "AICON", QStringLiteral("ｱｲｺﾝ表示"), &Options::on_AICON},
-                 {Mark::BGM, "BGM", QStringLiteral("BGM"), &Options::on_BGM}};
-    for (const auto& t : ticks) {
-        QAction* a = option->addAction(t.caption);
-        a->setObjectName(QString::fromLatin1(t.name));
-        a->setCheckable(true);
-        const Mark mark = t.mark;
-        const auto handler = t.handler;
-        // Qt flips the tick before it tells us; the game decides the tick itself.
-        connect(a, &QAction::triggered, this, [this, a, mark, handler] {
-            a->setChecked(ticks_[int(mark)]);
-            (game_->options().*handler)();
-        });
-        tick_actions_[int(t.mark)] = a;
+    // The game's menu table, row by row: a stack of the menus still open.
+    std::vector<QMenu*> open;
+    auto add_action = [&](const MenuEntry& e) {
+        const QString caption = QString::fromUtf8(e.caption);
+        QAction* a = open.empty() ? bar->addAction(caption) : open.back()->addAction(caption);
+        a->setObjectName(QString::fromLatin1(e.id));
+        const Command command = Command::of(e.command);
+        if (e.row == MenuRow::check) {
+            a->setCheckable(true);
+            const Mark mark = e.mark;
+            tick_actions_[int(mark)] = a;
+            // Qt flips the tick before it tells us; the game decides the tick itself.
+            connect(a, &QAction::triggered, this, [this, a, mark, command] {
+                a->setChecked(ticks_[int(mark)]);
+                game_->apply(command);
+            });
+        } else {
+            connect(a, &QAction::triggered, this, [this, command] { game_->apply(command); });
+        }
+    };
+    for (const MenuEntry& e : menu_table()) {
+        switch (e.row) {
+            case MenuRow::menu:
+            case MenuRow::submenu: {
+                const QString caption = QString::fromUtf8(e.caption);
+                QMenu* m = open.empty() ? bar->addMenu(caption) : open.back()->addMenu(caption);
+                m->setObjectName(QString::fromLatin1(e.id));
+                open.push_back(m);
+                break;
+            }
+            case MenuRow::end: open.pop_back(); break;
+            case MenuRow::separator: open.back()->addSeparator(); break;
+            case MenuRow::item:
+            case MenuRow::check:
+            case MenuRow::action: add_action(e); break;
+        }
     }
-
-    QAction* sonota = bar->addAction(QStringLiteral("その他"));
-    sonota->setObjectName("SONOTA");
-    connect(sonota, &QAction::triggered, this, [this] { game_->on_about(); });
-    QAction* syuryou = bar->addAction(QStringLiteral("終了"));
-    syuryou->setObjectName("SYURYOU");
-    connect(syuryou, &QAction::triggered, this, [this] { game_->終了(); });
 }
 
 void Form1::end_if_quit_waiting() {
-    if (quit_watch_.quit_waiting()) game_->終了();
+    if (quit_watch_.quit_waiting()) game_->apply(Command::of(CommandKind::escape));
 }
 
 void Form1::start() { game_->起動(std::int32_t(winId())); }
 
 void Form1::keyPressEvent(QKeyEvent* e) {
-    if (e->key() == Qt::Key_Escape) {
-        game_->on_key(27);
-        return;
-    }
-    const QString t = e->text();
-    if (!t.isEmpty()) game_->on_key(t.at(0).unicode());
+    // Esc is the one key the game takes.
+    if (e->key() == Qt::Key_Escape) game_->apply(Command::of(CommandKind::escape));
 }
 
 bool Form1::eventFilter(QObject* watched, QEvent* e) {
@@ -117,7 +90,7 @@ bool Form1::eventFilter(QObject* watched, QEvent* e) {
     // only closes the menu. Once none is open, Esc on the bar quits.
     if (watched == menuBar() && e->type() == QEvent::KeyPress &&
         static_cast<QKeyEvent*>(e)->key() == Qt::Key_Escape && !QApplication::activePopupWidget()) {
-        game_->on_key(27);
+        game_->apply(Command::of(CommandKind::escape));
         return true;
     }
     return QMainWindow::eventFilter(watched, e);
@@ -125,7 +98,7 @@ bool Form1::eventFilter(QObject* watched, QEvent* e) {
 
 void Form1::closeEvent(QCloseEvent* e) {
     e->ignore();
-    game_->終了();
+    game_->apply(Command::of(CommandKind::SYURYOU));
 }
 
 }  // namespace quintora

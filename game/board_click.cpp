@@ -1,27 +1,15 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // A person's press on the board: a refusal, the computers' turn, the
 // confirmation after walking through the history, or a stone.
-#include <cmath>
-
 #include "game/game.h"
 #include "rules/five.h"
 #include "rules/placement.h"
 
 namespace quintora {
 
-namespace {
-// The cell under a press at (x, y) twips; nothing off the field.
-std::optional<Cell> cell_at(double x, double y) {
-    const double cx = std::floor((x - grid_origin_x) / cell_width);
-    const double cy = std::floor((y - grid_origin_y) / cell_height);
-    if (!(cx >= 0 && cx < board_size && cy >= 0 && cy < board_size)) return std::nullopt;  // also NaN
-    const Cell cell{int(cx), int(cy)};
-    if (!cell.on_field()) return std::nullopt;
-    return cell;
-}
-}  // namespace
+void Game::on_board_press(double x, double y) { apply(Command::press_at(cell_under(x, y))); }
 
-void Game::on_board_press(double x, double y) {
+void Game::on_cell_press(std::optional<Cell> cell) {
     GameState& s = *s_;
 
     if (s.game_mode == no_game) {
@@ -45,7 +33,6 @@ void Game::on_board_press(double x, double y) {
         return;
     }
 
-    const std::optional<Cell> cell = cell_at(x, y);
     if (!cell) return;  // off the field: silently
     if (調査_置けるか(s.board, cell->x, cell->y) == flag_no) {
         module1_.play(s.snd_forbidden);

@@ -9,7 +9,9 @@
 #include <memory>
 #include <optional>
 
+#include "game/commands.h"
 #include "game/history_walk.h"
+#include "game/journal.h"
 #include "game/options.h"
 #include "game/platform.h"
 #include "sound/module1.h"
@@ -38,6 +40,20 @@ struct SetupCommand;  // one row of the setup table (setup_commands.cpp)
 class Game {
 public:
     explicit Game(Platform p);
+    Game(const Game&) = delete;
+    Game& operator=(const Game&) = delete;
+
+    // The one way in: every press, menu command, Esc and box answer the
+    // window takes. The command goes into the journal, then runs.
+    void apply(Command c);
+    // Everything applied since start-up, the answers to its boxes among them.
+    const Journal& journal() const { return journal_; }
+    // Plays `journal` into this game (started, with no command yet): its
+    // boxes are answered from it and its waits skipped. False when it does
+    // not fit the game: a question whose answer is missing or another word.
+    bool replay(std::span<const Command> journal);
+    // The signature of the position now (game/signature.h).
+    std::uint64_t signature() const;
 
     GameState& state() { return *s_; }
     const GameState& state() const { return *s_; }
@@ -65,8 +81,10 @@ public:
     // Lets the computer colours move until a person's colour is to move.
     void 対局_回転(i16& c);
 
-    // A mouse press at (x, y) twips of the client area.
+    // A mouse press at (x, y) twips of the client area, and on a cell (or
+    // off the field).
     void on_board_press(double x, double y);
+    void on_cell_press(std::optional<Cell> cell);
 
     // A computer's turn: the kind of player who holds the next colour, or
     // nothing when the game ended inside the turn.
@@ -83,7 +101,14 @@ private:
     // The turn passes from the colour that just moved to the next, and shows.
     void pass_turn(i16& turn, Colour mover);
 
+    void run(Command c);
+
     std::unique_ptr<GameState> s_;
+    Journal journal_;
+    bool recording_ = false;  // a command is running
+    // Ahead of p_, which hands them out in place of the window's own.
+    JournalDialogs dialogs_;
+    JournalPause pause_;
     Platform p_;
     View view_;
     Module1 module1_;

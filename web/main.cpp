@@ -36,26 +36,24 @@ EM_JS(void, page_started, (), { QuintoraUI.started(); });
 
 constexpr const char* settings_file = "Quintora.ini";
 
-// The menu items in the order the page numbers them (page/quintora-ui.js).
-void run_menu(Game& game, int item) {
-    switch (item) {
-        case 0: game.on_JYUNBAN_1(); break;
-        case 1: game.on_JYUNBAN_2(); break;
-        case 2: game.on_JYUNBAN_3(); break;
-        case 3: game.on_JYUNBAN_4(); break;
-        case 4: game.on_PLAY_TOIMEN(); break;
-        case 5: game.on_PLAY_TONARI(); break;
-        case 6: game.on_PLAY_4(); break;
-        case 7: game.on_SAISYO(); break;
-        case 8: game.history().on_MODORU(); break;
-        case 9: game.history().on_SUSUMU(); break;
-        case 10: game.options().on_TEJYUN(); break;
-        case 11: game.options().on_AICON(); break;
-        case 12: game.options().on_BGM(); break;
-        case 13: game.on_about(); break;
-        case 14: game.終了(); break;
-        default: break;
-    }
+EM_JS(void, page_menu_row, (int row, const char* id, const char* caption, int command, int mark), {
+    QuintoraUI.menuRow(row, UTF8ToString(id), UTF8ToString(caption), command, mark);
+});
+EM_JS(void, page_menus_built, (), { QuintoraUI.menusBuilt(); });
+
+// The page's menu bar, row by row from the game's table; a menu item gives
+// back its command's number.
+void build_menus() {
+    for (const MenuEntry& e : menu_table())
+        page_menu_row(int(e.row), e.id, e.caption, int(e.command), int(e.mark));
+    page_menus_built();
+}
+
+std::optional<Command> menu_command(int number) {
+    if (number < 0 || number >= command_kind_count) return std::nullopt;
+    const CommandKind kind = CommandKind(number);
+    if (!menu_entry(kind)) return std::nullopt;
+    return Command::of(kind);
 }
 
 }  // namespace
@@ -81,9 +79,10 @@ int main() {
     // An Esc waiting in the queue ends the program before a box can open;
     // Esc inside a box ends it too.
     dialogs.before_box = [&game] {
-        if (escape_waiting()) game.終了();
+        if (escape_waiting()) game.apply(Command::of(CommandKind::escape));
     };
-    dialogs.on_escape = [&game] { game.終了(); };
+    dialogs.on_escape = [&game] { game.apply(Command::of(CommandKind::escape)); };
+    build_menus();
 
     game.起動(1);
     web::save_settings(settings_file);
@@ -91,9 +90,13 @@ int main() {
     for (;;) {
         double a = 0, b = 0;
         switch (next_input(&a, &b)) {
-            case press: game.on_board_press(a, b); break;
-            case menu: run_menu(game, int(a)); break;
-            case key: game.on_key(int(a)); break;
+            case press: game.apply(Command::press_at(cell_under(a, b))); break;
+            case menu:
+                if (const auto c = menu_command(int(a))) game.apply(*c);
+                break;
+            case key:
+                if (int(a) == 27) game.apply(Command::of(CommandKind::escape));
+                break;
             case late_wave: web::take_late_wave(int(a)); continue;
             default: break;
         }

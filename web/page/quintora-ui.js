@@ -193,6 +193,59 @@ var QuintoraUI = (function () {
       e.preventDefault();
     });
     const bar = document.getElementById("menubar");
+    function closeMenus() {
+      bar.querySelectorAll(".open").forEach(function (m) { m.classList.remove("open"); });
+    }
+    document.addEventListener("keydown", function (e) {
+      if (boxOpen) return boxKey(e);
+      if (e.key === "Escape") {
+        // An open menu takes its Esc first, as on the desktop.
+        if (bar.querySelector(".menu.open")) return closeMenus();
+        push(3, 27, 0);
+        e.preventDefault();
+      }
+    });
+  }
+
+  // --- the menu bar -------------------------------------------------------------
+  // Built from the game's own menu table, one row at a time (web/main.cpp),
+  // then wired: the same menus, captions and order as the desktop's.
+  const ROW = { menu: 0, submenu: 1, end: 2, item: 3, check: 4, separator: 5, action: 6 };
+  const openMenus = [];
+  ui.menuRow = function (row, id, caption, command, mark) {
+    const bar = document.getElementById("menubar");
+    if (row === ROW.end) { openMenus.pop(); return; }
+    const into = openMenus.length ? openMenus[openMenus.length - 1] : bar;
+    function captioned(tag, classes) {
+      const e = document.createElement(tag);
+      e.className = classes;
+      e.id = id;
+      const c = document.createElement("span");
+      c.className = "caption";
+      c.textContent = caption;
+      e.appendChild(c);
+      return e;
+    }
+    if (row === ROW.menu || row === ROW.submenu) {
+      const m = captioned(row === ROW.menu ? "div" : "li", row === ROW.menu ? "menu" : "submenu");
+      const list = document.createElement("ul");
+      m.appendChild(list);
+      into.appendChild(m);
+      openMenus.push(list);
+    } else if (row === ROW.separator) {
+      const li = document.createElement("li");
+      li.className = "separator";
+      li.setAttribute("role", "separator");
+      into.appendChild(li);
+    } else {
+      const e = row === ROW.action ? captioned("div", "menu action item") : captioned("li", row === ROW.check ? "item check" : "item");
+      e.dataset.item = String(command);
+      if (row === ROW.check) e.dataset.mark = String(mark);
+      into.appendChild(e);
+    }
+  };
+  ui.menusBuilt = function () {
+    const bar = document.getElementById("menubar");
     const menus = bar.querySelectorAll(".menu");
     function closeMenus() {
       bar.querySelectorAll(".open").forEach(function (m) { m.classList.remove("open"); });
@@ -230,16 +283,7 @@ var QuintoraUI = (function () {
       });
     });
     document.addEventListener("click", closeMenus);
-    document.addEventListener("keydown", function (e) {
-      if (boxOpen) return boxKey(e);
-      if (e.key === "Escape") {
-        // An open menu takes its Esc first, as on the desktop.
-        if (bar.querySelector(".menu.open")) return closeMenus();
-        push(3, 27, 0);
-        e.preventDefault();
-      }
-    });
-  }
+  };
 
   ui.setMark = function (mark, on) {
     const item = document.querySelector('[data-mark="' + mark + '"]');

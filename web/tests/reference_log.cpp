@@ -11,7 +11,6 @@
 // part of the log starts with "> " and the command.
 #include <fstream>
 #include <iostream>
-#include <map>
 #include <sstream>
 #include <string>
 
@@ -47,23 +46,6 @@ int main(int argc, char** argv) {
     Game& g = h.game;
     // The page draws in IPA P Mincho and labels the columns for it.
     g.view().use_column_labels(std::string(column_labels_for_ipa_face));
-    const std::map<std::string, void (*)(Game&)> menu = {
-        {"JYUNBAN_1", [](Game& g) { g.on_JYUNBAN_1(); }},
-        {"JYUNBAN_2", [](Game& g) { g.on_JYUNBAN_2(); }},
-        {"JYUNBAN_3", [](Game& g) { g.on_JYUNBAN_3(); }},
-        {"JYUNBAN_4", [](Game& g) { g.on_JYUNBAN_4(); }},
-        {"PLAY_TOIMEN", [](Game& g) { g.on_PLAY_TOIMEN(); }},
-        {"PLAY_TONARI", [](Game& g) { g.on_PLAY_TONARI(); }},
-        {"PLAY_4", [](Game& g) { g.on_PLAY_4(); }},
-        {"SAISYO", [](Game& g) { g.on_SAISYO(); }},
-        {"MODORU", [](Game& g) { g.history().on_MODORU(); }},
-        {"SUSUMU", [](Game& g) { g.history().on_SUSUMU(); }},
-        {"TEJYUN", [](Game& g) { g.options().on_TEJYUN(); }},
-        {"AICON", [](Game& g) { g.options().on_AICON(); }},
-        {"BGM", [](Game& g) { g.options().on_BGM(); }},
-        {"SONOTA", [](Game& g) { g.on_about(); }},
-        {"SYURYOU", [](Game& g) { g.終了(); }},
-    };
     int status = 0;
     try {
         h.start();
@@ -76,13 +58,13 @@ int main(int argc, char** argv) {
             if (verb == "menu") {
                 std::string name;
                 words >> name;
-                const auto it = menu.find(name);
-                if (it == menu.end()) {
+                const auto command = parse_command(name);
+                if (!command || !menu_entry(command->kind)) {
                     std::cerr << "no menu item " << name << "\n";
                     status = 2;
                     break;
                 }
-                it->second(g);
+                g.apply(*command);
             } else if (verb == "press") {
                 int x = 0, y = 0;
                 words >> x >> y;
@@ -90,7 +72,7 @@ int main(int argc, char** argv) {
             } else if (verb == "key") {
                 int k = 0;
                 words >> k;
-                g.on_key(k);
+                if (k == 27) g.apply(Command::of(CommandKind::escape));
             } else {
                 std::cerr << "unknown command: " << line << "\n";
                 status = 2;

@@ -1,0 +1,37 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "game/signature.h"
+
+#include <algorithm>
+
+namespace quintora {
+
+void Fnv1a::add(const void* bytes, std::size_t size) {
+    const auto* b = static_cast<const unsigned char*>(bytes);
+    for (std::size_t i = 0; i < size; ++i) {
+        h_ ^= b[i];
+        h_ *= 0x100000001b3ULL;
+    }
+}
+
+std::uint64_t position_signature(const GameState& s, const Marks& marks) {
+    Fnv1a h;
+    // Integers only, each at its own width: the same bytes on every machine
+    // of one byte order. The centre bonus is a constant table, the sound
+    // handles are this machine's own: neither is part of a position.
+    h.add(s.board, sizeof s.board);
+    const int stored = std::clamp<int>(s.max_move_number, 0, history_steps - 1);
+    for (int m = 0; m <= stored; ++m) h.add(s.board_history[m], sizeof s.board_history[m]);
+    h.add(s.move_x, sizeof(i16) * std::size_t(stored));
+    h.add(s.move_y, sizeof(i16) * std::size_t(stored));
+    h.add(s.move_colour, sizeof(i16) * std::size_t(stored));
+    for (const i16 v : {s.move_number, s.max_move_number, s.to_move, s.game_mode, s.resume_pending, s.last_x,
+                        s.last_y, s.last_colour})
+        h.add_value(v);
+    h.add(s.player_kind, sizeof s.player_kind);
+    h.add(s.near_flag, sizeof s.near_flag);
+    h.add(s.five_stop, sizeof s.five_stop);
+    for (const Mark m : {Mark::TEJYUN, Mark::AICON, Mark::BGM}) h.add_value(std::uint8_t(marks.checked(m)));
+    return h.value();
+}
+
+}  // namespace quintora
