@@ -60,7 +60,7 @@ void Game::run(Command c) {
     }
 }
 
-bool Game::replay(std::span<const Command> journal) {
+bool Game::replay(std::span<const Command> journal, const std::function<void()>& after_each) {
     std::size_t next = 0;
     dialogs_.replay_from(journal, next);
     dialogs_.clear_out_of_step();
@@ -72,7 +72,10 @@ bool Game::replay(std::span<const Command> journal) {
             g.pause_.skipping = false;
         }
     } restore{*this};
-    while (next < journal.size() && !dialogs_.out_of_step()) apply(journal[next++]);
+    while (next < journal.size() && !dialogs_.out_of_step()) {
+        apply(journal[next++]);
+        if (after_each) after_each();
+    }
     return !dialogs_.out_of_step();
 }
 

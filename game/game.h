@@ -6,6 +6,7 @@
 // interfaces it is given, so the whole game runs headless in the tests.
 
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <optional>
 
@@ -51,7 +52,8 @@ public:
     // Plays `journal` into this game (started, with no command yet): its
     // boxes are answered from it and its waits skipped. False when it does
     // not fit the game: a question whose answer is missing or another word.
-    bool replay(std::span<const Command> journal);
+    // `after_each` is called after each command of the journal.
+    bool replay(std::span<const Command> journal, const std::function<void()>& after_each = {});
     // The signature of the position now (game/signature.h).
     std::uint64_t signature() const;
 
