@@ -10,12 +10,14 @@
 
 namespace quintora {
 
-Form1::Form1(Dialogs& dialogs, Pause& pause, SoundLibrary& sound, ProcessExit& exit)
+Form1::Form1(Dialogs& dialogs, Pause& pause, SoundLibrary& sound, ProcessExit& exit, Canvas* paint_log)
     : canvas_(new QtCanvas(this)) {
+    if (paint_log) tee_ = std::make_unique<CanvasTee>(*canvas_, *paint_log);
     setWindowTitle(QStringLiteral("QuintoraⅠ"));
     setCentralWidget(canvas_);
     build_menus();
-    game_ = std::make_unique<Game>(Platform{*canvas_, dialogs, pause, sound, *this, exit});
+    game_ = std::make_unique<Game>(
+        Platform{tee_ ? static_cast<Canvas&>(*tee_) : static_cast<Canvas&>(*canvas_), dialogs, pause, sound, *this, exit});
     canvas_->on_press = [this](double x, double y) { game_->apply(Command::press_at(cell_under(x, y))); };
     if (canvas_->font_family().contains(QStringLiteral("IPA")))
         game_->view().use_column_labels(std::string(column_labels_for_ipa_face));

@@ -8,6 +8,7 @@
 #include <memory>
 
 #include "game/game.h"
+#include "ports/canvas_tee.h"
 #include "ports/marks.h"
 #include "app/qt_quit_watch.h"
 #include "app/qt_canvas.h"
@@ -16,7 +17,8 @@ namespace quintora {
 
 class Form1 : public QMainWindow, private Marks {
 public:
-    Form1(Dialogs& dialogs, Pause& pause, SoundLibrary& sound, ProcessExit& exit);
+    // `paint_log`, when given, is told of every call the game paints with.
+    Form1(Dialogs& dialogs, Pause& pause, SoundLibrary& sound, ProcessExit& exit, Canvas* paint_log = nullptr);
 
     // Runs the start-up of the game; call once, after construction.
     void start();
@@ -42,6 +44,7 @@ private:
     void build_menus();
 
     QtCanvas* canvas_;
+    std::unique_ptr<CanvasTee> tee_;
     QAction* tick_actions_[3]{};
     bool ticks_[3]{};
     std::unique_ptr<Game> game_;
