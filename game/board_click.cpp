@@ -2,7 +2,7 @@
 // A person's press on the board: a refusal, the computers' turn, the
 // confirmation after walking through the history, or a stone.
 #include "game/game.h"
-#include "rules/five.h"
+#include "position/position.h"
 #include "rules/placement.h"
 
 namespace quintora {
@@ -40,11 +40,11 @@ void Game::on_cell_press(std::optional<Cell> cell) {
     }
     if (commit_stone(*cell, *to_move, by_person)) return;
 
-    if (s.game_mode == mode_four) {
+    if (four_people_skip_five_stops(s)) {
         pass_turn(s.to_move, *to_move);
         return;
     }
-    設定_五止座標(s.board, s.five_stop, s.to_move, cell->x, cell->y);
+    note_five_stops(s, *cell, *to_move);
     pass_turn(s.to_move, *to_move);
     while (com_ban(s.to_move) == player_computer) {
     }

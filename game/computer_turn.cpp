@@ -2,7 +2,7 @@
 // One computer turn, from the thinking notice to the next colour.
 #include "ai/search.h"
 #include "game/game.h"
-#include "rules/five.h"
+#include "position/position.h"
 
 namespace quintora {
 
@@ -26,7 +26,7 @@ std::optional<i16> Game::com_ban(i16& turn) {
     }
 
     if (commit_stone(*cell, *colour, by_computer)) return std::nullopt;
-    設定_五止座標(s.board, s.five_stop, turn, cell->x, cell->y);
+    note_five_stops(s, *cell, *colour);
     pass_turn(turn, *colour);
     return s.player_kind[turn];
 }

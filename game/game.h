@@ -99,7 +99,14 @@ private:
     // Puts a stone down, records it and stores the position; true when it
     // made a five and so ended the game (after the blink and the judgement).
     bool commit_stone(Cell cell, Colour colour, const StoneManner& manner);
-    void number_previous_stone();
+    // The last stone before a new one, as the screen shows it.
+    struct PreviousStone {
+        Cell at;
+        i16 colour;
+        bool on_board;
+        i16 stones;  // stones on the board before the new one
+    };
+    void show_stone(Cell cell, Colour colour, const StoneManner& manner, const PreviousStone& previous);
     // The turn passes from the colour that just moved to the next, and shows.
     void pass_turn(i16& turn, Colour mover);
 

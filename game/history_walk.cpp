@@ -2,25 +2,24 @@
 // Walking through the stored positions of the game: 戻 and 進.
 #include "game/history_walk.h"
 
-#include "rules/five.h"
+#include "position/position.h"
 
 namespace quintora {
 
-// Brings board and screen to step t, painting only the cells that differ.
-// `mark_changed` puts the last-stone mark on a stone that appears.
-void HistoryWalk::redraw_to_step(int t, bool mark_changed) {
-    GameState& s = s_;
+// Paints the cells that differ between history steps `from` and `to`; a
+// stone that appears gets the last-stone mark when `mark_appearing`.
+void HistoryWalk::redraw_between(int from, int to, bool mark_appearing) {
+    const GameState& s = s_;
     for (int i = 1; i <= field_last; ++i)
         for (int j = 1; j <= field_last; ++j) {
-            const i16 v = s.board_history[t][i][j];
-            if (v == s.board[i][j]) continue;
+            const i16 v = s.board_history[to][i][j];
+            if (v == s.board_history[from][i][j]) continue;
             if (v == cell_empty) {
                 view_.描画_桝(i, j);
             } else {
                 view_.描画_駒(i, j, v);
-                if (mark_changed) view_.描画_打駒印(i, j, mark_colour);
+                if (mark_appearing) view_.描画_打駒印(i, j, mark_colour);
             }
-            s.board[i][j] = v;
         }
 }
 
@@ -34,15 +33,9 @@ void HistoryWalk::on_MODORU() {
         p_.dialogs.message("戻れません", "戻る");
         return;
     }
-    s.move_number--;
-    s.to_move = s.move_colour[s.move_number];
-    初期化_五止座標(s.five_stop);
-    redraw_to_step(s.move_number, false);
+    take_back_stone(s);
+    redraw_between(s.move_number + 1, s.move_number, false);
     if (s.move_number > 0) {
-        const int k = s.move_number - 1;
-        s.last_x = s.move_x[k];
-        s.last_y = s.move_y[k];
-        s.last_colour = s.move_colour[k];
         view_.描画_駒(s.last_x, s.last_y, s.last_colour);
         view_.描画_打駒印(s.last_x, s.last_y, mark_colour);
     }
@@ -60,18 +53,15 @@ void HistoryWalk::on_SUSUMU() {
         p_.dialogs.message("進めません", "進む");
         return;
     }
-    if (auto next = 調査_次手番(s.to_move)) s.to_move = *next;
-    if (s.move_number > 0) {
-        const int k = s.move_number - 1;
+    step_forward(s);
+    // The stone that was last loses its mark.
+    if (s.move_number > 1) {
+        const int k = s.move_number - 2;
         view_.描画_駒(s.move_x[k], s.move_y[k], s.move_colour[k]);
-        s.last_x = s.move_x[s.move_number];
-        s.last_y = s.move_y[s.move_number];
-        s.last_colour = s.move_colour[s.move_number];
     }
-    s.move_number++;
     view_.描画_手数(s.move_number);
     sound_.play(s.snd_stone);
-    redraw_to_step(s.move_number, true);
+    redraw_between(s.move_number - 1, s.move_number, true);
     if (p_.marks.checked(Mark::TEJYUN)) view_.描画_全手順番号(s.move_number - 1);
     view_.描画_手番(s.to_move);
 }

@@ -19,7 +19,7 @@ public:
     void on_SUSUMU();
 
 private:
-    void redraw_to_step(int t, bool mark_changed);
+    void redraw_between(int from, int to, bool mark_appearing);
 
     Platform& p_;
     View& view_;

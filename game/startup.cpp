@@ -3,7 +3,7 @@
 #include <cstdlib>
 
 #include "game/game.h"
-#include "rules/five.h"
+#include "position/position.h"
 
 namespace quintora {
 
@@ -41,8 +41,6 @@ void Game::起動(std::int32_t window) {
     s.game_mode = no_game;
     view_.描画_枠();
     初期設定();
-    設定_中央得点(s);
-    調査_保存(s, s.move_number);
     view_.描画_盤();
     view_.描画_題名();
     view_.refresh();
@@ -53,21 +51,14 @@ void Game::初期設定() {
     view_.消去_全手番アイコン();
     s.to_move = no_game;
     s.game_mode = no_game;
-    s.max_move_number = 0;
-    s.move_number = 0;
     view_.描画_四角形(21.5, 5, 2200, 300, board_colour);
     view_.描画_四角形(21, 6, 1800, 2600, board_colour);
-    初期化_五止座標(s.five_stop);
     for (int x = 1; x <= field_last; ++x)
-        for (int y = 1; y <= field_last; ++y) {
-            s.near_flag[x][y] = flag_no;
+        for (int y = 1; y <= field_last; ++y)
             if (s.board[x][y] != cell_empty) view_.描画_桝(x, y);
-            s.board[x][y] = cell_empty;
-        }
+    reset_position(s);
     options_.読込_環境設定ファイル();
     options_.読込_環境設定データ();
-    s.near_flag[10][10] = flag_yes;
-    調査_保存(s, s.move_number);
 }
 
 void Game::on_SAISYO() { 初期設定(); }
