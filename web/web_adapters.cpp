@@ -8,6 +8,7 @@
 #include <sstream>
 #include <vector>
 
+#include "ports/call_log.h"
 #include "sound/wave_layout.h"
 #include "view/palette.h"
 
@@ -59,13 +60,6 @@ void log_line(const std::string& line) {
     if (logging()) page_log(line.c_str());
 }
 
-std::string fmt(double v) {
-    std::ostringstream o;
-    o.precision(10);
-    o << v;
-    return o.str();
-}
-
 namespace {
 std::string text_of(std::string_view s) { return std::string(s); }
 int rgb(int palette) { return int(palette_rgb(palette)); }
@@ -74,30 +68,29 @@ int rgb(int palette) { return int(palette_rgb(palette)); }
 // --- canvas -------------------------------------------------------------------
 
 void WebCanvas::fill_rect(double x, double y, double w, double h, int c) {
-    if (logging()) log_line("rect " + fmt(x) + " " + fmt(y) + " " + fmt(w) + " " + fmt(h) + " " + std::to_string(c));
+    if (logging()) log_line(call_log::fill_rect(x, y, w, h, c));
     page_fill_rect(x, y, w, h, rgb(c));
 }
 
 void WebCanvas::draw_picture(std::string_view name, double x, double y) {
     const std::string n = text_of(name);
-    if (logging()) log_line("pic " + n + " " + fmt(x) + " " + fmt(y));
+    if (logging()) log_line(call_log::draw_picture(n, x, y));
     page_draw_picture(n.c_str(), x, y);
 }
 
 void WebCanvas::draw_text(double x, double y, std::string_view utf8, int c, double points) {
     const std::string t = text_of(utf8);
-    if (logging()) log_line("text " + fmt(x) + " " + fmt(y) + " '" + t + "' " + std::to_string(c) + " " + fmt(points));
+    if (logging()) log_line(call_log::draw_text(x, y, t, c, points));
     page_draw_text(x, y, t.c_str(), rgb(c), points);
 }
 
 void WebCanvas::fill_circle(double cx, double cy, double r, int c) {
-    if (logging()) log_line("circle " + fmt(cx) + " " + fmt(cy) + " " + fmt(r) + " " + std::to_string(c));
+    if (logging()) log_line(call_log::fill_circle(cx, cy, r, c));
     page_fill_circle(cx, cy, r, rgb(c));
 }
 
 void WebCanvas::show_icon(IconKind kind, int colour, double left, double top) {
-    const std::string k = kind == IconKind::man ? "man" : "com";
-    if (logging()) log_line("icon show " + k + " " + std::to_string(colour) + " " + fmt(left) + " " + fmt(top));
+    if (logging()) log_line(call_log::show_icon(kind, colour, left, top));
     page_show_icon(kind == IconKind::man ? 0 : 1, colour, left, top);
 }
 
@@ -106,7 +99,7 @@ void WebCanvas::hide_icon(IconKind kind, int colour) { page_hide_icon(kind == Ic
 // The canvas shows what is painted as soon as the page gets its thread back,
 // which every wait and box gives it.
 void WebCanvas::refresh() {
-    if (logging()) log_line("refresh");
+    if (logging()) log_line(call_log::refresh());
 }
 
 // --- boxes --------------------------------------------------------------------
@@ -119,29 +112,29 @@ int WebDialogs::show(int kind, std::string_view text, std::string_view caption) 
 }
 
 void WebDialogs::message(std::string_view text, std::string_view caption) {
-    if (logging()) log_line("box " + text_of(text) + "|" + text_of(caption));
+    if (logging()) log_line(call_log::message(text, caption));
     show(0, text, caption);
 }
 
 void WebDialogs::about(std::string_view text) {
-    if (logging()) log_line("about " + text_of(text));
+    if (logging()) log_line(call_log::about(text));
     show(0, text, "Quintora");
 }
 
 bool WebDialogs::ask_yes_no(std::string_view text, std::string_view caption) {
-    if (logging()) log_line("ask " + text_of(text) + "|" + text_of(caption));
+    if (logging()) log_line(call_log::ask_yes_no(text, caption));
     return show(1, text, caption) == 1;
 }
 
 void WebDialogs::warning(std::string_view text, std::string_view caption) {
-    if (logging()) log_line("warning " + text_of(text) + "|" + text_of(caption));
+    if (logging()) log_line(call_log::warning(text, caption));
     show(2, text, caption);
 }
 
 // --- pause --------------------------------------------------------------------
 
 void WebPause::wait(double seconds) {
-    if (logging()) log_line("wait " + fmt(seconds));
+    if (logging()) log_line(call_log::wait(seconds));
     // The page runs on meanwhile (painting, queueing presses); the game does not.
     const double ms = seconds * 1000.0 * page_pause_scale();
     emscripten_sleep(ms > 0 ? unsigned(ms + 0.5) : 0);
@@ -150,7 +143,7 @@ void WebPause::wait(double seconds) {
 // --- sound --------------------------------------------------------------------
 
 std::int32_t WebSound::dsInitialize(std::int32_t window) {
-    if (logging()) log_line("dsInitialize " + std::to_string(window));
+    if (logging()) log_line(call_log::sound_call("dsInitialize", window));
     if (system_ == 0 && page_audio_open()) system_ = 1;
     return system_;
 }
@@ -240,8 +233,7 @@ std::int32_t WebSound::dsCreateDSB(std::int32_t system, const void* image, std::
     }
     if (logging()) {
         const std::uint32_t len = wave::le32(b + 4);
-        log_line("dsCreateDSB " + std::to_string(system) + " flags " + std::to_string(flags) + " len " +
-                 std::to_string(len) + " -> " + std::to_string(handle));
+        log_line(call_log::created_buffer(system, flags, len, handle));
     }
     return handle;
 }
@@ -263,27 +255,27 @@ void take_late_wave(int number) {
 }
 
 void WebSound::dsPlay(std::int32_t b) {
-    if (logging()) log_line("dsPlay " + std::to_string(b));
+    if (logging()) log_line(call_log::sound_call("dsPlay", b));
     if (b != 0) page_audio_play(b, 0);
 }
 
 void WebSound::dsPlayLooping(std::int32_t b) {
-    if (logging()) log_line("dsPlayLooping " + std::to_string(b));
+    if (logging()) log_line(call_log::sound_call("dsPlayLooping", b));
     if (b != 0) page_audio_play(b, 1);
 }
 
 void WebSound::dsStop(std::int32_t b) {
-    if (logging()) log_line("dsStop " + std::to_string(b));
+    if (logging()) log_line(call_log::sound_call("dsStop", b));
     if (b != 0) page_audio_stop(b);
 }
 
 void WebSound::dsFree(std::int32_t b) {
-    if (logging()) log_line("dsFree " + std::to_string(b));
+    if (logging()) log_line(call_log::sound_call("dsFree", b));
     if (b != 0) page_audio_free(b);
 }
 
 void WebSound::dsTerminate(std::int32_t s) {
-    if (logging()) log_line("dsTerminate " + std::to_string(s));
+    if (logging()) log_line(call_log::sound_call("dsTerminate", s));
     if (s != 0 && s == system_) {
         page_audio_close();
         system_ = 0;
@@ -298,7 +290,7 @@ void WebMarks::set_checked(Mark m, bool on) {
 }
 
 void WebExit::end_process(int code) {
-    if (logging()) log_line("exit " + std::to_string(code));
+    if (logging()) log_line(call_log::end_process(code));
     page_ended(code);
     // A page cannot close itself: the program stops here for good, and the
     // page offers to start again.

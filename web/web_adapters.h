@@ -26,7 +26,6 @@ namespace quintora::web {
 void log_line(const std::string& line);
 bool logging();
 // A number as the call log writes it: the shortest form, as 7572.5 or 0.2.
-std::string fmt(double v);
 
 class WebCanvas : public Canvas {
 public:

@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "support/fakes.h"
 
+#include "ports/call_log.h"
+
 #include <stdexcept>
 
 #include <fstream>
@@ -28,12 +30,7 @@ long Log::find(const std::string& prefix, long from) const {
     return -1;
 }
 
-std::string fmt(double v) {
-    std::ostringstream o;
-    o.precision(10);
-    o << v;
-    return o.str();
-}
+std::string fmt(double v) { return call_log::number(v); }
 
 namespace {
 std::pair<int, int> cell_at(double x, double y) {
@@ -44,21 +41,20 @@ std::pair<int, int> cell_at(double x, double y) {
 }  // namespace
 
 void RecordingCanvas::fill_rect(double x, double y, double w, double h, int c) {
-    log.add("rect " + fmt(x) + " " + fmt(y) + " " + fmt(w) + " " + fmt(h) + " " + std::to_string(c));
+    log.add(call_log::fill_rect(x, y, w, h, c));
 }
 void RecordingCanvas::draw_picture(std::string_view name, double x, double y) {
-    log.add("pic " + std::string(name) + " " + fmt(x) + " " + fmt(y));
+    log.add(call_log::draw_picture(name, x, y));
     cell_picture[cell_at(x, y)] = std::string(name);
 }
 void RecordingCanvas::draw_text(double x, double y, std::string_view t, int c, double pt) {
-    log.add("text " + fmt(x) + " " + fmt(y) + " '" + std::string(t) + "' " + std::to_string(c) + " " + fmt(pt));
+    log.add(call_log::draw_text(x, y, t, c, pt));
 }
 void RecordingCanvas::fill_circle(double cx, double cy, double r, int c) {
-    log.add("circle " + fmt(cx) + " " + fmt(cy) + " " + fmt(r) + " " + std::to_string(c));
+    log.add(call_log::fill_circle(cx, cy, r, c));
 }
 void RecordingCanvas::show_icon(IconKind k, int colour, double left, double top) {
-    const std::string kind = k == IconKind::man ? "man" : "com";
-    log.add("icon show " + kind + " " + std::to_string(colour) + " " + fmt(left) + " " + fmt(top));
+    log.add(call_log::show_icon(k, colour, left, top));
     auto& shown = icon_shown[{int(k), colour}];
     if (!shown) ++visible_icons;
     shown = true;
@@ -70,41 +66,40 @@ void RecordingCanvas::hide_icon(IconKind k, int colour) {
 }
 
 void ScriptedDialogs::message(std::string_view text, std::string_view caption) {
-    log.add("box " + std::string(text) + "|" + std::string(caption));
+    log.add(call_log::message(text, caption));
     if (log.count("box ") > max_boxes) throw std::runtime_error("box after box: the game runs away");
 }
-void ScriptedDialogs::about(std::string_view text) { log.add("about " + std::string(text)); }
+void ScriptedDialogs::about(std::string_view text) { log.add(call_log::about(text)); }
 bool ScriptedDialogs::ask_yes_no(std::string_view text, std::string_view caption) {
-    log.add("ask " + std::string(text) + "|" + std::string(caption));
+    log.add(call_log::ask_yes_no(text, caption));
     if (answers.empty()) return true;
     const bool a = answers.front();
     answers.pop_front();
     return a;
 }
 void ScriptedDialogs::warning(std::string_view text, std::string_view caption) {
-    log.add("warning " + std::string(text) + "|" + std::string(caption));
+    log.add(call_log::warning(text, caption));
 }
 
 void RecordingPause::wait(double s) {
     total += s;
-    log.add("wait " + fmt(s));
+    log.add(call_log::wait(s));
 }
 
 std::int32_t FakeSound::dsInitialize(std::int32_t w) {
-    log.add("dsInitialize " + std::to_string(w));
+    log.add(call_log::sound_call("dsInitialize", w));
     return system_handle;
 }
 std::int32_t FakeSound::dsCreateDSB(std::int32_t s, const void* image, std::int32_t flags) {
     const auto* b = static_cast<const unsigned char*>(image);
     const std::uint32_t len = b[4] | b[5] << 8 | b[6] << 16 | std::uint32_t(b[7]) << 24;
     const std::int32_t h = next_buffer++;
-    log.add("dsCreateDSB " + std::to_string(s) + " flags " + std::to_string(flags) + " len " + std::to_string(len) +
-            " -> " + std::to_string(h));
+    log.add(call_log::created_buffer(s, flags, len, h));
     return h;
 }
 
 void ThrowingExit::end_process(int code) {
-    log.add("exit " + std::to_string(code));
+    log.add(call_log::end_process(code));
     throw ProcessEnded{code};
 }
 

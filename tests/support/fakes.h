@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "game/game.h"
+#include "ports/call_log.h"
 
 namespace quintora::testing {
 
@@ -42,7 +43,7 @@ struct RecordingCanvas : Canvas {
     void fill_circle(double cx, double cy, double r, int c) override;
     void show_icon(IconKind k, int colour, double left, double top) override;
     void hide_icon(IconKind k, int colour) override;
-    void refresh() override { log.add("refresh"); }
+    void refresh() override { log.add(call_log::refresh()); }
 };
 
 struct ScriptedDialogs : Dialogs {
@@ -71,11 +72,11 @@ struct FakeSound : SoundLibrary {
     std::int32_t next_buffer = 100;
     std::int32_t dsInitialize(std::int32_t w) override;
     std::int32_t dsCreateDSB(std::int32_t s, const void* image, std::int32_t flags) override;
-    void dsPlay(std::int32_t b) override { log.add("dsPlay " + std::to_string(b)); }
-    void dsPlayLooping(std::int32_t b) override { log.add("dsPlayLooping " + std::to_string(b)); }
-    void dsStop(std::int32_t b) override { log.add("dsStop " + std::to_string(b)); }
-    void dsFree(std::int32_t b) override { log.add("dsFree " + std::to_string(b)); }
-    void dsTerminate(std::int32_t s) override { log.add("dsTerminate " + std::to_string(s)); }
+    void dsPlay(std::int32_t b) override { log.add(call_log::sound_call("dsPlay", b)); }
+    void dsPlayLooping(std::int32_t b) override { log.add(call_log::sound_call("dsPlayLooping", b)); }
+    void dsStop(std::int32_t b) override { log.add(call_log::sound_call("dsStop", b)); }
+    void dsFree(std::int32_t b) override { log.add(call_log::sound_call("dsFree", b)); }
+    void dsTerminate(std::int32_t s) override { log.add(call_log::sound_call("dsTerminate", s)); }
 };
 
 struct FakeMarks : Marks {
