@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The settings file "Quintora.ini": read at every reset, created when it is
 // missing, rewritten when the icon option changes.
+#include <cerrno>
+
 #include "game/options.h"
 #include "settings/replace_file.h"
 #include "settings/settings_lines.h"
@@ -12,6 +14,18 @@ constexpr std::string_view unwritable_text =
     "設定ファイル「Quintora.ini」に書き込めません。\r"
     "ｵﾌﾟｼｮﾝの設定は保存されません。";
 constexpr std::string_view unwritable_caption = "書込データ";
+
+// Why a missing settings file could not be created, as the reading's box
+// says it: a disk with no room left is named as such; otherwise the file is
+// simply not there.
+std::string_view missing_reason(int error) {
+    switch (error) {
+        case ENOSPC:
+        case EDQUOT: return "ディスクに空きがありません。";
+        case EFBIG: return "ファイルの大きさの上限を超えています。";
+        default: return "ファイルが見つかりません。";
+    }
+}
 }  // namespace
 
 bool Options::write_settings() {
@@ -35,12 +49,14 @@ void Options::読込_環境設定ファイル() {
     // Created from the current marks when missing. A failure needs no word of
     // its own here: the missing file is reported just below.
     if (settings_in_.open(settings_path) != PlainFileIn::Opened::missing) return;
-    write_settings();
+    errno = 0;
+    const int error = write_settings() ? 0 : errno;
     // Only a plain file is read: a folder, a pipe or a device by that name
     // could never end or never answer; nor is one waited for.
     if (settings_in_.open(settings_path) == PlainFileIn::Opened::missing)
-        // Not even the fallback could create it (a read-only folder, say).
-        p_.dialogs.message("ファイルが見つかりません。", "読込データ");
+        // Not even the fallback could create it (a read-only folder, a full
+        // disk).
+        p_.dialogs.message(missing_reason(error), "読込データ");
 }
 
 void Options::apply_setting(Mark key, bool on) {
