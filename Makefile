@@ -37,7 +37,7 @@ run: build
 
 # No root needed for the default prefix; PREFIX=/usr for a system install.
 install: run-deps
-	@cmake -S . -B $(BUILD_RELEASE) -G Ninja -DCMAKE_BUILD_TYPE=Release -DQUINTORA_TESTS=OFF -DCMAKE_INSTALL_PREFIX=$(PREFIX) >/dev/null
+	@cmake -S . -B $(BUILD_RELEASE) -G Ninja -DCMAKE_BUILD_TYPE=Release -DQUINTORA_TESTS=OFF '-DCMAKE_INSTALL_PREFIX=$(PREFIX)' >/dev/null
 	@cmake --build $(BUILD_RELEASE) -j $(JOBS)
 	cmake --install $(BUILD_RELEASE)
 
