@@ -16,7 +16,7 @@ WEB_PORT ?= 8023
 EMSCRIPTEN_ENV := NODE_PATH=/usr/share/nodejs$${NODE_PATH:+:$$NODE_PATH}
 JOBS ?= 2
 
-.PHONY: run test build bench fuzz deps run-deps clean install uninstall package autopkgtest web serve
+.PHONY: run test build bench fuzz deps run-deps clean install uninstall package autopkgtest web serve artwork
 
 # Playing needs only the build and run packages; tests, benchmarks, fuzzing
 # and packaging need their tools too.
@@ -80,6 +80,15 @@ bench: deps
 	@cmake -S . -B $(BUILD_BENCH) -G Ninja -DCMAKE_BUILD_TYPE=Release -DQUINTORA_TESTS=OFF -DQUINTORA_BENCH=ON >/dev/null
 	@cmake --build $(BUILD_BENCH) -j $(JOBS)
 	$(BUILD_BENCH)/bin/quintora_bench
+
+# The committed artwork, icons and waves made again by their generators
+# (tools/), into the source tree. The picture generator needs Qt SVG, one of
+# the test tools: the release build is configured again once it is there.
+artwork: deps
+	@cmake -S . -B $(BUILD_RELEASE) -G Ninja -DCMAKE_BUILD_TYPE=Release -DQUINTORA_TESTS=OFF >/dev/null
+	@cmake --build $(BUILD_RELEASE) -j $(JOBS) --target make_pictures make_sounds
+	$(BUILD_RELEASE)/bin/make_pictures view/pictures desktop/icons
+	$(BUILD_RELEASE)/bin/make_sounds sound/waves
 
 # The libFuzzer targets, built with clang into their own folder; see
 # README.md ("Fuzzing") for how to run them.
