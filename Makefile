@@ -103,9 +103,10 @@ web: deps
 	  -DQUINTORA_WEB=ON -DQUINTORA_TESTS=OFF -DQUINTORA_WEB_SITE=$(CURDIR)/$(WEB_SITE) >/dev/null
 	@$(EMSCRIPTEN_ENV) cmake --build $(BUILD_WEB) -j $(JOBS)
 
-# Serves the site on http://localhost:$(WEB_PORT)/ until interrupted.
+# Serves the site on http://127.0.0.1:$(WEB_PORT)/ until interrupted, with
+# the strict Content-Security-Policy a host should send (web/serve.py).
 serve: web
-	cd $(WEB_SITE) && python3 -m http.server --bind 127.0.0.1 $(WEB_PORT)
+	python3 web/serve.py $(WEB_SITE) $(WEB_PORT)
 
 clean:
 	rm -rf build

@@ -30,6 +30,10 @@ public:
     void 読込_環境設定データ();
     void 書込_環境設定ファイル();
     std::string settings_path = "Quintora.ini";
+    // Says that the options will not be kept, once a run: the settings file
+    // could not be written, or the place that keeps it (the browser's
+    // storage, for the page) refused it.
+    void tell_settings_unwritable();
 
 private:
     void apply_setting(Mark key, bool on);

@@ -37,7 +37,11 @@ bool Options::write_settings() {
 }
 
 void Options::書込_環境設定ファイル() {
-    if (write_settings() || told_settings_unwritable_) return;
+    if (!write_settings()) tell_settings_unwritable();
+}
+
+void Options::tell_settings_unwritable() {
+    if (told_settings_unwritable_) return;
     // The program goes on with the marks it has; a folder that may not be
     // written stays so, so one word per run is enough.
     told_settings_unwritable_ = true;

@@ -13,6 +13,7 @@
 #include <string_view>
 
 #include "game/game.h"
+#include "sound/module1.h"
 #include "view/view.h"
 #include "web/web_adapters.h"
 
@@ -78,15 +79,22 @@ int main() {
     Game game(Platform{canvas, dialogs, pause, sound, marks, exit});
     // The page draws in IPA P Mincho, shipped with it.
     game.view().use_column_labels(std::string(column_labels_for_ipa_face));
-    // An Esc waiting in the queue ends the program before a box can open;
-    // Esc inside a box ends it too.
+    // An Esc waiting in the queue ends the program before a box can open.
+    // Esc inside a box closes it, as on the desktop.
     dialogs.before_box = [&game] {
         if (escape_waiting()) game.終了();
     };
-    dialogs.on_escape = [&game] { game.終了(); };
+    // A wave that comes after the start is said to be damaged as the game
+    // says it of one it reads itself.
+    Module1 late_waves(sound, dialogs);
+    // The browser may refuse to keep the settings file (its storage blocked
+    // or full): the game plays on and says so once.
+    const auto keep_settings = [&game] {
+        if (!web::save_settings(settings_file)) game.options().tell_settings_unwritable();
+    };
 
     game.起動(1);
-    web::save_settings(settings_file);
+    keep_settings();
     page_started();
     for (;;) {
         double a = 0, b = 0;
@@ -94,9 +102,11 @@ int main() {
             case press: game.on_board_press(a, b); break;
             case menu: run_menu(game, int(a)); break;
             case key: game.on_key(int(a)); break;
-            case late_wave: web::take_late_wave(int(a)); continue;
+            case late_wave:
+                if (const auto fault = web::take_late_wave(int(a))) late_waves.表示_警告(*fault);
+                continue;
             default: break;
         }
-        web::save_settings(settings_file);
+        keep_settings();
     }
 }
