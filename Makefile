@@ -16,7 +16,7 @@ WEB_PORT ?= 8023
 EMSCRIPTEN_ENV := NODE_PATH=/usr/share/nodejs$${NODE_PATH:+:$$NODE_PATH}
 JOBS ?= 2
 
-.PHONY: run test build bench fuzz deps run-deps clean install uninstall package autopkgtest web serve
+.PHONY: run test build bench fuzz deps run-deps clean install uninstall package autopkgtest web serve artwork
 
 # Playing needs only the build and run packages; tests, benchmarks, fuzzing
 # and packaging need their tools too.
@@ -37,7 +37,7 @@ run: build
 
 # No root needed for the default prefix; PREFIX=/usr for a system install.
 install: run-deps
-	@cmake -S . -B $(BUILD_RELEASE) -G Ninja -DCMAKE_BUILD_TYPE=Release -DQUINTORA_TESTS=OFF -DCMAKE_INSTALL_PREFIX=$(PREFIX) >/dev/null
+	@cmake -S . -B $(BUILD_RELEASE) -G Ninja -DCMAKE_BUILD_TYPE=Release -DQUINTORA_TESTS=OFF '-DCMAKE_INSTALL_PREFIX=$(PREFIX)' >/dev/null
 	@cmake --build $(BUILD_RELEASE) -j $(JOBS)
 	cmake --install $(BUILD_RELEASE)
 
@@ -81,6 +81,15 @@ bench: deps
 	@cmake --build $(BUILD_BENCH) -j $(JOBS)
 	$(BUILD_BENCH)/bin/quintora_bench
 
+# The committed artwork, icons and waves made again by their generators
+# (tools/), into the source tree. The picture generator needs Qt SVG, one of
+# the test tools: the release build is configured again once it is there.
+artwork: deps
+	@cmake -S . -B $(BUILD_RELEASE) -G Ninja -DCMAKE_BUILD_TYPE=Release -DQUINTORA_TESTS=OFF >/dev/null
+	@cmake --build $(BUILD_RELEASE) -j $(JOBS) --target make_pictures make_sounds
+	$(BUILD_RELEASE)/bin/make_pictures view/pictures desktop/icons
+	$(BUILD_RELEASE)/bin/make_sounds sound/waves
+
 # The libFuzzer targets, built with clang into their own folder; see
 # README.md ("Fuzzing") for how to run them.
 fuzz: deps
@@ -94,9 +103,10 @@ web: deps
 	  -DQUINTORA_WEB=ON -DQUINTORA_TESTS=OFF -DQUINTORA_WEB_SITE=$(CURDIR)/$(WEB_SITE) >/dev/null
 	@$(EMSCRIPTEN_ENV) cmake --build $(BUILD_WEB) -j $(JOBS)
 
-# Serves the site on http://localhost:$(WEB_PORT)/ until interrupted.
+# Serves the site on http://127.0.0.1:$(WEB_PORT)/ until interrupted, with
+# the strict Content-Security-Policy a host should send (web/serve.py).
 serve: web
-	cd $(WEB_SITE) && python3 -m http.server --bind 127.0.0.1 $(WEB_PORT)
+	python3 web/serve.py $(WEB_SITE) $(WEB_PORT)
 
 clean:
 	rm -rf build

@@ -17,7 +17,7 @@ Form1::Form1(Dialogs& dialogs, Pause& pause, SoundLibrary& sound, ProcessExit& e
     setCentralWidget(canvas_);
     build_menus();
     game_ = std::make_unique<Game>(
-        Platform{tee_ ? static_cast<Canvas&>(*tee_) : static_cast<Canvas&>(*canvas_), dialogs, pause, sound, *this, exit});
+        Platform{tee_ ? static_cast<Canvas&>(*tee_) : static_cast<Canvas&>(*canvas_), dialogs, pause, sound, *this, exit, storage_});
     canvas_->on_press = [this](double x, double y) { game_->apply(Command::press_at(cell_under(x, y))); };
     if (canvas_->font_family().contains(QStringLiteral("IPA")))
         game_->view().use_column_labels(std::string(column_labels_for_ipa_face));

@@ -8,6 +8,7 @@
 #include <memory>
 
 #include "game/game.h"
+#include "files/posix_storage.h"
 #include "ports/canvas_tee.h"
 #include "ports/marks.h"
 #include "app/qt_quit_watch.h"
@@ -43,6 +44,7 @@ private:
     void set_checked(Mark m, bool on) override;
     void build_menus();
 
+    PosixStorage storage_;
     QtCanvas* canvas_;
     std::unique_ptr<CanvasTee> tee_;
     QAction* tick_actions_[3]{};

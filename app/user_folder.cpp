@@ -25,7 +25,9 @@ bool ends_with(const std::string& s, const std::string& tail) {
 }
 
 // Makes `path` and its missing parents, like mkdir -p. A folder that is
-// there already, or that another process makes meanwhile, is fine.
+// there already, or that another process makes meanwhile, is fine; so is
+// one that may be entered but not written (the links it needs are checked
+// one by one, and the game says itself when its settings cannot be kept).
 int make_folders(const std::string& path) {
     for (std::size_t slash = path.find('/', 1);; slash = path.find('/', slash + 1)) {
         const std::string part = path.substr(0, slash);
@@ -35,7 +37,7 @@ int make_folders(const std::string& path) {
     struct stat st {};
     if (stat(path.c_str(), &st) != 0) return errno;
     if (!S_ISDIR(st.st_mode)) return ENOTDIR;
-    if (access(path.c_str(), W_OK | X_OK) != 0) return errno;
+    if (access(path.c_str(), X_OK) != 0) return errno;
     return 0;
 }
 
@@ -83,7 +85,7 @@ UserFolder prepare_user_folder(const char* xdg_data_home, const char* home, cons
     f.path = data_home + "/quintora";
 
     if (const int e = make_folders(f.path)) {
-        f.failure = "ゲームのフォルダ「" + f.path + "」を作れないか、書き込めません。" + reason(e);
+        f.failure = "ゲームのフォルダ「" + f.path + "」を作れないか、開けません。" + reason(e);
         return f;
     }
     std::vector<std::string> names;

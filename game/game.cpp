@@ -9,9 +9,9 @@ Game::Game(Platform p)
     : s_(std::make_unique<GameState>()),
       dialogs_(p.dialogs, journal_),
       pause_(p.pause),
-      p_(Platform{p.canvas, dialogs_, pause_, p.sound, p.marks, p.exit}),
+      p_(Platform{p.canvas, dialogs_, pause_, p.sound, p.marks, p.exit, p.storage}),
       view_(p.canvas, *s_, p.marks),
-      module1_(p.sound, p.dialogs),
+      module1_(p.sound, p.dialogs, p.storage),
       options_(p_, view_, module1_, *s_),
       history_(p_, view_, module1_, *s_) {
     dialogs_.on_escape = [this] { 終了(); };

@@ -4,10 +4,11 @@
 // three check marks: move numbers (TEJYUN), turn icons (AICON) and the
 // background music (BGM).
 
+#include <istream>
+#include <memory>
 #include <string>
 
 #include "game/platform.h"
-#include "settings/plain_file.h"
 #include "settings/settings_lines.h"
 #include "sound/module1.h"
 #include "state/game_state.h"
@@ -30,18 +31,22 @@ public:
     void 読込_環境設定データ();
     void 書込_環境設定ファイル();
     std::string settings_path = "Quintora.ini";
+    // Says that the options will not be kept, once a run: the settings file
+    // could not be written, or the place that keeps it (the browser's
+    // storage, for the page) refused it.
+    void tell_settings_unwritable();
 
 private:
     void apply_setting(Mark key, bool on);
-    // Writes the three marks (or, failing that, the fallback lines); false
-    // when neither could be written.
-    bool write_settings();
+    // Writes the three marks (or, failing that, the fallback lines): 0, or
+    // why neither could be written (an errno value).
+    int write_settings();
 
     Platform& p_;
     View& view_;
     Module1& sound_;
     const GameState& s_;
-    PlainFileIn settings_in_;
+    std::unique_ptr<std::istream> settings_in_;
     bool told_settings_unwritable_ = false;  // the user hears it once per run
 };
 

@@ -11,6 +11,7 @@
 #include "ports/process_exit.h"
 #include "ports/sound_library.h"
 #include "ports/canvas.h"
+#include "ports/storage.h"
 
 namespace quintora {
 
@@ -21,6 +22,7 @@ struct Platform {
     SoundLibrary& sound;
     Marks& marks;
     ProcessExit& exit;
+    Storage& storage;
 };
 
 }  // namespace quintora

@@ -1,8 +1,9 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The settings file "Quintora.ini": read at every reset, created when it is
 // missing, rewritten when the icon option changes.
+#include <cerrno>
+
 #include "game/options.h"
-#include "settings/replace_file.h"
 #include "settings/settings_lines.h"
 
 namespace quintora {
@@ -12,18 +13,36 @@ constexpr std::string_view unwritable_text =
     "設定ファイル「Quintora.ini」に書き込めません。\r"
     "ｵﾌﾟｼｮﾝの設定は保存されません。";
 constexpr std::string_view unwritable_caption = "書込データ";
+
+// Why a missing settings file could not be created, as the reading's box
+// says it: a disk with no room left is named as such; otherwise the file is
+// simply not there.
+std::string_view missing_reason(int error) {
+    switch (error) {
+        case ENOSPC:
+        case EDQUOT: return "ディスクに空きがありません。";
+        case EFBIG: return "ファイルの大きさの上限を超えています。";
+        default: return "ファイルが見つかりません。";
+    }
+}
 }  // namespace
 
-bool Options::write_settings() {
+int Options::write_settings() {
     const Marks& m = p_.marks;
-    if (replace_file(settings_path, settings_text(m.checked(Mark::TEJYUN), m.checked(Mark::AICON), m.checked(Mark::BGM))))
-        return true;
+    Storage& files = p_.storage;
+    if (files.replace_whole(settings_path, settings_text(m.checked(Mark::TEJYUN), m.checked(Mark::AICON),
+                                                         m.checked(Mark::BGM))) == 0)
+        return 0;
     // Writing failed: start over once with the fallback lines.
-    return replace_file(settings_path, settings_text(false, true, false));
+    return files.replace_whole(settings_path, settings_text(false, true, false));
 }
 
 void Options::書込_環境設定ファイル() {
-    if (write_settings() || told_settings_unwritable_) return;
+    if (write_settings() != 0) tell_settings_unwritable();
+}
+
+void Options::tell_settings_unwritable() {
+    if (told_settings_unwritable_) return;
     // The program goes on with the marks it has; a folder that may not be
     // written stays so, so one word per run is enough.
     told_settings_unwritable_ = true;
@@ -31,16 +50,20 @@ void Options::書込_環境設定ファイル() {
 }
 
 void Options::読込_環境設定ファイル() {
-    settings_in_.close();
+    settings_in_.reset();
     // Created from the current marks when missing. A failure needs no word of
     // its own here: the missing file is reported just below.
-    if (settings_in_.open(settings_path) != PlainFileIn::Opened::missing) return;
-    write_settings();
+    Storage::Opened how;
+    settings_in_ = p_.storage.open_plain(settings_path, how);
+    if (how != Storage::Opened::missing) return;
+    const int error = write_settings();
     // Only a plain file is read: a folder, a pipe or a device by that name
     // could never end or never answer; nor is one waited for.
-    if (settings_in_.open(settings_path) == PlainFileIn::Opened::missing)
-        // Not even the fallback could create it (a read-only folder, say).
-        p_.dialogs.message("ファイルが見つかりません。", "読込データ");
+    settings_in_ = p_.storage.open_plain(settings_path, how);
+    if (how == Storage::Opened::missing)
+        // Not even the fallback could create it (a read-only folder, a full
+        // disk).
+        p_.dialogs.message(missing_reason(error), "読込データ");
 }
 
 void Options::apply_setting(Mark key, bool on) {
@@ -55,13 +78,13 @@ void Options::apply_setting(Mark key, bool on) {
 }
 
 void Options::読込_環境設定データ() {
-    if (!settings_in_.is_open()) return;
-    SettingsLineReader reader(settings_in_.stream());
+    if (!settings_in_) return;
+    SettingsLineReader reader(*settings_in_);
     SettingsInterpreter interpreter;
     SettingsLine line;
     while (reader.next(line))
         if (auto change = interpreter.feed(line)) apply_setting(change->key, change->on);
-    settings_in_.close();
+    settings_in_.reset();
 }
 
 }  // namespace quintora

@@ -22,10 +22,10 @@ void Module1::初期化_サウンド(std::int32_t window) {
 std::int32_t Module1::読込_サウンド(const std::string& name, std::int32_t flags) {
     if (system_ == 0) return 0;
     std::vector<unsigned char> bytes;
-    const WaveFileRead got = read_wave_file(name, bytes);
-    if (got.missing) return 0;  // a missing file only silences its sound
-    if (got.fault) {
-        表示_警告("「" + name + "」" + *got.fault);
+    const WholeRead got = files_.read_whole(name, largest_wave_file, bytes);
+    if (got.result == WholeRead::Result::missing) return 0;  // a missing file only silences its sound
+    if (const auto fault = wave_read_fault(got)) {
+        表示_警告("「" + name + "」" + *fault);
         return 0;
     }
     if (auto fault = 調査_波形(bytes.data(), bytes.size())) {

@@ -9,12 +9,13 @@
 
 #include "ports/dialogs.h"
 #include "ports/sound_library.h"
+#include "ports/storage.h"
 
 namespace quintora {
 
 class Module1 {
 public:
-    Module1(SoundLibrary& library, Dialogs& dialogs) : lib_(library), dialogs_(dialogs) {}
+    Module1(SoundLibrary& library, Dialogs& dialogs, Storage& files) : lib_(library), dialogs_(dialogs), files_(files) {}
 
     void 初期化_サウンド(std::int32_t window);
     // A buffer holding the wave file `name`, or 0 (missing file: silently;
@@ -33,6 +34,7 @@ public:
 private:
     SoundLibrary& lib_;
     Dialogs& dialogs_;
+    Storage& files_;
     std::int32_t system_ = 0;
 };
 

@@ -24,6 +24,7 @@ std::optional<std::string> 調査_波形(const unsigned char* bytes, std::size_t
     case wave::Fault::bad_format: return "音の形式（fmt チャンク）が正しくありません。";
     case wave::Fault::no_data: return "音のデータ（data チャンク）がありません。";
     case wave::Fault::data_twice: return "音のデータ（data チャンク）が二つ以上あります。";
+    case wave::Fault::unplayable: return "再生できない形式の音声ファイルです。";
     }
     return "RIFF/WAVE形式のファイルではありません。";
 }

@@ -8,9 +8,11 @@
 #include <optional>
 #include <string>
 
+#include "sound/wave_layout.h"
+
 namespace quintora {
 
-inline constexpr std::size_t largest_wave_file = 64u * 1024u * 1024u;
+inline constexpr std::size_t largest_wave_file = wave::largest_image;
 
 // Nothing when `bytes` hold a RIFF/WAVE image whose stated length fits in
 // them, with one format chunk and then one data chunk, every chunk inside

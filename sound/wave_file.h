@@ -1,22 +1,16 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
-// Reading a wave file of the current directory whole, as bytes. Only a plain
-// file is read: a pipe by that name would keep start-up waiting for a writer,
-// and a device (/dev/zero, say) never ends.
+// What the warning says of a wave file that could not be read, after the
+// file's name in 「」, for example "はフォルダーです。"; nothing when it was
+// read or is missing (a missing wave only silences its sound).
 
 #include <optional>
 #include <string>
-#include <vector>
+
+#include "ports/storage.h"
 
 namespace quintora {
 
-struct WaveFileRead {
-    bool missing = false;              // nothing by that name (or a link to nothing)
-    std::optional<std::string> fault;  // what stopped the reading, after the file's name
-};
-
-// Fills `bytes` with the whole file `name`. A fault reads as a sentence that
-// follows the name in 「」, for example "はフォルダーです。".
-WaveFileRead read_wave_file(const std::string& name, std::vector<unsigned char>& bytes);
+std::optional<std::string> wave_read_fault(const WholeRead& read);
 
 }  // namespace quintora

@@ -32,6 +32,20 @@ struct Format {
     std::uint32_t bits = 0;
 };
 
+// The one rule of what the game plays, on the desktop and in the page alike:
+// the largest image, and the channels, rates and sample sizes a buffer may
+// have. Up to 7.1 is what SDL converts; a browser's audio buffer takes no
+// rate below 3 kHz, and SDL's resampler works out its padding in an int and
+// overflows on rates far beyond 200 kHz.
+inline constexpr std::uint32_t largest_image = 64u * 1024u * 1024u;
+inline constexpr std::uint32_t max_channels = 8;
+inline constexpr std::uint32_t min_rate = 3000;
+inline constexpr std::uint32_t max_rate = 200000;
+inline constexpr std::uint32_t max_bits = 32;
+inline bool playable(const Format& f) {
+    return f.channels <= max_channels && f.rate >= min_rate && f.rate <= max_rate && f.bits <= max_bits;
+}
+
 enum class Fault {
     none,
     chunk_past_end,     // a chunk claims more bytes than the image has after it
@@ -41,6 +55,7 @@ enum class Fault {
     bad_format,         // a "fmt " chunk too short, or no channels, rate, block or sample size
     no_data,            // no "data" chunk
     data_twice,         // a second "data" chunk
+    unplayable,         // a format outside the rule above
 };
 
 struct Layout {
@@ -73,6 +88,7 @@ inline Layout walk(const unsigned char* bytes, std::size_t length) {
             if (out.format.channels == 0 || out.format.rate == 0 || out.format.block_align == 0 ||
                 out.format.bits == 0)
                 return out.fault = Fault::bad_format, out;
+            if (!playable(out.format)) return out.fault = Fault::unplayable, out;
         } else if (std::memcmp(id, "data", 4) == 0) {
             if (have_data) return out.fault = Fault::data_twice, out;
             if (!have_format) return out.fault = Fault::no_format, out;

@@ -31,7 +31,8 @@ struct GatedGame {
     HeldLoops gate{library};
     FakeMarks marks;
     ThrowingExit exit{log};
-    Game game{Platform{canvas, dialogs, pause, gate, marks, exit}};
+    PosixStorage storage;
+    Game game{Platform{canvas, dialogs, pause, gate, marks, exit, storage}};
 
     void start_with_settings(const std::string& bytes) {
         if (!bytes.empty()) {

@@ -20,7 +20,7 @@
 #include <thread>
 #include <vector>
 
-#include "settings/replace_file.h"
+#include "files/replace_file.h"
 #include "app/loaded_library.h"
 #include "sound/module1.h"
 #include "support/fakes.h"
@@ -254,7 +254,8 @@ TEST(SettingsSafety, AWaveTheLibraryCannotPlayIsReportedOnce) {
     Log log;
     ScriptedDialogs dialogs{log};
     LoadedSoundLibrary library(QUINTORA_SOUND_LIBRARY);
-    Module1 module1(library, dialogs);
+    PosixStorage files;
+    Module1 module1(library, dialogs, files);
     module1.初期化_サウンド(0);
     ASSERT_EQ(log.count("warning"), 0u) << "no sound system with the dummy driver";
     for (const Format& f : odd) EXPECT_EQ(module1.読込_サウンド(f.name, 3), 0) << f.name;

@@ -12,7 +12,9 @@
 
 #include <string_view>
 
+#include "files/posix_storage.h"
 #include "game/game.h"
+#include "sound/module1.h"
 #include "view/view.h"
 #include "web/web_adapters.h"
 
@@ -73,19 +75,29 @@ int main() {
     web::WebSound sound;
     web::WebMarks marks;
     web::WebExit exit;
-    Game game(Platform{canvas, dialogs, pause, sound, marks, exit});
+    // The page's files are emscripten's in-memory ones, which the page fills
+    // from the network (the waves) and from its local storage (the settings).
+    PosixStorage storage;
+    Game game(Platform{canvas, dialogs, pause, sound, marks, exit, storage});
     // The page draws in IPA P Mincho, shipped with it.
     game.view().use_column_labels(std::string(column_labels_for_ipa_face));
-    // An Esc waiting in the queue ends the program before a box can open;
-    // Esc inside a box ends it too.
+    // An Esc waiting in the queue ends the program before a box can open.
+    // Esc inside a box closes it, as on the desktop.
     dialogs.before_box = [&game] {
         if (escape_waiting()) game.apply(Command::of(CommandKind::escape));
     };
-    dialogs.on_escape = [&game] { game.apply(Command::of(CommandKind::escape)); };
     build_menus();
+    // A wave that comes after the start is said to be damaged as the game
+    // says it of one it reads itself.
+    Module1 late_waves(sound, dialogs, storage);
+    // The browser may refuse to keep the settings file (its storage blocked
+    // or full): the game plays on and says so once.
+    const auto keep_settings = [&game] {
+        if (!web::save_settings(settings_file)) game.options().tell_settings_unwritable();
+    };
 
     game.起動(1);
-    web::save_settings(settings_file);
+    keep_settings();
     page_started();
     for (;;) {
         double a = 0, b = 0;
@@ -97,9 +109,11 @@ int main() {
             case key:
                 if (int(a) == 27) game.apply(Command::of(CommandKind::escape));
                 break;
-            case late_wave: web::take_late_wave(int(a)); continue;
+            case late_wave:
+                if (const auto fault = web::take_late_wave(int(a))) late_waves.表示_警告(*fault);
+                continue;
             default: break;
         }
-        web::save_settings(settings_file);
+        keep_settings();
     }
 }

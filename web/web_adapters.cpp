@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "ports/call_log.h"
+#include "sound/wave_check.h"
 #include "sound/wave_layout.h"
 #include "view/palette.h"
 
@@ -28,8 +29,9 @@ EM_JS(void, page_draw_text, (double x, double y, const char* text, int rgb, doub
 EM_JS(void, page_fill_circle, (double cx, double cy, double r, int rgb), { QuintoraUI.fillCircle(cx, cy, r, rgb); });
 EM_JS(void, page_show_icon, (int kind, int colour, double left, double top),
       { QuintoraUI.showIcon(kind, colour, left, top); });
+EM_JS(void, page_present, (), { QuintoraUI.present(); });
 EM_JS(void, page_hide_icon, (int kind, int colour), { QuintoraUI.hideIcon(kind, colour); });
-// 1 for OK or Yes, 0 for No, -1 when Esc was pressed.
+// 1 for OK or Yes, 0 for No (Esc answers as the box's escape button).
 EM_ASYNC_JS(int, page_box, (int kind, const char* text, const char* caption),
             { return await QuintoraUI.box(kind, UTF8ToString(text), UTF8ToString(caption)); });
 EM_JS(double, page_pause_scale, (), { return QuintoraUI.pauseScale; });
@@ -41,6 +43,8 @@ EM_JS(int, page_audio_buffer, (int channels, int frames, int rate, const float* 
       { return QuintoraUI.audioBuffer(channels, frames, rate, HEAPF32.subarray(samples >> 2, (samples >> 2) + channels * frames)); });
 EM_JS(int, page_audio_late, (int number), { return QuintoraUI.audioLate(number); });
 EM_JS(int, page_late_size, (int number), { return QuintoraUI.lateSize(number); });
+EM_JS(int, page_late_same, (int number), { return QuintoraUI.lateSame(number) ? 1 : 0; });
+EM_JS(char*, page_late_name, (int number), { return allocateUTF8(QuintoraUI.lateName(number)); });
 EM_JS(void, page_late_copy, (int number, unsigned char* to), { QuintoraUI.lateCopy(number, HEAPU8, to); });
 EM_JS(void, page_audio_fill, (int number, int channels, int frames, int rate, const float* samples),
       { QuintoraUI.audioFill(number, channels, frames, rate, HEAPF32.subarray(samples >> 2, (samples >> 2) + channels * frames)); });
@@ -49,7 +53,7 @@ EM_JS(void, page_audio_stop, (int handle), { QuintoraUI.audioStop(handle); });
 EM_JS(void, page_audio_free, (int handle), { QuintoraUI.audioFree(handle); });
 EM_JS(void, page_audio_close, (), { QuintoraUI.audioClose(); });
 EM_JS(void, page_restore_file, (const char* name), { QuintoraUI.restoreFile(UTF8ToString(name)); });
-EM_JS(void, page_save_file, (const char* name), { QuintoraUI.saveFile(UTF8ToString(name)); });
+EM_JS(int, page_save_file, (const char* name), { return QuintoraUI.saveFile(UTF8ToString(name)); });
 
 bool logging() {
     static const bool on = page_logging() != 0;
@@ -96,19 +100,18 @@ void WebCanvas::show_icon(IconKind kind, int colour, double left, double top) {
 
 void WebCanvas::hide_icon(IconKind kind, int colour) { page_hide_icon(kind == IconKind::man ? 0 : 1, colour); }
 
-// The canvas shows what is painted as soon as the page gets its thread back,
-// which every wait and box gives it.
+// What is painted is shown at a refresh, as on the desktop (and when a box
+// opens or the game waits for input: the page sees to those).
 void WebCanvas::refresh() {
     if (logging()) log_line(call_log::refresh());
+    page_present();
 }
 
 // --- boxes --------------------------------------------------------------------
 
 int WebDialogs::show(int kind, std::string_view text, std::string_view caption) {
     if (before_box) before_box();
-    const int answer = page_box(kind, text_of(text).c_str(), text_of(caption).c_str());
-    if (answer < 0 && on_escape) on_escape();
-    return answer;
+    return page_box(kind, text_of(text).c_str(), text_of(caption).c_str());
 }
 
 void WebDialogs::message(std::string_view text, std::string_view caption) {
@@ -181,8 +184,10 @@ bool find_pcm(const unsigned char* bytes, Pcm& pcm) {
         at += 8 + std::size_t(chunk) + (chunk & 1u);
     }
     const std::uint32_t sample_bytes = format.bits / 8;
-    if (!pcm_format || data == nullptr || format.channels > 8 || sample_bytes < 1 || sample_bytes > 4 ||
-        format.block_align != sample_bytes * format.channels || format.rate < 3000 || format.rate > 384000)
+    // The rule (wave::playable) the walk has applied; the page decodes plain
+    // PCM of whole bytes only.
+    if (!pcm_format || data == nullptr || sample_bytes < 1 || sample_bytes > 4 ||
+        format.block_align != sample_bytes * format.channels)
         return false;
     if (size / format.block_align == 0) return false;
     pcm = Pcm{data, size, format};
@@ -238,20 +243,26 @@ std::int32_t WebSound::dsCreateDSB(std::int32_t system, const void* image, std::
     return handle;
 }
 
-void take_late_wave(int number) {
+std::optional<std::string> take_late_wave(int number) {
+    char* held = page_late_name(number);
+    const std::string name = held;
+    std::free(held);
     const int size = page_late_size(number);
-    if (size <= 12) return;
+    // Said as the desktop says a wave file it cannot read or finds damaged.
+    if (size < 0) return "「" + name + "」を読み込めません。";
     std::vector<unsigned char> bytes(std::size_t(size) + 8, 0);
-    page_late_copy(number, bytes.data());
+    if (size > 0) page_late_copy(number, bytes.data());
+    if (auto fault = 調査_波形(bytes.data(), std::size_t(size))) return "「" + name + "」: " + *fault;
+    // A whole wave, but not the one the stand-in was made from: silence.
+    if (!page_late_same(number)) return std::nullopt;
     // The file is the one the stand-in was made from (the page has compared
-    // them), so it reads as the game read the stand-in; the reader goes no
-    // further than the RIFF size says.
-    if (std::uint64_t(wave::le32(bytes.data() + 4)) + 8 > std::uint64_t(size)) return;
+    // them), so it reads as the game read the stand-in.
     Pcm pcm;
-    if (!find_pcm(bytes.data(), pcm) || late_wave_number(pcm) >= 0) return;
+    if (!find_pcm(bytes.data(), pcm) || late_wave_number(pcm) >= 0) return std::nullopt;
     const std::vector<float> samples = samples_of(pcm);
     page_audio_fill(number, int(pcm.format.channels), int(samples.size() / pcm.format.channels),
                     int(pcm.format.rate), samples.data());
+    return std::nullopt;
 }
 
 void WebSound::dsPlay(std::int32_t b) {
@@ -299,6 +310,6 @@ void WebExit::end_process(int code) {
 }
 
 void restore_settings(const char* name) { page_restore_file(name); }
-void save_settings(const char* name) { page_save_file(name); }
+bool save_settings(const char* name) { return page_save_file(name) != 0; }
 
 }  // namespace quintora::web

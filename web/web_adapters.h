@@ -11,6 +11,7 @@
 
 #include <cstdint>
 #include <functional>
+#include <optional>
 #include <string>
 
 #include "ports/canvas.h"
@@ -44,10 +45,8 @@ public:
     void about(std::string_view text) override;
     bool ask_yes_no(std::string_view text, std::string_view caption) override;
     void warning(std::string_view text, std::string_view caption) override;
-    // Called before a box opens and when Esc is pressed inside one: the
-    // program then ends instead (the box is gone).
+    // Called before a box opens (an Esc waiting ends the program first).
     std::function<void()> before_box;
-    std::function<void()> on_escape;
 
 private:
     int show(int kind, std::string_view text, std::string_view caption);
@@ -87,12 +86,14 @@ public:
 };
 
 // Gives the buffer of a wave that arrived after the start its samples
-// (the page's wave `number`; see WebSound::dsCreateDSB).
-void take_late_wave(int number);
+// (the page's wave `number`; see WebSound::dsCreateDSB). A wave that did
+// not come or came damaged stays silent: the warning to show is returned.
+std::optional<std::string> take_late_wave(int number);
 
 // Keeps the settings file of the current folder in the browser's storage:
-// restore() before the game starts, save() after each command.
+// restore() before the game starts, save() after each command (it writes
+// only a file the game has changed). False when the storage refused it.
 void restore_settings(const char* name);
-void save_settings(const char* name);
+bool save_settings(const char* name);
 
 }  // namespace quintora::web

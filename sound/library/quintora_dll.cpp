@@ -103,14 +103,7 @@ constexpr auto reopen_interval = std::chrono::seconds(2);
 constexpr std::size_t max_playbacks = 64;
 // The largest wave file the game reads; a header claiming more is broken,
 // and must not make us read that far past the caller's data.
-constexpr std::uint32_t max_riff_size = 64u * 1024u * 1024u;
-// The rates a DirectSound buffer may have. SDL's resampler works out its
-// padding from the rate ratio in an int and overflows on rates far beyond
-// this.
-constexpr std::uint32_t min_rate = 100;
-constexpr std::uint32_t max_rate = 200000;
-// SDL converts at most 7.1.
-constexpr std::uint32_t max_channels = 8;
+constexpr std::uint32_t max_riff_size = wave::largest_image;
 // Source bytes handed to a playback's converter at a time, in frames.
 constexpr Uint32 feed_frames = 1024;
 
@@ -507,12 +500,10 @@ std::size_t wave_image_length(const void* image) {
 // True when SDL can be given the `length` bytes of the image: every chunk
 // lies inside it (SDL reserves the size a chunk states before reading it, so
 // a file of a few dozen bytes could claim gigabytes), there is one format
-// chunk and then one data chunk, as SDL's loader reads them, and a rate and
-// channel count SDL's converter can take.
+// chunk and then one data chunk, as SDL's loader reads them, and a format
+// within the game's rule (wave::playable), which SDL's converter can take.
 bool image_fits_sdl(const unsigned char* bytes, std::size_t length) {
-    const wave::Layout layout = wave::walk(bytes, length);
-    return layout.fault == wave::Fault::none && layout.format.channels <= max_channels &&
-           layout.format.rate >= min_rate && layout.format.rate <= max_rate;
+    return wave::walk(bytes, length).fault == wave::Fault::none;
 }
 
 // PulseAudio's clients read extra properties of their connection from

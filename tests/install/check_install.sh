@@ -9,6 +9,8 @@
 #   check_install.sh again        a second start keeps the player's own wave and settings
 #   check_install.sh race         two first starts at once both come up
 #   check_install.sh space        an install under a prefix with a space starts from its menu entry
+#   check_install.sh make-prefix  make install passes a prefix with a space to CMake as one word
+#   check_install.sh read-only    a complete data folder that may not be written is played in
 #   check_install.sh no-home      without HOME the game says so and makes nothing
 #   check_install.sh package      the Debian packages share out the installed files; one version
 #   check_install.sh uninstall    the uninstall removes every installed file
@@ -104,7 +106,8 @@ run_launcher() {
     shift
     audio="$work/audio.raw"
     rm -f "$audio"
-    env -i PATH="$PATH" LANG=C.UTF-8 HOME="$work/home" QT_QPA_PLATFORM=offscreen \
+    # shellcheck disable=SC2086
+    ${wrap:-} env -i PATH="$PATH" LANG=C.UTF-8 HOME="$work/home" QT_QPA_PLATFORM=offscreen \
         SDL_AUDIODRIVER=disk SDL_DISKAUDIOFILE="$audio" "$@" "$launcher" >"$work/out.txt" 2>&1 &
     pid=$!
     tries=0
@@ -170,6 +173,42 @@ check_space() {
     mkdir "$work/home"
     run_launcher "$work/home/.local/share/quintora"
     check_links "$work/home/.local/share/quintora"
+}
+
+# `make install PREFIX=...` with a space in the prefix: CMake is given it as
+# one word. A stand-in for cmake on the PATH writes down its arguments, one
+# a line, instead of building, so nothing is built or installed here.
+check_make_prefix() {
+    mkdir "$work/bin"
+    printf '#!/bin/sh\nprintf "%%s\\n" "$@" >>"%s"\n' "$work/arguments" >"$work/bin/cmake"
+    chmod +x "$work/bin/cmake"
+    env -u MAKEFLAGS -u MAKELEVEL PATH="$work/bin:$PATH" make -s -C "$SOURCE_DIR" install PREFIX="$work/pre fix" BUILD_RELEASE="$work/release" \
+        >"$work/out.txt" 2>&1 || { cat "$work/out.txt" >&2; fail "make install failed"; }
+    grep -qx -- "-DCMAKE_INSTALL_PREFIX=$work/pre fix" "$work/arguments" ||
+        { cat "$work/arguments" >&2; fail "cmake was not given the prefix as one word"; }
+}
+
+# The data folder, complete after a first start, then read-only: the game
+# plays in it (and says, as ever, that its options will not be kept when
+# they change). Permissions do not bind root: it is given a read-only mount
+# of the folder instead, in a mount namespace of its own.
+check_read_only() {
+    mkdir "$work/home"
+    folder="$work/home/.local/share/quintora"
+    run_launcher "$folder"
+    before=$(ls -l --time-style=+%s "$folder")
+    if [ "$(id -u)" = 0 ]; then
+        printf '#!/bin/sh\nmount --bind "%s" "%s" && mount -o remount,bind,ro "%s" && exec "$@"\n' \
+            "$folder" "$folder" "$folder" >"$work/read-only.sh"
+        chmod +x "$work/read-only.sh"
+        wrap="unshare -m $work/read-only.sh"
+    else
+        chmod 555 "$folder"
+        wrap=
+    fi
+    run_launcher "$folder"
+    chmod 755 "$folder"
+    [ "$(ls -l --time-style=+%s "$folder")" = "$before" ] || fail "the read-only folder changed"
 }
 
 # Without HOME there is no place for the folder: the game says so (on
@@ -297,6 +336,8 @@ case "${1:-}" in
     again) check_again ;;
     race) check_race ;;
     space) check_space ;;
+    make-prefix) check_make_prefix ;;
+    read-only) check_read_only ;;
     no-home) check_no_home ;;
     package) check_package ;;
     uninstall) check_uninstall ;;

@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "files/posix_storage.h"
 #include "game/game.h"
 #include "ports/call_log.h"
 
@@ -118,7 +119,8 @@ struct Harness {
     FakeSound sound{log};
     FakeMarks marks;
     ThrowingExit exit{log};
-    Game game{Platform{canvas, dialogs, pause, sound, marks, exit}};
+    PosixStorage storage;
+    Game game{Platform{canvas, dialogs, pause, sound, marks, exit, storage}};
     GameState& s = game.state();
 
     void start() { game.起動(1); }

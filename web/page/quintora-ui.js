@@ -27,7 +27,29 @@ var QuintoraUI = (function () {
   const ratio = window.devicePixelRatio || 1;
   const pictureSet = Math.min(3, Math.max(1, Math.ceil(ratio - 1e-6)));
   let sheet = null;
-  let canvas, ctx, surface;
+  // The game paints into `ctx`, an off-screen canvas of the board's size;
+  // the one on the page (`screen`) shows it only when the desktop's window
+  // would: at the game's refreshes, when a box opens and when the game
+  // waits for input. A stone painted before a pause is not seen before the
+  // pause is over, with its mark, as on the desktop.
+  let canvas, screen, back, ctx, surface;
+  // The part of the off-screen canvas painted since it was last shown, in
+  // device pixels (left, top, right, bottom).
+  let dirtyL = Infinity, dirtyT = Infinity, dirtyR = -Infinity, dirtyB = -Infinity;
+  function touched(l, t, r, b) {
+    dirtyL = Math.min(dirtyL, Math.floor(l) - 1);
+    dirtyT = Math.min(dirtyT, Math.floor(t) - 1);
+    dirtyR = Math.max(dirtyR, Math.ceil(r) + 1);
+    dirtyB = Math.max(dirtyB, Math.ceil(b) + 1);
+  }
+  ui.present = function () {
+    const l = Math.max(0, dirtyL), t = Math.max(0, dirtyT);
+    const r = Math.min(back.width, dirtyR), b = Math.min(back.height, dirtyB);
+    dirtyL = dirtyT = Infinity;
+    dirtyR = dirtyB = -Infinity;
+    if (r <= l || b <= t) return;
+    screen.drawImage(back, l, t, r - l, b - t, l, t, r - l, b - t);
+  };
   const icons = [new Map(), new Map()];
 
   function css(rgb) {
@@ -78,12 +100,23 @@ var QuintoraUI = (function () {
     // would show it shifted by part of a pixel: the page's compositing
     // there, as before.
     const exact = Number.isInteger(WIDTH * ratio) && Number.isInteger(HEIGHT * ratio);
-    ctx = canvas.getContext("2d", { alpha: false, desynchronized: exact });
+    screen = canvas.getContext("2d", { alpha: false, desynchronized: exact });
+    back = document.createElement("canvas");
+    back.width = canvas.width;
+    back.height = canvas.height;
+    ctx = back.getContext("2d", { alpha: false });
     settle();
     usePen(0x008000);
-    ctx.fillRect(0, 0, canvas.width, canvas.height);
-    // A context the browser took away and gave back has lost its settings.
-    canvas.addEventListener("contextrestored", settle);
+    ctx.fillRect(0, 0, back.width, back.height);
+    touched(0, 0, back.width, back.height);
+    ui.present();
+    // A context the browser took away and gave back has lost its settings,
+    // and the one on the page its picture too.
+    back.addEventListener("contextrestored", settle);
+    canvas.addEventListener("contextrestored", function () {
+      touched(0, 0, back.width, back.height);
+      ui.present();
+    });
   }
   function settle() {
     ctx.imageSmoothingQuality = "high";
@@ -97,6 +130,7 @@ var QuintoraUI = (function () {
     const r = dev((x + w) / TWIPS), b = dev((y + h) / TWIPS);
     usePen(rgb);
     ctx.fillRect(l, t, Math.max(r - l, 1), Math.max(b - t, 1));
+    touched(l, t, l + Math.max(r - l, 1), t + Math.max(b - t, 1));
   };
 
   // The board's pictures lie in one sheet (pictures.js says where).
@@ -107,19 +141,26 @@ var QuintoraUI = (function () {
     const w = at[2], h = at[3], s = pictureSet;
     const l = dev(lx), t = dev(ly);
     ctx.drawImage(sheet, at[0] * s, at[1] * s, w * s, h * s, l, t, dev(lx + w) - l, dev(ly + h) - t);
+    touched(l, t, dev(lx + w), dev(ly + h));
   };
 
   ui.drawText = function (x, y, text, rgb, points) {
-    const ascent = useFont(Math.round(points * 4 / 3));
+    const size = Math.round(points * 4 / 3);
+    const ascent = useFont(size);
     usePen(rgb);
-    ctx.fillText(text, (x / TWIPS) * ratio, (y / TWIPS) * ratio + ascent);
+    const l = (x / TWIPS) * ratio, t = (y / TWIPS) * ratio;
+    ctx.fillText(text, l, t + ascent);
+    // A text reaches no further than its advance and twice its size down.
+    touched(l - size * ratio, t, l + ctx.measureText(text).width + size * ratio, t + 2 * size * ratio);
   };
 
   ui.fillCircle = function (cx, cy, r, rgb) {
     usePen(rgb);
+    const x = (cx / TWIPS) * ratio, y = (cy / TWIPS) * ratio, d = (r / TWIPS) * ratio;
     ctx.beginPath();
-    ctx.arc((cx / TWIPS) * ratio, (cy / TWIPS) * ratio, (r / TWIPS) * ratio, 0, 2 * Math.PI);
+    ctx.arc(x, y, d, 0, 2 * Math.PI);
     ctx.fill();
+    touched(x - d, y - d, x + d, y + d);
   };
 
   function iconName(kind, colour) { return (kind === 0 ? "ICO_MAN" : "ICO_COM") + colour; }
@@ -173,15 +214,33 @@ var QuintoraUI = (function () {
     }
   }
   ui.nextInput = function () {
+    // The command before has ended: the window shows what it painted, and
+    // what other tabs have changed in the settings is taken in.
+    ui.present();
+    takeInSettings();
     if (queue.length) return Promise.resolve(queue.shift());
     if (arrived.length) return Promise.resolve(arrived.shift());
     ui.idle = true;
+    openDeferredMenu();
     return new Promise(function (resolve) { waiting = resolve; });
   };
   ui.escapeWaiting = function () {
     return queue.some(function (e) { return e.kind === 3 && e.a === 27; });
   };
   ui.queued = function () { return queue.length; };
+
+  // A game that has started and neither waits for input nor shows a box.
+  function busy() {
+    return document.documentElement.dataset.state === "running" && !waiting && !boxOpen;
+  }
+  let deferredMenu = null;
+  function openDeferredMenu() {
+    const m = deferredMenu;
+    deferredMenu = null;
+    if (!m) return;
+    document.querySelectorAll("#menubar .open").forEach(function (o) { o.classList.remove("open"); });
+    m.classList.add("open");
+  }
 
   function setUpInput() {
     canvas.addEventListener("pointerdown", function (e) {
@@ -253,10 +312,17 @@ var QuintoraUI = (function () {
     menus.forEach(function (m) {
       m.querySelector(".caption").addEventListener("click", function (e) {
         if (m.classList.contains("action")) return;
+        e.stopPropagation();
+        // While the game is busy with a command (the computers playing, a
+        // five blinking) the desktop's window takes no input: a press on
+        // the menu bar opens its menu once the game waits again.
+        if (busy()) {
+          deferredMenu = m;
+          return;
+        }
         const open = m.classList.contains("open");
         closeMenus();
         if (!open) m.classList.add("open");
-        e.stopPropagation();
       });
       m.addEventListener("mouseenter", function () {
         if (bar.querySelector(".menu.open") && !m.classList.contains("open") && !m.classList.contains("action")) {
@@ -300,13 +366,29 @@ var QuintoraUI = (function () {
       e.preventDefault();
       boxOpen.finish(boxOpen.defaultAnswer);
     } else if (e.key === "Escape") {
+      // Esc closes the box as its escape button would on the desktop: OK,
+      // or No in a question.
       e.preventDefault();
-      boxOpen.finish(-1);
+      boxOpen.finish(boxOpen.escapeAnswer);
     }
   }
+  // The box stands over the middle of the game's window, as the desktop's
+  // stand over theirs, kept inside the page's view.
+  function placeBox() {
+    const box = document.getElementById("box");
+    const w = document.getElementById("window").getBoundingClientRect();
+    const bw = box.offsetWidth, bh = box.offsetHeight;
+    const vw = document.documentElement.clientWidth, vh = window.innerHeight;
+    const left = Math.max(0, Math.min(vw - bw, w.left + (w.width - bw) / 2));
+    const top = Math.max(0, Math.min(vh - bh, w.top + (w.height - bh) / 2));
+    box.style.left = Math.round(left) + "px";
+    box.style.top = Math.round(top) + "px";
+  }
   // kind 0: OK; 1: Yes and No; 2: OK with the warning sign. Resolves to 1
-  // for OK or Yes, 0 for No, -1 for Esc.
+  // for OK or Yes, 0 for No.
   ui.box = function (kind, text, caption) {
+    ui.present();
+    deferredMenu = null;  // the window is blocked by the box
     return new Promise(function (resolve) {
       const modal = document.getElementById("modal");
       document.getElementById("box-title").textContent = caption;
@@ -318,6 +400,7 @@ var QuintoraUI = (function () {
       const choices = kind === 1 ? [["Yes", 1], ["No", 0]] : [["OK", 1]];
       boxOpen = {
         defaultAnswer: 1,
+        escapeAnswer: kind === 1 ? 0 : 1,
         finish: function (answer) {
           modal.hidden = true;
           boxOpen = null;
@@ -334,6 +417,7 @@ var QuintoraUI = (function () {
         buttons.appendChild(b);
       });
       modal.hidden = false;
+      placeBox();
       ui.boxes++;
       buttons.firstChild.focus();
     });
@@ -507,38 +591,76 @@ var QuintoraUI = (function () {
 
   // --- files ------------------------------------------------------------------
   // The settings file is kept, byte for byte, in the page's local storage.
+  // A browser may refuse the page its storage (site data blocked) or have
+  // no room left in it: the game then plays on with the file in its folder
+  // for this visit, and says once that its options will not be kept.
   function bytesToString(bytes) {
     let s = "";
     for (let i = 0; i < bytes.length; i++) s += String.fromCharCode(bytes[i]);
     return s;
   }
+  function readKept(name) {
+    try {
+      return localStorage.getItem(STORAGE_PREFIX + name);
+    } catch (e) {
+      return null;  // no storage: nothing kept
+    }
+  }
   // The settings file kept is read while the program loads (the first look
   // into the page's storage waits for the browser), not in its start-up.
   const keptEarly = new Map();
-  function keep(name) {
-    try {
-      keptEarly.set(name, localStorage.getItem(STORAGE_PREFIX + name));
-    } catch (e) { /* no storage: nothing kept */ }
-  }
-  keep("Quintora.ini");
-  ui.restoreFile = function (name) {
-    const kept = keptEarly.has(name) ? keptEarly.get(name) : localStorage.getItem(STORAGE_PREFIX + name);
-    keptEarly.delete(name);
-    if (kept === null) return;
+  keptEarly.set("Quintora.ini", readKept("Quintora.ini"));
+  // What the storage holds of each file as far as this page knows: what it
+  // read, wrote or heard from another tab. Only a file the game has changed
+  // since is written back, so a page that merely plays on never puts back
+  // an older copy over another tab's change.
+  const stored = new Map();
+  function putFile(name, kept) {
     const bytes = new Uint8Array(kept.length);
     for (let i = 0; i < kept.length; i++) bytes[i] = kept.charCodeAt(i);
     Module.FS.writeFile(name, bytes);
+  }
+  ui.restoreFile = function (name) {
+    const kept = keptEarly.has(name) ? keptEarly.get(name) : readKept(name);
+    keptEarly.delete(name);
+    stored.set(name, kept);
+    if (kept !== null) putFile(name, kept);
   };
+  // 1 when the storage holds the file as the game last wrote it, 0 when it
+  // could not be written there.
   ui.saveFile = function (name) {
     let bytes;
     try {
       bytes = Module.FS.readFile(name);
     } catch (e) {
-      return;  // not written yet
+      return 1;  // not written yet
     }
     const s = bytesToString(bytes);
-    if (localStorage.getItem(STORAGE_PREFIX + name) !== s) localStorage.setItem(STORAGE_PREFIX + name, s);
+    if (stored.get(name) === s) return 1;
+    try {
+      localStorage.setItem(STORAGE_PREFIX + name, s);
+    } catch (e) {
+      return 0;  // blocked, or no room left
+    }
+    stored.set(name, s);
+    return 1;
   };
+  // Another tab of the game changed a kept file: it goes into this game's
+  // folder between two commands, and is read at the next reset, as a file
+  // changed on the desktop would be.
+  const changedElsewhere = new Map();
+  window.addEventListener("storage", function (e) {
+    if (e.key === null || !e.key.startsWith(STORAGE_PREFIX) || e.newValue === null) return;
+    changedElsewhere.set(e.key.slice(STORAGE_PREFIX.length), e.newValue);
+  });
+  function takeInSettings() {
+    changedElsewhere.forEach(function (kept, name) {
+      if (!stored.has(name)) return;  // not one of the game's files
+      putFile(name, kept);
+      stored.set(name, kept);
+    });
+    changedElsewhere.clear();
+  }
 
   // --- log, start, end ----------------------------------------------------------
   ui.log = function (line) { ui.lines.push(line); };
@@ -613,7 +735,7 @@ var QuintoraUI = (function () {
   function fetchBytes(url) {
     return fetch(url).then(function (r) {
       return r.ok ? r.arrayBuffer().then(function (b) { return new Uint8Array(b); }) : null;
-    }, function () { return null; });
+    }).catch(function () { return null; });
   }
   // A stand-in has the wave's own bytes but for its samples, which are
   // blank but for a mark and the wave's number at their start: here its
@@ -689,18 +811,31 @@ var QuintoraUI = (function () {
         const w = lateWaves.get(number);
         return fetchBytes(waveUrl(w.wave.name)).then(function (bytes) {
           lateLeft--;
-          // Kept only for a buffer the game made (and has not freed).
-          if (!bytes || !sameFrame(w.wave, bytes) || !lateHandles.has(number)) return;
+          // Only for a buffer the game made (and has not freed). A wave
+          // that did not come, or came damaged, is handed over too, for the
+          // game to say so; one whole but of another version of the site is
+          // not (an older page open beside a newer site keeps its silence).
+          if (!lateHandles.has(number)) return;
           w.bytes = bytes;
+          w.missing = !bytes;
+          w.same = !!bytes && sameFrame(w.wave, bytes);
+          if (!w.same) {
+            // Its buffer stays silent: nothing comes to fill it.
+            pendingLoops.delete(lateHandles.get(number));
+            lateHandles.delete(number);
+          }
           arrive(number);
         });
       });
     }, Promise.resolve());
   }
+  // -1 when the wave has not come; its size when it has.
   ui.lateSize = function (number) {
     const w = lateWaves.get(number);
-    return w && w.bytes ? w.bytes.length : 0;
+    return !w || w.missing ? -1 : w.bytes ? w.bytes.length : 0;
   };
+  ui.lateSame = function (number) { return lateWaves.get(number).same; };
+  ui.lateName = function (number) { return lateWaves.get(number).wave.name; };
   ui.lateCopy = function (number, heap, to) {
     const w = lateWaves.get(number);
     heap.set(w.bytes, to);
@@ -731,6 +866,7 @@ var QuintoraUI = (function () {
     frame.style.height = HEIGHT * scale + "px";
     surface.style.transform = scale === 1 ? "" : "scale(" + scale + ")";
     ui.scale = scale;
+    if (boxOpen) placeBox();
   }
 
   ui.prepare = function () {

@@ -21,11 +21,13 @@ import sys
 import tempfile
 import time
 import unittest
+import urllib.parse
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
 sys.path.insert(1, os.path.dirname(os.path.dirname(os.path.abspath(__file__))))
 import cdp  # noqa: E402
 import png  # noqa: E402  (web/png.py, which the build uses too)
+import serve  # noqa: E402  (web/serve.py, which make serve runs)
 
 SITE = None
 REFERENCE = None
@@ -218,6 +220,11 @@ class Page:
         return self.b.evaluate("QuintoraUI.lines")
 
 
+def warnings(log):
+    """The warning boxes in a call log."""
+    return sum(1 for line in log if line.startswith("warning "))
+
+
 def document_menu(step):
     return step in ("TAIKYOKU", "KYOKUMEN", "OPTION")
 
@@ -319,9 +326,9 @@ class BrowserTest(unittest.TestCase):
 
     def test_input_during_the_computers_waits_is_handled_afterwards_in_order(self):
         # Real waits: the three computer colours take over two seconds after
-        # the first press; two presses, one by touch, and a menu command come
-        # meanwhile and wait in the queue.
-        commands = ["menu JYUNBAN_1", "press 10 10", "press 11 12", "press 12 8", "menu TEJYUN"]
+        # the first press; two presses, one by touch, come meanwhile and
+        # wait in the queue.
+        commands = ["menu JYUNBAN_1", "press 10 10", "press 11 12", "press 12 8"]
         self.page.open(query="log")
         self.page.play(commands[:1])
         self.page.b.click(*self.page.cell_point(10, 10))
@@ -329,7 +336,6 @@ class BrowserTest(unittest.TestCase):
         x, y = self.page.cell_point(12, 8)
         for kind, points in (("touchStart", [{"x": x, "y": y}]), ("touchEnd", [])):
             self.browser.call("Input.dispatchTouchEvent", type=kind, touchPoints=points)
-        self.page.menu("TEJYUN")
         self.assertGreater(self.browser.evaluate("QuintoraUI.queued()"), 0, "the game was done before the input came")
         self.page.settle([])
         self.assertSameLog(commands, self.page.log())
@@ -553,6 +559,261 @@ class BrowserTest(unittest.TestCase):
                     " return [r.left + 5, r.top + 5]; })()"))
                 self.browser.wait_for("document.documentElement && document.documentElement.dataset.state === 'running'")
                 self.assertEqual(self.browser.errors(), [])
+
+    # --- the page on hostile ground, and where it showed or answered
+    # otherwise than the desktop -------------------------------------------------
+
+    def storage_filled(self):
+        """Fills the page's storage with other data of the site until not
+        one more character fits (the kept settings file goes first)."""
+        return self.browser.evaluate("""(() => {
+            localStorage.clear();
+            let n = 0;
+            for (let size = 1 << 20; size >= 1; size >>= 1) {
+                const junk = 'x'.repeat(size);
+                for (;;) {
+                    try { localStorage.setItem('other' + n, junk); n++; } catch (e) { break; }
+                }
+            }
+            return n;
+        })()""")
+
+    def assertUnwritableBox(self):
+        self.assertEqual(self.page.wait_idle(), "box")
+        self.assertEqual(self.browser.evaluate(
+            "[document.getElementById('box-title').textContent, document.getElementById('box-text').textContent,"
+            " document.getElementById('box-icon').hidden]"),
+            ["書込データ", "設定ファイル「Quintora.ini」に書き込めません。\nｵﾌﾟｼｮﾝの設定は保存されません。", False])
+
+    def test_with_site_data_blocked_the_game_plays_and_says_once_that_options_are_not_kept(self):
+        browser = cdp.Browser(preferences={"profile": {"default_content_setting_values": {"cookies": 2}}})
+        try:
+            page = Page(browser, self.site)
+            browser.open(self.site.url + "index.html?log&fast&nosw")
+            self.assertEqual(page.wait_idle(), "box")
+            self.assertEqual(browser.evaluate(
+                "(() => { try { return typeof localStorage.length; } catch (e) { return e.name; } })()"),
+                "SecurityError")
+            saved, self.browser, self.page = (self.browser, self.page), browser, page
+            try:
+                self.assertUnwritableBox()
+                page.settle_one("ok")
+                browser.wait_for("document.documentElement.dataset.state === 'running'")
+                self.assertEqual(page.wait_idle(), "idle")
+                page.left, page.top = browser.evaluate(
+                    "(() => { const r = document.getElementById('board').getBoundingClientRect(); return [r.left, r.top]; })()")
+                # The options are kept for the visit: the icon option
+                # switched on survives a new game; said no more.
+                page.play(["menu PLAY_4", "press 3 3", "menu AICON", "menu SAISYO", "menu PLAY_4", "press 4 4"])
+                self.assertEqual(warnings(page.log()), 1)
+                self.assertTrue(browser.evaluate("document.getElementById('AICON').classList.contains('checked')"))
+                self.assertEqual(browser.errors(), [])
+            finally:
+                self.browser, self.page = saved
+        finally:
+            browser.close()
+
+    def test_with_the_storage_full_the_game_starts_and_plays_on_and_says_it_once(self):
+        marks = "['TEJYUN', 'AICON', 'BGM'].map(id => document.getElementById(id).classList.contains('checked'))"
+        with self.subTest(when="a first visit"):
+            self.page.open()
+            self.assertGreater(self.storage_filled(), 0)
+            self.browser.open(self.site.url + "index.html?log&fast&nosw")
+            self.assertUnwritableBox()
+            self.page.settle_one("ok")
+            self.browser.wait_for("document.documentElement.dataset.state === 'running'")
+            self.assertEqual(self.page.wait_idle(), "idle")
+            self.page.play(["menu PLAY_4", "press 3 3", "menu AICON"])
+            self.assertEqual(warnings(self.page.log()), 1)
+            self.assertEqual(self.browser.errors(), [])
+        with self.subTest(when="during a game"):
+            self.page.open()
+            self.page.play(["menu PLAY_4", "press 3 3"])
+            self.storage_filled()
+            self.page.menu("AICON")
+            self.assertUnwritableBox()
+            self.page.settle_one("ok")
+            self.page.play(["menu AICON", "menu AICON", "press 4 4", "menu SAISYO"])
+            self.assertEqual(warnings(self.page.log()), 1)
+            # The menus still answer and the option holds for the visit.
+            self.assertEqual(self.browser.evaluate(marks), [False, True, True])
+            self.assertEqual(self.browser.errors(), [])
+
+    def test_two_tabs_keep_the_last_change_either_made(self):
+        kept = "localStorage.getItem('quintora:Quintora.ini')"
+        on = "手順番号表示=NG\r\nｱｲｺﾝ表示=OK\r\nBGM=OK\r\n".encode("shift_jis")
+        self.page.open()
+        a = self.browser.session
+        tab, b = self.browser.new_tab()
+        try:
+            other = Page(self.browser, self.site)
+            with self.browser.using(b):
+                other.open(fresh=False)
+            # Tab A switches the icons on; tab B, which read the settings
+            # before, plays a stone.
+            self.page.play(["menu AICON"])
+            self.assertEqual(bytes(ord(c) for c in self.browser.evaluate(kept)), on)
+            with self.browser.using(b):
+                other.play(["menu PLAY_4", "press 3 3"])
+                self.assertEqual(bytes(ord(c) for c in self.browser.evaluate(kept)), on)
+                # B has taken A's change in: its next game reads it.
+                other.play(["menu SAISYO"])
+                self.assertTrue(self.browser.evaluate("document.getElementById('AICON').classList.contains('checked')"))
+        finally:
+            self.browser.session = a
+            self.browser.call("Target.closeTarget", session=False, targetId=tab)
+
+    def wave_that_fails(self, answer):
+        """Opens the page with the stone's wave answered by `answer(bytes)`,
+        which gives Fetch.fulfillRequest's parameters; the other waves come
+        as they are."""
+        self.browser.open("about:blank")
+        self.browser.wait_for("location.href === 'about:blank'")
+        self.browser.pump(0.1)
+        self.browser.events.clear()
+        self.browser.call("Fetch.enable", patterns=[{"urlPattern": "*.wav*"}])
+        try:
+            self.page.open()
+            with open(os.path.join(SITE, "waves", "石打音.wav"), "rb") as f:
+                real = f.read()
+            for _ in range(5):
+                held = self.browser.wait_for_event("Fetch.requestPaused")
+                if held["request"]["url"].endswith(urllib.parse.quote("石打音.wav")):
+                    self.browser.call("Fetch.fulfillRequest", requestId=held["requestId"], **answer(real))
+                else:
+                    self.browser.call("Fetch.continueRequest", requestId=held["requestId"])
+        finally:
+            self.browser.call("Fetch.disable")
+
+    def test_a_wave_that_does_not_come_or_comes_damaged_is_said_once(self):
+        html = base64.b64encode(b"<html><body>Not Found</body></html>").decode()
+        cases = {
+            "missing": (lambda real: {"responseCode": 404, "body": html}, "「石打音.wav」を読み込めません。"),
+            "an error page": (lambda real: {"responseCode": 200, "body": html},
+                              "「石打音.wav」: RIFF/WAVE形式のファイルではありません。"),
+            "half a file": (lambda real: {"responseCode": 200, "body": base64.b64encode(real[:len(real) // 2]).decode()},
+                            "「石打音.wav」: ファイルが途中で切れています（ヘッダーの長さがファイルより長い）。"),
+        }
+        for name, (answer, text) in cases.items():
+            with self.subTest(wave=name):
+                self.wave_that_fails(answer)
+                self.assertEqual(self.page.wait_idle(), "box")
+                self.assertEqual(self.browser.evaluate(
+                    "[document.getElementById('box-title').textContent, document.getElementById('box-text').textContent,"
+                    " document.getElementById('box-icon').hidden]"), ["Quintora.dll", text, False])
+                self.page.settle_one("ok")
+                self.browser.wait_for("QuintoraUI.wavesPending() === 0")
+                # Play goes on, without the stone's click and without a word more.
+                self.page.play(["menu PLAY_4", "press 3 3", "press 4 4"])
+                self.assertEqual(warnings(self.page.log()), 1)
+                self.assertNotIn("3", self.browser.evaluate("QuintoraUI.audioState().starts"))
+
+    def test_a_box_stands_over_the_game_in_a_wide_window(self):
+        try:
+            self.browser.set_ratio(1, width=1800, height=1000)
+            self.page.open()
+            self.page.menu("JYUNBAN_1")
+            self.assertEqual(self.page.wait_idle(), "box")
+            box = centre_of(self.browser, "#box")
+            game = centre_of(self.browser, "#window")
+            self.assertLessEqual(abs(box[0] - game[0]), 1, (box, game))
+            self.assertLessEqual(abs(box[1] - game[1]), 1, (box, game))
+        finally:
+            self.browser.set_ratio(1)
+
+    def test_the_page_runs_under_the_strict_policy_make_serve_sends(self):
+        class Quiet(serve.Handler):
+            def log_message(self, *args):
+                pass
+
+        site = cdp.Site(SITE, handler=Quiet)
+        try:
+            page = Page(self.browser, site)
+            page.open()
+            policy = self.browser.evaluate(
+                "fetch('index.html').then(r => r.headers.get('Content-Security-Policy'))", await_promise=True)
+            self.assertIn("script-src 'self' 'wasm-unsafe-eval';", policy)
+            self.assertNotIn("unsafe-inline", policy)
+            self.assertNotIn("'unsafe-eval'", policy)
+            commands = ["menu PLAY_4", "press 3 3", "press 4 4", "menu BGM", "menu AICON"]
+            page.play(commands)
+            self.assertSameLog(commands, page.log())
+            # A refused script, a blocked style or a refused compile is
+            # reported on the console.
+            self.assertEqual(self.browser.errors(), [])
+        finally:
+            site.close()
+
+    def test_a_computers_stone_is_shown_with_its_mark_and_thinking_as_long_as_on_the_desktop(self):
+        # Real waits. What the canvas on the page shows is read at every
+        # frame: for each cell, when a stone (a point of it below its mark)
+        # and when its mark (its middle, in the mark's colour) first show,
+        # and when 思考中 shows beside the board.
+        self.page.open(query="log")
+        self.page.play(["menu JYUNBAN_1"])
+        self.browser.evaluate("""(() => {
+            const c = document.getElementById('board'), g = c.getContext('2d');
+            const at = (d, x, y) => { const i = 4 * (Math.round(y) * c.width + Math.round(x)); return d[i] * 65536 + d[i + 1] * 256 + d[i + 2]; };
+            const first = g.getImageData(0, 0, c.width, c.height).data;
+            window.seen = { stone: {}, mark: {}, thinking: [] };
+            function look() {
+                const d = g.getImageData(0, 0, c.width, c.height).data, now = performance.now() / 1000;
+                for (let x = 1; x <= 19; x++) for (let y = 1; y <= 19; y++) {
+                    const l = (800 + 315 * x) / 15, t = (450 + 315 * y) / 15, k = x + ' ' + y;
+                    if (!(k in seen.stone) && at(d, l + 15, t + 14) !== at(first, l + 15, t + 14)) seen.stone[k] = now;
+                    if (!(k in seen.mark) && at(d, l + 10, t + 10) === 0x00ffff) seen.mark[k] = now;
+                }
+                let white = false;
+                for (let x = 515; x < 566 && !white; x++) for (let y = 261; y < 282 && !white; y++) {
+                    const v = at(d, x, y);
+                    white = (v >> 16) > 160 && ((v >> 8) & 255) > 160 && (v & 255) > 160;
+                }
+                seen.thinking.push([now, white]);
+                if (!window.stopLooking) requestAnimationFrame(look);
+            }
+            requestAnimationFrame(look);
+        })()""")
+        self.page.play(["press 10 10"])
+        self.browser.evaluate("new Promise(r => requestAnimationFrame(() => requestAnimationFrame(r)))", await_promise=True)
+        seen = self.browser.evaluate("(window.stopLooking = true, seen)")
+        computers = sorted(k for k in seen["mark"] if k != "10 10")
+        self.assertEqual(len(computers), 3, seen["mark"])
+        for cell in computers:
+            self.assertLess(seen["mark"][cell] - seen["stone"][cell], 0.1, "stone %s shown before its mark" % cell)
+        # Each computer's 思考中 shows from its notice to its stone: two
+        # pauses of half a second (the desktop shows it 0.99 s).
+        shown, start = [], None
+        for t, white in seen["thinking"]:
+            if white and start is None:
+                start = t
+            elif not white and start is not None:
+                shown.append(t - start)
+                start = None
+        self.assertEqual(len(shown), 3, shown)
+        for length in shown:
+            self.assertGreater(length, 0.95, shown)
+
+    def test_escape_on_a_box_closes_it_and_play_goes_on(self):
+        self.page.open()
+        self.page.menu("JYUNBAN_1")
+        self.assertEqual(self.page.wait_idle(), "box")
+        self.browser.key("Escape", "Escape", 27)
+        self.assertEqual(self.page.wait_idle(), "idle")
+        self.page.play(["press 10 10"])
+        self.assertSameLog(["menu JYUNBAN_1", "press 10 10"], self.page.log())
+
+    def test_a_press_on_the_menu_bar_while_the_computers_play_opens_the_menu_after_their_turn(self):
+        self.page.open(query="log")
+        self.page.play(["menu JYUNBAN_1"])
+        self.browser.click(*self.page.cell_point(10, 10))
+        self.browser.click(*centre_of(self.browser, "#TAIKYOKU > .caption"))
+        opened = "document.getElementById('TAIKYOKU').classList.contains('open')"
+        self.assertFalse(self.browser.evaluate(opened))
+        self.assertFalse(self.browser.evaluate("QuintoraUI.idle"), "the computers were done before the press")
+        self.assertEqual(self.page.wait_idle(), "idle")
+        self.browser.wait_for(opened)
+        # The turn was the computers' alone: no menu command came between.
+        self.assertSameLog(["menu JYUNBAN_1", "press 10 10"], self.page.log())
 
     @contextlib.contextmanager
     def music_held(self):

@@ -4,6 +4,7 @@
 the tests need no WebSocket library, and a static server for the site."""
 
 import base64
+import contextlib
 import functools
 import http.server
 import json
@@ -37,10 +38,11 @@ def find_chromium():
 
 
 class Site:
-    """Serves a folder on a free port of 127.0.0.1 in a thread of its own."""
+    """Serves a folder on a free port of 127.0.0.1 in a thread of its own,
+    with a handler of the caller's when given one."""
 
-    def __init__(self, folder):
-        class Handler(http.server.SimpleHTTPRequestHandler):
+    def __init__(self, folder, handler=None):
+        class Handler(handler or http.server.SimpleHTTPRequestHandler):
             extensions_map = dict(http.server.SimpleHTTPRequestHandler.extensions_map,
                                   **{".wasm": "application/wasm", ".js": "text/javascript",
                                      ".woff": "font/woff", ".webmanifest": "application/manifest+json"})
@@ -66,8 +68,13 @@ class ProtocolError(Exception):
 class Browser:
     """One headless Chromium with a fresh profile, and one page in it."""
 
-    def __init__(self, chromium=None, timeout=30):
+    def __init__(self, chromium=None, timeout=30, preferences=None):
         self.profile = tempfile.mkdtemp(prefix="quintora-chromium-")
+        if preferences:
+            # The profile's settings as a person would have set them.
+            os.mkdir(os.path.join(self.profile, "Default"))
+            with open(os.path.join(self.profile, "Default", "Preferences"), "w") as f:
+                json.dump(preferences, f)
         self.timeout = timeout
         to_child_r, self._to_child = os.pipe()
         self._from_child, from_child_w = os.pipe()
@@ -97,10 +104,29 @@ class Browser:
         self.session = None
         targets = self.call("Target.getTargets")["targetInfos"]
         page = [t for t in targets if t["type"] == "page"][0]
-        self.session = self.call("Target.attachToTarget", targetId=page["targetId"],
-                                 flatten=True, session=False)["sessionId"]
-        for domain in ("Runtime", "Log", "Page"):
-            self.call(domain + ".enable")
+        self.session = self._attach(page["targetId"])
+
+    def _attach(self, target):
+        session = self.call("Target.attachToTarget", targetId=target, flatten=True, session=False)["sessionId"]
+        with self.using(session):
+            for domain in ("Runtime", "Log", "Page"):
+                self.call(domain + ".enable")
+        return session
+
+    def new_tab(self):
+        """A second page of the same profile: its target, and its session
+        for `using`."""
+        target = self.call("Target.createTarget", session=False, url="about:blank")["targetId"]
+        return target, self._attach(target)
+
+    @contextlib.contextmanager
+    def using(self, session):
+        """Every call in the block goes to the page of that session."""
+        before, self.session = self.session, session
+        try:
+            yield
+        finally:
+            self.session = before
 
     # --- the protocol ---------------------------------------------------------
     def _send(self, message):

@@ -1,4 +1,4 @@
-#include "settings/plain_file.h"
+#include "files/plain_file.h"
 
 #include <fcntl.h>
 #include <sys/stat.h>

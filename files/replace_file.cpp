@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "settings/replace_file.h"
+#include "files/replace_file.h"
 
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -104,9 +104,14 @@ std::string write_beside(const std::string& folder, const std::string& base, std
     if (ok && (made.st_uid != owner || (group != static_cast<gid_t>(-1) && made.st_gid != group)))
         ok = ::fchown(fd, owner, group) == 0;
     ok = ok && ::fchmod(fd, mode) == 0 && write_all(fd, text) && ::fsync(fd) == 0;
-    ok = (::close(fd) == 0) && ok;
+    int error = ok ? 0 : errno;
+    if (::close(fd) != 0 && ok) {
+        error = errno;
+        ok = false;
+    }
     if (!ok) {
         ::unlink(name.c_str());
+        errno = error;  // why, for the caller
         return {};
     }
     return name;
@@ -186,7 +191,9 @@ bool replace_file(const std::string& path, std::string_view text) {
     const std::string temporary = write_beside(folder, base, text, mode, owner, group);
     if (temporary.empty()) return false;
     if (::rename(temporary.c_str(), target.c_str()) != 0) {
+        const int error = errno;
         ::unlink(temporary.c_str());
+        errno = error;
         return false;
     }
     // The rename itself lives in the folder: sync it too, so that after a

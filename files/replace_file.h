@@ -18,7 +18,8 @@ namespace quintora {
 // one the player may write by its permissions; it keeps its owner, group and
 // permissions. No temporary file is left behind by a Ctrl-C or a kill during
 // the writing (one left by a crash is cleared at a later write). False when
-// nothing was changed.
+// nothing was changed; when the writing itself failed (a full disk, say),
+// errno says why.
 bool replace_file(const std::string& path, std::string_view text);
 
 }  // namespace quintora

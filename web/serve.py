@@ -1,0 +1,46 @@
+#!/usr/bin/env python3
+# SPDX-License-Identifier: GPL-3.0-or-later
+"""Serves the site `make web` builds on 127.0.0.1 until interrupted, with
+the headers a host of the game should send: the file types the browser
+needs (the program compiles as it arrives only as application/wasm) and a
+strict Content-Security-Policy, under which the page runs as it is.
+
+    serve.py SITE_FOLDER PORT
+"""
+
+import functools
+import http.server
+import sys
+
+# Scripts from the site only, no eval of any text; the program's compiled
+# code is let in by 'wasm-unsafe-eval', which allows WebAssembly alone.
+POLICY = ("default-src 'self'; script-src 'self' 'wasm-unsafe-eval'; object-src 'none'; "
+          "base-uri 'none'; frame-ancestors 'none'")
+
+TYPES = {".wasm": "application/wasm", ".js": "text/javascript", ".woff": "font/woff",
+         ".webmanifest": "application/manifest+json"}
+
+
+class Handler(http.server.SimpleHTTPRequestHandler):
+    extensions_map = dict(http.server.SimpleHTTPRequestHandler.extensions_map, **TYPES)
+
+    def end_headers(self):
+        self.send_header("Content-Security-Policy", POLICY)
+        super().end_headers()
+
+
+def main():
+    if len(sys.argv) != 3:
+        sys.exit(__doc__)
+    folder, port = sys.argv[1], int(sys.argv[2])
+    server = http.server.ThreadingHTTPServer(("127.0.0.1", port), functools.partial(Handler, directory=folder))
+    print("Quintora on http://127.0.0.1:%d/ (Ctrl-C ends)" % server.server_address[1], flush=True)
+    try:
+        server.serve_forever()
+    except KeyboardInterrupt:
+        pass
+    server.server_close()
+
+
+if __name__ == "__main__":
+    main()
