@@ -21,7 +21,7 @@
 
 #include "ports/canvas.h"
 #include "state/constants.h"
-#include "app/cell_art.h"
+#include "art/cell_art.h"
 #include "app/qt_fonts.h"
 #include "app/qt_paint_record.h"
 

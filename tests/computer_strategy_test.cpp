@@ -10,7 +10,6 @@
 
 #include "ai/search.h"
 #include "support/board_text.h"
-#include "support/fakes.h"
 
 using namespace quintora;
 using namespace quintora::testing;
@@ -84,34 +83,4 @@ TEST_F(Strategy, ClosedFourThenOpenThreeThenAnothersOpenThree) {
     EXPECT_EQ(choose(colour_blue), (Cell{4, 9}));
     put_board(s.board, ".\n.\n.\n.\n.\n.\n.\n.\n...\n");
     EXPECT_EQ(choose(colour_blue), (Cell{4, 15}));
-}
-
-// A four whose run touches another colour's stone: to every other computer
-// the line reads as five stones of "the others", which no score row
-// matches. Only the five-stop map, marked for the colour that made the four,
-// makes the next computer block it.
-TEST(FiveStop, APersonsFourNextToAForeignStoneIsBlockedByTheNextComputer) {
-    Harness h;
-    h.start();
-    h.game.on_JYUNBAN_1();  // black is the person
-    h.put(colour_white, 1, 10);
-    for (int x = 2; x <= 4; ++x) h.put(colour_black, x, 10);
-    for (int x = 1; x <= 4; ++x) 隣接範囲フラグセット(h.s.near_flag, x, 10);
-    h.s.to_move = colour_black;
-    h.press(5, 10);  // "wbbbb.": black would make five on (6,10)
-    EXPECT_EQ(h.s.board[6][10], colour_blue);
-}
-
-TEST(FiveStop, AComputersFourNextToAForeignStoneIsBlockedByTheNextComputer) {
-    Harness h;
-    h.start();
-    h.game.on_JYUNBAN_1();
-    h.put(colour_red, 1, 10);
-    for (int x = 2; x <= 4; ++x) h.put(colour_blue, x, 10);
-    for (int x = 1; x <= 4; ++x) 隣接範囲フラグセット(h.s.near_flag, x, 10);
-    h.s.to_move = colour_blue;
-    h.game.com_ban(h.s.to_move);  // blue: (5,10), its four closed by red (500)
-    ASSERT_EQ(h.s.board[5][10], colour_blue);
-    h.game.com_ban(h.s.to_move);  // white
-    EXPECT_EQ(h.s.board[6][10], colour_white);
 }

@@ -7,7 +7,6 @@
 #include "rules/five.h"
 #include "rules/placement.h"
 #include "support/board_text.h"
-#include "support/fakes.h"
 
 using namespace quintora;
 using namespace quintora::testing;
@@ -143,38 +142,4 @@ TEST_F(FiveTest, PlacementOnlyNeedsAnEmptyCellInsideTheTable) {
     EXPECT_EQ(調査_置けるか(s.board, 20, 5), flag_no);
     EXPECT_EQ(調査_置けるか(s.board, -1, 5), flag_no);
     EXPECT_EQ(調査_置けるか(s.board, 5, 20), flag_no);
-}
-
-TEST(FiveBlink, FiveBlinksOfHideWaitShowWaitEndingWithTheMark) {
-    Harness h;
-    for (int x = 3; x <= 7; ++x) h.s.board[x][4] = colour_white;
-    h.game.描画_5並点滅(colour_white, 7, 4);
-    std::vector<std::string> expect;
-    for (int n = 0; n < 5; ++n) {
-        for (int x = 3; x <= 7; ++x) expect.push_back("pic " + std::string(空桝の絵(x, 4)) + " " + fmt(twips_x(x)) + " " + fmt(twips_y(4)));
-        expect.push_back("refresh");
-        expect.push_back("wait 0.2");
-        for (int x = 3; x <= 7; ++x) {
-            expect.push_back("pic SIRONAKA " + fmt(twips_x(x)) + " " + fmt(twips_y(4)));
-            if (x == 7) expect.push_back("circle " + fmt(twips_x(7) + 150) + " " + fmt(twips_y(4) + 150) + " 50 11");
-        }
-        expect.push_back("refresh");
-        expect.push_back("wait 0.2");
-    }
-    EXPECT_EQ(h.log.lines, expect);
-    EXPECT_DOUBLE_EQ(h.pause.total, 2.0);
-}
-
-TEST(FiveBlink, DoubleFiveBlinksTheRisingDiagonal) {
-    Harness h;
-    // Falling (6,6)..(10,10) and rising (6,14)..(10,10) meet in (10,10).
-    for (int i = 0; i < 5; ++i) {
-        h.s.board[6 + i][6 + i] = colour_black;
-        h.s.board[6 + i][14 - i] = colour_black;
-    }
-    h.game.描画_5並点滅(colour_black, 10, 10);
-    const auto hidden = h.log.with("pic KARA");
-    ASSERT_EQ(hidden.size(), 25u);
-    for (int i = 0; i < 5; ++i)
-        EXPECT_EQ(hidden[i], "pic " + std::string(空桝の絵(6 + i, 14 - i)) + " " + fmt(twips_x(6 + i)) + " " + fmt(twips_y(14 - i)));
 }

@@ -8,7 +8,7 @@
 
 #include <gtest/gtest.h>
 
-#include "app/cell_art.h"
+#include "art/cell_art.h"
 
 #include <QColor>
 #include <QImage>

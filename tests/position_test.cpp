@@ -4,7 +4,6 @@
 
 #include "position/position.h"
 #include "support/board_text.h"
-#include "support/fakes.h"
 
 using namespace quintora;
 using namespace quintora::testing;
@@ -81,23 +80,4 @@ TEST_F(Position, AStepBackRestoresTheBoardTurnAndLastStoneButNotTheCandidates) {
     EXPECT_EQ(s->to_move, colour_white);
     EXPECT_EQ(s->board[15][15], colour_blue);
     EXPECT_EQ(broken_invariant(*s), "");
-}
-
-// After 最初 the last stone's cell is remembered, and the board is empty; a
-// person's stone there finds a stone already on the board and repaints the
-// forgotten one first, in its old colour, under the new.
-TEST(StoneOnTheLastCellAfterAReset, IsPaintedOverTheForgottenStone) {
-    Harness h;
-    h.start();
-    h.game.apply(Command::of(CommandKind::PLAY_4));
-    h.press(3, 3);  // black
-    h.press(4, 4);  // blue: the last stone
-    h.game.apply(Command::of(CommandKind::SAISYO));
-    h.game.apply(Command::of(CommandKind::PLAY_4));
-    h.log.clear();
-    h.press(4, 4);  // black, on blue's old cell
-    const auto pics = h.log.with("pic ");
-    ASSERT_GE(pics.size(), 2u);
-    EXPECT_EQ(pics[0].substr(0, 10), "pic AONAKA") << "blue's forgotten stone";
-    EXPECT_EQ(pics[1].substr(0, 11), "pic KURONAK");
 }

@@ -14,7 +14,7 @@
 // and icons are computed per device pixel), not enlarged copies, so the board
 // stays crisp on high-density screens.
 //
-// The cells and stones are drawn by app/cell_art.cpp, which the game also
+// The cells and stones are drawn by art/cell_art.cpp, which the game also
 // uses to draw them for ratios between these sets.
 //
 // The output is fully determined by this code and the IPA P Mincho font: no
@@ -38,7 +38,7 @@
 #include <cstdint>
 #include <cstdio>
 
-#include "app/cell_art.h"
+#include "art/cell_art.h"
 #include "app_icon.h"
 
 namespace {

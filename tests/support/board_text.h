@@ -10,6 +10,7 @@
 // (player_human). Lines may be shorter than the field; the rest stays empty.
 
 #include <ostream>
+#include <string>
 #include <string_view>
 
 #include "state/cell.h"
@@ -23,5 +24,8 @@ inline void PrintTo(const Cell& c, std::ostream* os) { *os << "(" << c.x << "," 
 namespace quintora::testing {
 
 void put_board(Board& board, std::string_view text);
+
+// Checks the invariants of the game state; empty when all hold.
+std::string broken_invariant(const GameState& s);
 
 }  // namespace quintora::testing

@@ -13,6 +13,7 @@
 #include "files/posix_storage.h"
 #include "game/game.h"
 #include "ports/call_log.h"
+#include "support/board_text.h"
 
 namespace quintora::testing {
 
@@ -140,7 +141,5 @@ void write_bytes(const std::filesystem::path& p, const std::string& bytes);
 // by `payload` zero bytes: the stated length need not match what follows.
 std::string riff_image(std::uint32_t stated, std::size_t payload);
 
-// Checks the invariants of the game state; empty when all hold.
-std::string broken_invariant(const GameState& s);
 
 }  // namespace quintora::testing

@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "app/cell_art.h"
+#include "art/cell_art.h"
 
 #include <QColor>
 
