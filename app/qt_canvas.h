@@ -23,6 +23,7 @@
 #include "state/constants.h"
 #include "art/cell_art.h"
 #include "app/qt_fonts.h"
+#include "view/geometry.h"
 #include "app/qt_paint_record.h"
 
 namespace quintora {
@@ -30,10 +31,9 @@ namespace quintora {
 
 class QtCanvas : public QWidget, public Canvas {
 public:
-    // The client area in layout pixels: wide enough for the status texts
-    // right of the board.
-    static constexpr int width_px = 657;
-    static constexpr int height_px = 500;
+    // The client area in layout pixels.
+    static constexpr int width_px = client_width_px;
+    static constexpr int height_px = client_height_px;
 
     explicit QtCanvas(QWidget* parent = nullptr);
 

@@ -7,7 +7,7 @@
 var QuintoraUI = (function () {
   const params = new URLSearchParams(location.search);
   const TWIPS = 15;               // twips per layout pixel
-  const WIDTH = 657, HEIGHT = 500; // the client area in layout pixels
+  const WIDTH = @CLIENT_WIDTH@, HEIGHT = @CLIENT_HEIGHT@; // the client area in layout pixels (view/geometry.h)
   const FOLDER = "/quintora";
   const STORAGE_PREFIX = "quintora:";
   const FACE = "IPAPMinchoWeb";
