@@ -271,6 +271,33 @@ void QtCanvas::paintEvent(QPaintEvent*) {
     follow_ratio();
     QPainter p(this);
     p.drawImage(0, 0, target());
+    if (cursor_) {
+        // Two pixels wide, five long, in the corners: a stone fills the
+        // cell's circle, so the brackets leave its colour and the mark alone.
+        const QRect r = cursor_rect(*cursor_);
+        constexpr int thick = 2, arm = 5;
+        const QColor ink(255, 0, 255);
+        for (const QPoint corner : {r.topLeft(), r.topRight(), r.bottomLeft(), r.bottomRight()}) {
+            const int x = corner.x() == r.left() ? r.left() : r.right() + 1 - arm;
+            const int y = corner.y() == r.top() ? r.top() : r.bottom() + 1 - arm;
+            const int hx = corner.x() == r.left() ? r.left() : r.right() + 1 - thick;
+            const int vy = corner.y() == r.top() ? r.top() : r.bottom() + 1 - thick;
+            p.fillRect(QRect(x, vy, arm, thick), ink);
+            p.fillRect(QRect(hx, y, thick, arm), ink);
+        }
+    }
+}
+
+QRect QtCanvas::cursor_rect(Cell cell) {
+    return QRect(qRound(px(twips_x(cell.x))), qRound(px(twips_y(cell.y))), qRound(px(cell_width)),
+                 qRound(px(cell_height)));
+}
+
+void QtCanvas::show_cursor(std::optional<Cell> cell) {
+    if (cell == cursor_) return;
+    if (cursor_) update(cursor_rect(*cursor_));
+    cursor_ = cell;
+    if (cursor_) update(cursor_rect(*cursor_));
 }
 
 void QtCanvas::mousePressEvent(QMouseEvent* e) {

@@ -20,6 +20,7 @@
 #include <vector>
 
 #include "ports/canvas.h"
+#include "state/cell.h"
 #include "state/constants.h"
 #include "app/cell_art.h"
 #include "app/qt_fonts.h"
@@ -52,6 +53,13 @@ public:
     std::size_t recorded_calls() const { return record_.size(); }
     // The press handler receives twips of the client area.
     std::function<void(double, double)> on_press;
+
+    // The keyboard's cursor, drawn over the surface (never into it) as four
+    // corner brackets: a cell's corners are outside its stone and its mark.
+    void show_cursor(std::optional<Cell> cell);
+    std::optional<Cell> cursor() const { return cursor_; }
+    // The cursor's rectangle in layout pixels, for a cell of the field.
+    static QRect cursor_rect(Cell cell);
 
     // The picture set drawn for a ratio: 1, 2 or 3 times the layout size.
     // At other ratios the board's cells are drawn for the ratio itself
@@ -89,6 +97,7 @@ private:
     QLabel* icon(IconKind kind, int colour) { return icons_[kind == IconKind::man ? 0 : 1][colour - colour_black]; }
 
     double ratio_ = 0;
+    std::optional<Cell> cursor_;
     QImage surface_;
     PaintRecord record_;
     struct Picture {

@@ -16,7 +16,14 @@ Form1::Form1(Dialogs& dialogs, Pause& pause, SoundLibrary& sound, ProcessExit& e
     setCentralWidget(canvas_);
     build_menus();
     game_ = std::make_unique<Game>(Platform{*canvas_, dialogs, pause, sound, *this, exit});
-    canvas_->on_press = [this](double x, double y) { game_->apply(Command::press_at(cell_under(x, y))); };
+    canvas_->on_press = [this](double x, double y) {
+        cursor_.hide();
+        canvas_->show_cursor(std::nullopt);
+        game_->apply(Command::press_at(cell_under(x, y)));
+    };
+    // The board takes the keyboard; the cursor shows once a key is used.
+    canvas_->setFocusPolicy(Qt::StrongFocus);
+    canvas_->setFocus();
     if (canvas_->font_family().contains(QStringLiteral("IPA")))
         game_->view().use_column_labels(std::string(column_labels_for_ipa_face));
     // Left -60, top -60 twips; the client area holds the board and the status
@@ -81,8 +88,40 @@ void Form1::end_if_quit_waiting() {
 void Form1::start() { game_->起動(std::int32_t(winId())); }
 
 void Form1::keyPressEvent(QKeyEvent* e) {
-    // Esc is the one key the game takes.
-    if (e->key() == Qt::Key_Escape) game_->apply(Command::of(CommandKind::escape));
+    if (e->key() == Qt::Key_Escape) {
+        game_->apply(Command::of(CommandKind::escape));
+        return;
+    }
+    // F10 opens the first menu, as in the other desktop programs; the arrows
+    // go on from there.
+    if (e->key() == Qt::Key_F10 && e->modifiers() == Qt::NoModifier) {
+        menuBar()->setActiveAction(menuBar()->actions().value(0));
+        return;
+    }
+    if (!board_key(e->key())) QMainWindow::keyPressEvent(e);
+}
+
+bool Form1::board_key(int key) {
+    BoardKey k;
+    switch (key) {
+        case Qt::Key_Left: k = BoardKey::left; break;
+        case Qt::Key_Right: k = BoardKey::right; break;
+        case Qt::Key_Up: k = BoardKey::up; break;
+        case Qt::Key_Down: k = BoardKey::down; break;
+        case Qt::Key_Home: k = BoardKey::home; break;
+        case Qt::Key_End: k = BoardKey::end; break;
+        case Qt::Key_PageUp: k = BoardKey::page_up; break;
+        case Qt::Key_PageDown: k = BoardKey::page_down; break;
+        case Qt::Key_Return:
+        case Qt::Key_Enter:
+        case Qt::Key_Space: k = BoardKey::play; break;
+        default: return false;
+    }
+    const std::optional<Command> press = cursor_.key(k);
+    canvas_->show_cursor(cursor_.at());
+    // Exactly what a click on that cell gives.
+    if (press) game_->apply(*press);
+    return true;
 }
 
 bool Form1::eventFilter(QObject* watched, QEvent* e) {

@@ -7,6 +7,7 @@
 #include <QMainWindow>
 #include <memory>
 
+#include "game/board_cursor.h"
 #include "game/game.h"
 #include "ports/marks.h"
 #include "app/qt_quit_watch.h"
@@ -41,7 +42,12 @@ private:
     void set_checked(Mark m, bool on) override;
     void build_menus();
 
+    // Arrows, Home/End, Page Up/Down, Return and Space on the board; false
+    // for any other key.
+    bool board_key(int key);
+
     QtCanvas* canvas_;
+    BoardCursor cursor_;
     QAction* tick_actions_[3]{};
     bool ticks_[3]{};
     std::unique_ptr<Game> game_;
