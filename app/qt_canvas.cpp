@@ -17,6 +17,7 @@
 
 #include "state/constants.h"
 #include "view/palette.h"
+#include "lang/language.h"
 
 namespace quintora {
 
@@ -223,12 +224,19 @@ void QtCanvas::draw_picture(std::string_view name, double x, double y) {
 }
 
 void QtCanvas::draw_text(double x, double y, std::string_view utf8, int palette, double points) {
-    PaintOp op{PaintOp::Kind::text, x, y, 0, 0, palette, points};
-    op.name = qstring(utf8);
+    // The game's words in the player's language. A translation is longer
+    // than the Japanese it replaces: one that would run into the text
+    // before it on its line ("Black" "to move") follows it instead.
+    const std::string shown = lang::tr(utf8);
     QFont font(family_);
     font.setPixelSize(qRound(points * 4.0 / 3.0));
     const QFontMetricsF m(font, &target());
+    if (shown != utf8 && line_end_.y == y)
+        x = std::max(x, line_end_.x + m.horizontalAdvance(QLatin1Char(' ')) * twips_per_pixel);
+    PaintOp op{PaintOp::Kind::text, x, y, 0, 0, palette, points};
+    op.name = QString::fromStdString(shown);
     const QPointF origin(px(x), px(y) + m.ascent());
+    line_end_ = {y, x + m.horizontalAdvance(op.name) * twips_per_pixel};
     // The ink: a text inside an erase box is gone when the box is painted.
     op.bounds = m.tightBoundingRect(op.name).translated(origin);
     const QRectF r = m.boundingRect(op.name).translated(origin);

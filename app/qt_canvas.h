@@ -98,6 +98,10 @@ private:
 
     double ratio_ = 0;
     std::optional<Cell> cursor_;
+    // Where the last text ended, twips: its line and its right edge.
+    struct {
+        double y = -1, x = 0;
+    } line_end_;
     QImage surface_;
     PaintRecord record_;
     struct Picture {

@@ -8,6 +8,8 @@
 #include <QMenuBar>
 #include <vector>
 
+#include "lang/language.h"
+
 namespace quintora {
 
 Form1::Form1(Dialogs& dialogs, Pause& pause, SoundLibrary& sound, ProcessExit& exit)
@@ -45,7 +47,7 @@ void Form1::build_menus() {
     // The game's menu table, row by row: a stack of the menus still open.
     std::vector<QMenu*> open;
     auto add_action = [&](const MenuEntry& e) {
-        const QString caption = QString::fromUtf8(e.caption);
+        const QString caption = QString::fromStdString(lang::tr(e.caption));
         QAction* a = open.empty() ? bar->addAction(caption) : open.back()->addAction(caption);
         a->setObjectName(QString::fromLatin1(e.id));
         const Command command = Command::of(e.command);
@@ -66,7 +68,7 @@ void Form1::build_menus() {
         switch (e.row) {
             case MenuRow::menu:
             case MenuRow::submenu: {
-                const QString caption = QString::fromUtf8(e.caption);
+                const QString caption = QString::fromStdString(lang::tr(e.caption));
                 QMenu* m = open.empty() ? bar->addMenu(caption) : open.back()->addMenu(caption);
                 m->setObjectName(QString::fromLatin1(e.id));
                 open.push_back(m);
