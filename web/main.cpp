@@ -10,9 +10,13 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <optional>
 #include <string_view>
 
+#include "game/board_cursor.h"
 #include "game/game.h"
+#include "lang/language.h"
+#include "view/geometry.h"
 #include "view/view.h"
 #include "web/web_adapters.h"
 
@@ -40,12 +44,46 @@ EM_JS(void, page_menu_row, (int row, const char* id, const char* caption, int co
     QuintoraUI.menuRow(row, UTF8ToString(id), UTF8ToString(caption), command, mark);
 });
 EM_JS(void, page_menus_built, (), { QuintoraUI.menusBuilt(); });
+// The languages the browser asks for, as "en_US:en".
+EM_JS(void, page_language, (char* into, int size), { stringToUTF8(QuintoraUI.language(), into, size); });
+EM_JS(void, page_words, (const char* lang, const char* ended, const char* again, const char* board), {
+    QuintoraUI.words(UTF8ToString(lang), UTF8ToString(ended), UTF8ToString(again), UTF8ToString(board));
+});
+EM_JS(void, page_cursor, (int x, int y, int w, int h, const char* name),
+      { QuintoraUI.showCursor(x, y, w, h, UTF8ToString(name)); });
+
+// The page's keys for the board, by their DOM key codes.
+std::optional<BoardKey> board_key(int code) {
+    switch (code) {
+        case 37: return BoardKey::left;
+        case 38: return BoardKey::up;
+        case 39: return BoardKey::right;
+        case 40: return BoardKey::down;
+        case 36: return BoardKey::home;
+        case 35: return BoardKey::end;
+        case 33: return BoardKey::page_up;
+        case 34: return BoardKey::page_down;
+        case 13:
+        case 32: return BoardKey::play;
+        default: return std::nullopt;
+    }
+}
+
+void show_cursor(const BoardCursor& cursor) {
+    const auto at = cursor.at();
+    if (!at) {
+        page_cursor(0, 0, 0, 0, "");
+        return;
+    }
+    const auto px = [](double twips) { return int(twips / twips_per_pixel + 0.5); };
+    page_cursor(px(twips_x(at->x)), px(twips_y(at->y)), px(cell_width), px(cell_height), cell_name(*at).c_str());
+}
 
 // The page's menu bar, row by row from the game's table; a menu item gives
 // back its command's number.
 void build_menus() {
     for (const MenuEntry& e : menu_table())
-        page_menu_row(int(e.row), e.id, e.caption, int(e.command), int(e.mark));
+        page_menu_row(int(e.row), e.id, lang::tr(e.caption).c_str(), int(e.command), int(e.mark));
     page_menus_built();
 }
 
@@ -66,6 +104,11 @@ int main() {
     // mask instead.
     umask(022);
     web::restore_settings(settings_file);
+    char wanted[256] = {};
+    page_language(wanted, int(sizeof wanted));
+    const std::string language(lang::choose(wanted));
+    page_words(language.c_str(), lang::tr("QuintoraⅠは終了しました。").c_str(), lang::tr("もう一度始める").c_str(),
+               lang::tr("盤").c_str());
 
     web::WebCanvas canvas;
     web::WebDialogs dialogs;
@@ -87,15 +130,29 @@ int main() {
     game.起動(1);
     web::save_settings(settings_file);
     page_started();
+    BoardCursor cursor;
     for (;;) {
         double a = 0, b = 0;
         switch (next_input(&a, &b)) {
-            case press: game.apply(Command::press_at(cell_under(a, b))); break;
+            case press:
+                if (cursor.at()) {
+                    cursor.hide();
+                    show_cursor(cursor);
+                }
+                game.apply(Command::press_at(cell_under(a, b)));
+                break;
             case menu:
                 if (const auto c = menu_command(int(a))) game.apply(*c);
                 break;
             case key:
-                if (int(a) == 27) game.apply(Command::of(CommandKind::escape));
+                if (int(a) == 27) {
+                    game.apply(Command::of(CommandKind::escape));
+                } else if (const auto k = board_key(int(a))) {
+                    // Playing the cursor's cell is the press a click on it gives.
+                    const auto play = cursor.key(*k);
+                    show_cursor(cursor);
+                    if (play) game.apply(*play);
+                }
                 break;
             case late_wave: web::take_late_wave(int(a)); continue;
             default: break;

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "sound/wave_layout.h"
+#include "lang/language.h"
 #include "view/palette.h"
 
 namespace quintora::web {
@@ -22,8 +23,8 @@ EM_JS(void, page_fill_rect, (double x, double y, double w, double h, int rgb),
       { QuintoraUI.fillRect(x, y, w, h, rgb); });
 EM_JS(void, page_draw_picture, (const char* name, double x, double y),
       { QuintoraUI.drawPicture(UTF8ToString(name), x, y); });
-EM_JS(void, page_draw_text, (double x, double y, const char* text, int rgb, double points),
-      { QuintoraUI.drawText(x, y, UTF8ToString(text), rgb, points); });
+EM_JS(void, page_draw_text, (double x, double y, const char* text, int rgb, double points, int translated),
+      { QuintoraUI.drawText(x, y, UTF8ToString(text), rgb, points, translated !== 0); });
 EM_JS(void, page_fill_circle, (double cx, double cy, double r, int rgb), { QuintoraUI.fillCircle(cx, cy, r, rgb); });
 EM_JS(void, page_show_icon, (int kind, int colour, double left, double top),
       { QuintoraUI.showIcon(kind, colour, left, top); });
@@ -87,7 +88,9 @@ void WebCanvas::draw_picture(std::string_view name, double x, double y) {
 void WebCanvas::draw_text(double x, double y, std::string_view utf8, int c, double points) {
     const std::string t = text_of(utf8);
     if (logging()) log_line("text " + fmt(x) + " " + fmt(y) + " '" + t + "' " + std::to_string(c) + " " + fmt(points));
-    page_draw_text(x, y, t.c_str(), rgb(c), points);
+    // The player's language here, at the page's edge; the log keeps the game's own.
+    const std::string shown = lang::tr(t);
+    page_draw_text(x, y, shown.c_str(), rgb(c), points, shown != t);
 }
 
 void WebCanvas::fill_circle(double cx, double cy, double r, int c) {
@@ -113,7 +116,7 @@ void WebCanvas::refresh() {
 
 int WebDialogs::show(int kind, std::string_view text, std::string_view caption) {
     if (before_box) before_box();
-    const int answer = page_box(kind, text_of(text).c_str(), text_of(caption).c_str());
+    const int answer = page_box(kind, lang::tr(text).c_str(), lang::tr(caption).c_str());
     if (answer < 0 && on_escape) on_escape();
     return answer;
 }

@@ -109,10 +109,15 @@ var QuintoraUI = (function () {
     ctx.drawImage(sheet, at[0] * s, at[1] * s, w * s, h * s, l, t, dev(lx + w) - l, dev(ly + h) - t);
   };
 
-  ui.drawText = function (x, y, text, rgb, points) {
+  // A translated text that would run into the text before it on its line
+  // follows it instead (its translation is longer than the Japanese).
+  let lineEnd = { y: -1, x: 0 };
+  ui.drawText = function (x, y, text, rgb, points, translated) {
     const ascent = useFont(Math.round(points * 4 / 3));
     usePen(rgb);
+    if (translated && lineEnd.y === y) x = Math.max(x, lineEnd.x + (ctx.measureText(" ").width / ratio) * TWIPS);
     ctx.fillText(text, (x / TWIPS) * ratio, (y / TWIPS) * ratio + ascent);
+    lineEnd = { y: y, x: x + (ctx.measureText(text).width / ratio) * TWIPS };
   };
 
   ui.fillCircle = function (cx, cy, r, rgb) {
@@ -200,12 +205,153 @@ var QuintoraUI = (function () {
       if (boxOpen) return boxKey(e);
       if (e.key === "Escape") {
         // An open menu takes its Esc first, as on the desktop.
-        if (bar.querySelector(".menu.open")) return closeMenus();
+        if (bar.querySelector(".menu.open")) {
+          closeMenus();
+          canvas.focus();
+          return;
+        }
         push(3, 27, 0);
+        e.preventDefault();
+        return;
+      }
+      if (e.key === "F10" || (e.key === "Alt" && !e.repeat)) {
+        e.preventDefault();
+        return menuKeys.enter();
+      }
+      if (bar.contains(document.activeElement)) return menuKeys.key(e);
+      // The board's keys: the game moves its cursor and plays its cell.
+      const code = BOARD_KEYS[e.key];
+      if (code && !e.altKey && !e.ctrlKey && !e.metaKey && (e.target === canvas || e.target === document.body)) {
+        push(3, code, 0);
         e.preventDefault();
       }
     });
   }
+
+  // Keys the game takes for the board's cursor, by the numbers it knows them by.
+  const BOARD_KEYS = { ArrowLeft: 37, ArrowUp: 38, ArrowRight: 39, ArrowDown: 40, Home: 36, End: 35,
+    PageUp: 33, PageDown: 34, Enter: 13, " ": 32 };
+
+  // The cursor over the board, in the board's layout pixels; drawn in the
+  // page above the canvas, never into it.
+  ui.showCursor = function (x, y, w, h, name) {
+    let c = document.getElementById("cursor");
+    if (!c) {
+      c = document.createElement("div");
+      c.id = "cursor";
+      surface.appendChild(c);
+    }
+    c.hidden = !name;
+    if (!name) return;
+    c.style.left = x + "px";
+    c.style.top = y + "px";
+    c.style.width = w + "px";
+    c.style.height = h + "px";
+    canvas.setAttribute("aria-activedescendant", "");
+    ui.announce(name);
+  };
+
+  // The language the page speaks: ?lang=xx in the address, else the
+  // browser's own list. The program picks the first it has a catalog for.
+  ui.language = function () {
+    const asked = new URLSearchParams(location.search).get("lang");
+    const list = asked ? [asked] : (navigator.languages && navigator.languages.length ? navigator.languages : [navigator.language || ""]);
+    return list.map(function (l) { return l.replace(/-/g, "_"); }).join(":");
+  };
+  // The page's own words in that language.
+  ui.words = function (lang, ended, again, board) {
+    document.documentElement.lang = lang;
+    document.getElementById("ended-text").textContent = ended;
+    document.getElementById("again").textContent = again;
+    canvas.setAttribute("aria-label", board);
+  };
+  // Read out by screen readers: what was played, whose turn it is.
+  ui.announce = function (text) {
+    const live = document.getElementById("announce");
+    if (live) live.textContent = text;
+  };
+
+  // The menu bar from the keyboard: F10 or Alt goes to it; Left and Right
+  // move along the bar, Down and Up through a menu, Right into a submenu and
+  // Left out of it, Return or Space takes an item, Esc goes back to the board.
+  const menuKeys = {
+    bar: function () { return document.getElementById("menubar"); },
+    captions: function (list) {
+      return Array.prototype.filter.call(list.children, function (e) { return !e.classList.contains("separator"); })
+        .map(function (e) { return e.querySelector(".caption"); });
+    },
+    focus: function (caption) {
+      this.bar().querySelectorAll(".caption").forEach(function (c) { c.tabIndex = -1; });
+      caption.tabIndex = 0;
+      caption.focus();
+    },
+    enter: function () {
+      const first = this.bar().querySelector(".menu > .caption");
+      if (first) this.focus(first);
+    },
+    key: function (e) {
+      const caption = document.activeElement.closest(".caption") || document.activeElement.querySelector(".caption");
+      if (!caption) return;
+      const entry = caption.parentElement;
+      const onBar = entry.parentElement === this.bar();
+      const barCaptions = this.captions(this.bar());
+      const top = onBar ? entry : entry.closest("#menubar > .menu");
+      const self = this;
+      function openMenu(m) {
+        self.bar().querySelectorAll(".open").forEach(function (o) { o.classList.remove("open"); });
+        if (!m.classList.contains("action")) m.classList.add("open");
+      }
+      function step(list, by) {
+        const all = self.captions(list);
+        const i = all.indexOf(caption);
+        self.focus(all[(i + by + all.length) % all.length]);
+      }
+      function along(by) {
+        const i = barCaptions.indexOf(top.querySelector(".caption"));
+        const next = barCaptions[(i + by + barCaptions.length) % barCaptions.length];
+        const wasOpen = top.classList.contains("open");
+        self.focus(next);
+        if (wasOpen && !next.parentElement.classList.contains("action")) {
+          openMenu(next.parentElement);
+          self.focus(self.captions(next.parentElement.querySelector("ul"))[0]);
+        } else {
+          self.bar().querySelectorAll(".open").forEach(function (o) { o.classList.remove("open"); });
+        }
+      }
+      let handled = true;
+      if (onBar) {
+        if (e.key === "ArrowRight") along(1);
+        else if (e.key === "ArrowLeft") along(-1);
+        else if (e.key === "ArrowDown" || e.key === "Enter" || e.key === " ") {
+          if (entry.classList.contains("action")) {
+            if (e.key !== "ArrowDown") { entry.click(); canvas.focus(); }
+          } else {
+            openMenu(entry);
+            this.focus(this.captions(entry.querySelector("ul"))[0]);
+          }
+        } else handled = false;
+      } else if (e.key === "ArrowDown") step(entry.parentElement, 1);
+      else if (e.key === "ArrowUp") step(entry.parentElement, -1);
+      else if (e.key === "ArrowRight" && entry.classList.contains("submenu")) {
+        entry.classList.add("open");
+        this.focus(this.captions(entry.querySelector("ul"))[0]);
+      } else if (e.key === "ArrowLeft" && entry.parentElement.closest(".submenu")) {
+        const sub = entry.parentElement.closest(".submenu");
+        sub.classList.remove("open");
+        this.focus(sub.querySelector(".caption"));
+      } else if (e.key === "ArrowLeft" || e.key === "ArrowRight") along(e.key === "ArrowRight" ? 1 : -1);
+      else if (e.key === "Enter" || e.key === " ") {
+        if (entry.classList.contains("submenu")) {
+          entry.classList.add("open");
+          this.focus(this.captions(entry.querySelector("ul"))[0]);
+        } else {
+          entry.click();
+          canvas.focus();
+        }
+      } else handled = false;
+      if (handled) e.preventDefault();
+    },
+  };
 
   // --- the menu bar -------------------------------------------------------------
   // Built from the game's own menu table, one row at a time (web/main.cpp),
