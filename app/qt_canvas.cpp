@@ -199,7 +199,39 @@ void QtCanvas::paint(const PaintOp& op) {
 // repainted the window.
 void QtCanvas::changed(const QRectF& r) { update(r.toAlignedRect().adjusted(-1, -1, 1, 1)); }
 
+namespace {
+// Right of the board's last column: where the status texts stand.
+constexpr double status_left = 800 + 315 * 21;
+int board_row(double y) { return int(std::lround((y - 450) / 315)); }
+}  // namespace
+
+void QtCanvas::status_changed(int row) {
+    if (!on_status_text) return;
+    std::string line;
+    for (const auto& [x, text] : status_[row]) {
+        std::string t = text;
+        while (!t.empty() && t.front() == ' ') t.erase(t.begin());
+        while (!t.empty() && t.back() == ' ') t.pop_back();
+        if (t.empty()) continue;
+        // "Black" "to move" want a blank between them; "黒" "の番です" none.
+        if (!line.empty() && static_cast<unsigned char>(line.back()) < 0x80 &&
+            static_cast<unsigned char>(t.front()) < 0x80)
+            line += ' ';
+        line += t;
+    }
+    on_status_text(row, line);
+}
+
 void QtCanvas::fill_rect(double x, double y, double width, double height, int palette) {
+    // An erase box beside the board takes the texts inside it away.
+    if (x + width > status_left)
+        for (auto& [row, texts] : status_) {
+            const double ty = 450 + 315.0 * row;
+            if (ty < y || ty >= y + height) continue;
+            const auto before = texts.size();
+            std::erase_if(texts, [&](const auto& t) { return t.first >= x && t.first < x + width; });
+            if (texts.size() != before) status_changed(row);
+        }
     PaintOp op{PaintOp::Kind::rect, x, y, width, height, palette};
     const QRectF r(px(x), px(y), px(width), px(height));
     op.bounds = r;
@@ -237,6 +269,10 @@ void QtCanvas::draw_text(double x, double y, std::string_view utf8, int palette,
     op.name = QString::fromStdString(shown);
     const QPointF origin(px(x), px(y) + m.ascent());
     line_end_ = {y, x + m.horizontalAdvance(op.name) * twips_per_pixel};
+    if (x >= status_left) {
+        status_[board_row(y)][x] = shown;
+        status_changed(board_row(y));
+    }
     // The ink: a text inside an erase box is gone when the box is painted.
     op.bounds = m.tightBoundingRect(op.name).translated(origin);
     const QRectF r = m.boundingRect(op.name).translated(origin);
@@ -266,7 +302,10 @@ void QtCanvas::hide_icon(IconKind kind, int colour) {
     icon(kind, colour)->hide();
 }
 
-void QtCanvas::refresh() { repaint(); }
+void QtCanvas::refresh() {
+    repaint();
+    if (on_refresh) on_refresh();
+}
 
 bool QtCanvas::event(QEvent* e) {
     // The window went to another screen, whose ratio may differ.

@@ -14,6 +14,7 @@
 #include <QStringList>
 #include <QWidget>
 #include <functional>
+#include <map>
 #include <optional>
 #include <string>
 #include <unordered_map>
@@ -53,6 +54,12 @@ public:
     std::size_t recorded_calls() const { return record_.size(); }
     // The press handler receives twips of the client area.
     std::function<void(double, double)> on_press;
+
+    // The texts beside the board, by the board row they stand on (5: the
+    // turn, 9: the move count, 11: 思考中), as shown; called when one
+    // changes. And a call at every refresh.
+    std::function<void(int row, const std::string& text)> on_status_text;
+    std::function<void()> on_refresh;
 
     // The keyboard's cursor, drawn over the surface (never into it) as four
     // corner brackets: a cell's corners are outside its stone and its mark.
@@ -98,6 +105,9 @@ private:
 
     double ratio_ = 0;
     std::optional<Cell> cursor_;
+    // The texts right of the board: row, then left edge in twips.
+    std::map<int, std::map<double, std::string>> status_;
+    void status_changed(int row);
     // Where the last text ended, twips: its line and its right edge.
     struct {
         double y = -1, x = 0;

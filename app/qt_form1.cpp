@@ -8,7 +8,9 @@
 #include <QMenuBar>
 #include <vector>
 
+#include "app/qt_accessible.h"
 #include "lang/language.h"
+#include "state/colour.h"
 
 namespace quintora {
 
@@ -22,7 +24,22 @@ Form1::Form1(Dialogs& dialogs, Pause& pause, SoundLibrary& sound, ProcessExit& e
         cursor_.hide();
         canvas_->show_cursor(std::nullopt);
         game_->apply(Command::press_at(cell_under(x, y)));
+        announce_stones();
     };
+    // Screen readers see the board's cells, the texts beside it and each
+    // stone as it is put down.
+    install_board_accessibility();
+    set_board_reading(canvas_, {[this](Cell c) {
+                                    const auto colour = Colour::from_code(game_->state().board[c.x][c.y]);
+                                    return std::string(colour ? colour->kanji() : "空");
+                                },
+                                [this] { return cursor_.at(); }});
+    canvas_->on_status_text = [this](int row, const std::string& text) {
+        if (row == 5) notify_label(canvas_, StatusLabel::turn, text);
+        if (row == 9) notify_label(canvas_, StatusLabel::count, text);
+        if (row == 11) notify_label(canvas_, StatusLabel::thinking, text);
+    };
+    canvas_->on_refresh = [this] { announce_stones(); };
     // The board takes the keyboard; the cursor shows once a key is used.
     canvas_->setFocusPolicy(Qt::StrongFocus);
     canvas_->setFocus();
@@ -122,8 +139,24 @@ bool Form1::board_key(int key) {
     const std::optional<Command> press = cursor_.key(k);
     canvas_->show_cursor(cursor_.at());
     // Exactly what a click on that cell gives.
-    if (press) game_->apply(*press);
+    notify_cursor(canvas_);
+    if (press) {
+        game_->apply(*press);
+        announce_stones();
+    }
     return true;
+}
+
+void Form1::announce_stones() {
+    const GameState& s = game_->state();
+    if (s.move_number < announced_moves_) announced_moves_ = s.move_number;
+    for (; announced_moves_ < s.move_number; ++announced_moves_) {
+        const int m = announced_moves_;
+        const auto colour = Colour::from_code(s.move_colour[m]);
+        if (!colour) continue;
+        notify_label(canvas_, StatusLabel::last_stone,
+                     lang::tr(colour->kanji()) + " " + cell_name({s.move_x[m], s.move_y[m]}));
+    }
 }
 
 bool Form1::eventFilter(QObject* watched, QEvent* e) {

@@ -46,8 +46,12 @@ private:
     // for any other key.
     bool board_key(int key);
 
+    // Tells the screen reader of every stone put down since the last call.
+    void announce_stones();
+
     QtCanvas* canvas_;
     BoardCursor cursor_;
+    int announced_moves_ = 0;
     QAction* tick_actions_[3]{};
     bool ticks_[3]{};
     std::unique_ptr<Game> game_;
