@@ -39,7 +39,8 @@ def entries(path):
                 word, _, rest = line.partition(" ")
                 if word not in ("msgctxt", "msgid", "msgstr"):
                     sys.exit(f"{path}:{n}: {word} is not handled")
-                if word == "msgctxt" and cur.get("msgid") is not None:
+                # A new entry may follow the last without a blank line.
+                if word in ("msgctxt", "msgid") and cur.get("msgstr") is not None:
                     flush()
                 key = word
                 cur[key] = ast.literal_eval(rest)

@@ -10,12 +10,15 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <array>
 #include <optional>
+#include <string>
 #include <string_view>
 
 #include "game/board_cursor.h"
 #include "game/game.h"
 #include "lang/language.h"
+#include "state/colour.h"
 #include "view/geometry.h"
 #include "view/view.h"
 #include "web/web_adapters.h"
@@ -52,6 +55,45 @@ EM_JS(void, page_words, (const char* lang, const char* ended, const char* again,
 EM_JS(void, page_cursor, (int x, int y, int w, int h, const char* name),
       { QuintoraUI.showCursor(x, y, w, h, UTF8ToString(name)); });
 
+EM_JS(void, page_cell_name, (int index, const char* name), { QuintoraUI.cellName(index, UTF8ToString(name)); });
+EM_JS(void, page_announce, (const char* text), { QuintoraUI.announce(UTF8ToString(text)); });
+
+// A cell as a screen reader hears it: "K10 黒", "K11 空".
+std::string cell_reading(const Game& game, Cell c) {
+    const auto colour = Colour::from_code(game.state().board[c.x][c.y]);
+    return cell_name(c) + " " + lang::tr(colour ? colour->kanji() : "空");
+}
+
+// The page's grid of cells, brought up to date after each command, and the
+// stones put down since the last one read out (the computers' too).
+class BoardReader {
+public:
+    void update(const Game& game) {
+        for (int y = 1; y <= field_last; ++y)
+            for (int x = 1; x <= field_last; ++x) {
+                const int i = (y - 1) * field_last + (x - 1);
+                std::string name = cell_reading(game, {x, y});
+                if (name == names_[std::size_t(i)]) continue;
+                page_cell_name(i, name.c_str());
+                names_[std::size_t(i)] = std::move(name);
+            }
+        const GameState& s = game.state();
+        if (s.move_number < announced_) announced_ = s.move_number;
+        std::string stones;
+        for (; announced_ < s.move_number; ++announced_) {
+            const auto colour = Colour::from_code(s.move_colour[announced_]);
+            if (!colour) continue;
+            if (!stones.empty()) stones += ", ";
+            stones += lang::tr(colour->kanji()) + " " + cell_name({s.move_x[announced_], s.move_y[announced_]});
+        }
+        if (!stones.empty()) page_announce(stones.c_str());
+    }
+
+private:
+    std::array<std::string, field_last * field_last> names_;
+    int announced_ = 0;
+};
+
 // The page's keys for the board, by their DOM key codes.
 std::optional<BoardKey> board_key(int code) {
     switch (code) {
@@ -69,14 +111,15 @@ std::optional<BoardKey> board_key(int code) {
     }
 }
 
-void show_cursor(const BoardCursor& cursor) {
+void show_cursor(const Game& game, const BoardCursor& cursor) {
     const auto at = cursor.at();
     if (!at) {
         page_cursor(0, 0, 0, 0, "");
         return;
     }
     const auto px = [](double twips) { return int(twips / twips_per_pixel + 0.5); };
-    page_cursor(px(twips_x(at->x)), px(twips_y(at->y)), px(cell_width), px(cell_height), cell_name(*at).c_str());
+    page_cursor(px(twips_x(at->x)), px(twips_y(at->y)), px(cell_width), px(cell_height),
+                cell_reading(game, *at).c_str());
 }
 
 // The page's menu bar, row by row from the game's table; a menu item gives
@@ -129,15 +172,17 @@ int main() {
 
     game.起動(1);
     web::save_settings(settings_file);
-    page_started();
     BoardCursor cursor;
+    BoardReader reader;
+    reader.update(game);
+    page_started();
     for (;;) {
         double a = 0, b = 0;
         switch (next_input(&a, &b)) {
             case press:
                 if (cursor.at()) {
                     cursor.hide();
-                    show_cursor(cursor);
+                    show_cursor(game, cursor);
                 }
                 game.apply(Command::press_at(cell_under(a, b)));
                 break;
@@ -150,13 +195,14 @@ int main() {
                 } else if (const auto k = board_key(int(a))) {
                     // Playing the cursor's cell is the press a click on it gives.
                     const auto play = cursor.key(*k);
-                    show_cursor(cursor);
+                    show_cursor(game, cursor);
                     if (play) game.apply(*play);
                 }
                 break;
             case late_wave: web::take_late_wave(int(a)); continue;
             default: break;
         }
+        reader.update(game);
         web::save_settings(settings_file);
     }
 }

@@ -92,7 +92,74 @@ var QuintoraUI = (function () {
     font = "";
   }
 
+  // The texts beside the board (the turn, the move count, 思考中), kept by
+  // row for screen readers: the live region #status shows them as drawn.
+  const STATUS_LEFT = 800 + 315 * 21;
+  const statusRows = new Map();
+  function statusChanged() {
+    const box = document.getElementById("status");
+    if (!box) return;
+    [5, 9, 11].forEach(function (row, i) {
+      const texts = statusRows.get(row) || new Map();
+      let line = "";
+      [...texts.keys()].sort(function (a, b) { return a - b; }).forEach(function (x) {
+        const t = texts.get(x).trim();
+        if (!t) return;
+        // "Black" "to move" want a blank between them; "黒" "の番です" none.
+        if (line && line.charCodeAt(line.length - 1) < 128 && t.charCodeAt(0) < 128) line += " ";
+        line += t;
+      });
+      const span = box.children[i];
+      if (span.textContent !== line) span.textContent = line;
+    });
+  }
+  function statusText(x, y, text) {
+    if (x < STATUS_LEFT) return;
+    const row = Math.round((y - 450) / 315);
+    if (!statusRows.has(row)) statusRows.set(row, new Map());
+    statusRows.get(row).set(x, text);
+    statusChanged();
+  }
+  function statusErase(x, y, w, h) {
+    if (x + w <= STATUS_LEFT) return;
+    let changed = false;
+    statusRows.forEach(function (texts, row) {
+      const ty = 450 + 315 * row;
+      if (ty < y || ty >= y + h) return;
+      [...texts.keys()].forEach(function (tx) {
+        if (tx >= x && tx < x + w) { texts.delete(tx); changed = true; }
+      });
+    });
+    if (changed) statusChanged();
+  }
+  // The board's cells for screen readers: a grid of 361 named cells the
+  // program keeps up to date ("K10 黒"), beside the canvas.
+  ui.cellName = function (index, name) {
+    let grid = document.getElementById("cells");
+    if (!grid) {
+      grid = document.createElement("div");
+      grid.id = "cells";
+      grid.className = "unseen";
+      grid.setAttribute("role", "grid");
+      grid.setAttribute("aria-label", canvas.getAttribute("aria-label"));
+      for (let y = 0; y < 19; y++) {
+        const row = document.createElement("div");
+        row.setAttribute("role", "row");
+        for (let x = 0; x < 19; x++) {
+          const cell = document.createElement("div");
+          cell.setAttribute("role", "gridcell");
+          cell.id = "cell-" + (y * 19 + x);
+          row.appendChild(cell);
+        }
+        grid.appendChild(row);
+      }
+      document.getElementById("window").appendChild(grid);
+    }
+    document.getElementById("cell-" + index).textContent = name;
+  };
+
   ui.fillRect = function (x, y, w, h, rgb) {
+    statusErase(x, y, w, h);
     const l = dev(x / TWIPS), t = dev(y / TWIPS);
     const r = dev((x + w) / TWIPS), b = dev((y + h) / TWIPS);
     usePen(rgb);
@@ -118,6 +185,7 @@ var QuintoraUI = (function () {
     if (translated && lineEnd.y === y) x = Math.max(x, lineEnd.x + (ctx.measureText(" ").width / ratio) * TWIPS);
     ctx.fillText(text, (x / TWIPS) * ratio, (y / TWIPS) * ratio + ascent);
     lineEnd = { y: y, x: x + (ctx.measureText(text).width / ratio) * TWIPS };
+    statusText(x, y, text);
   };
 
   ui.fillCircle = function (cx, cy, r, rgb) {
@@ -247,7 +315,6 @@ var QuintoraUI = (function () {
     c.style.top = y + "px";
     c.style.width = w + "px";
     c.style.height = h + "px";
-    canvas.setAttribute("aria-activedescendant", "");
     ui.announce(name);
   };
 
@@ -264,6 +331,8 @@ var QuintoraUI = (function () {
     document.getElementById("ended-text").textContent = ended;
     document.getElementById("again").textContent = again;
     canvas.setAttribute("aria-label", board);
+    const grid = document.getElementById("cells");
+    if (grid) grid.setAttribute("aria-label", board);
   };
   // Read out by screen readers: what was played, whose turn it is.
   ui.announce = function (text) {

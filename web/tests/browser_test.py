@@ -605,6 +605,37 @@ class BrowserTest(unittest.TestCase):
         self.assertEqual(cursor, [False, "305px", "282px"])  # M12, drawn over the canvas
         self.assertEqual(self.browser.errors(), [])
 
+    def ax_tree(self):
+        """Chromium's accessibility tree: (role, name) of every node it exposes."""
+        self.browser.call("Accessibility.enable")
+        nodes = self.browser.call("Accessibility.getFullAXTree")["nodes"]
+        return [(n.get("role", {}).get("value", ""), n.get("name", {}).get("value", ""))
+                for n in nodes if not n.get("ignored")]
+
+    def test_the_board_in_the_accessibility_tree(self):
+        self.page.open()
+        tree = self.ax_tree()
+        self.assertTrue(("image", "盤") in tree, "the canvas named")
+        self.assertTrue(("grid", "盤") in tree, "the grid of cells")
+        cells = [name for role, name in tree if role == "gridcell"]
+        self.assertEqual(len(cells), 361)
+        self.assertEqual((cells[0], cells[9 * 19 + 9], cells[360]), ("A1 空", "K10 空", "T19 空"))
+        self.page.menu("PLAY_4")
+        self.page.settle([])
+        for k in ("ArrowRight", "ArrowRight", "Enter"):  # the cursor on K10, L10, and black plays there
+            self.press_key(k)
+        self.assertEqual(self.page.wait_idle(), "idle")
+        tree = self.ax_tree()
+        cells = [name for role, name in tree if role == "gridcell"]
+        self.assertEqual(cells[9 * 19 + 10], "L10 黒")
+        status = self.browser.evaluate("document.getElementById('status').textContent")
+        self.assertEqual(status, "青の番です 1手目 ")
+        self.assertEqual(self.browser.evaluate("document.getElementById('status').getAttribute('role')"), "status")
+        self.assertEqual(self.browser.evaluate("document.getElementById('announce').textContent"), "黒 L10")
+        if os.environ.get("QUINTORA_AX_TREE"):
+            with open(os.environ["QUINTORA_AX_TREE"], "w", encoding="utf-8") as f:
+                f.write("\n".join("[%s] %s" % n for n in tree if n[0] != "gridcell" or not n[1].endswith(" 空")) + "\n")
+
     def test_english_when_asked_for_with_the_game_log_unchanged(self):
         self.page.open(query="log&fast&lang=en")
         captions = self.browser.evaluate(
