@@ -289,7 +289,7 @@ var QuintoraUI = (function () {
       if (bar.contains(document.activeElement)) return menuKeys.key(e);
       // The board's keys: the game moves its cursor and plays its cell.
       const code = BOARD_KEYS[e.key];
-      if (code && !e.altKey && !e.ctrlKey && !e.metaKey && (e.target === canvas || e.target === document.body)) {
+      if (code && !e.altKey && !e.ctrlKey && !e.metaKey && !e.target.closest("button, a, input, #modal, #ended")) {
         push(3, code, 0);
         e.preventDefault();
       }
@@ -531,11 +531,15 @@ var QuintoraUI = (function () {
       const buttons = document.getElementById("box-buttons");
       buttons.textContent = "";
       const choices = kind === 1 ? [["Yes", 1], ["No", 0]] : [["OK", 1]];
+      // The keyboard goes back where it was (the board, mostly) once the
+      // box is answered: a hidden button would keep the keys otherwise.
+      const before = document.activeElement;
       boxOpen = {
         defaultAnswer: 1,
         finish: function (answer) {
           modal.hidden = true;
           boxOpen = null;
+          (before && before !== document.body && document.contains(before) ? before : canvas).focus();
           resolve(answer);
         },
       };

@@ -625,8 +625,15 @@ class BrowserTest(unittest.TestCase):
         for k in ("ArrowRight", "ArrowRight", "Enter"):  # the cursor on K10, L10, and black plays there
             self.press_key(k)
         self.assertEqual(self.page.wait_idle(), "idle")
-        tree = self.ax_tree()
-        cells = [name for role, name in tree if role == "gridcell"]
+        self.assertEqual(self.browser.evaluate("document.getElementById('cell-181').textContent"), "L10 黒")
+        # Chromium brings its tree up to date with the page after a frame or so.
+        deadline = time.monotonic() + 10
+        while True:
+            tree = self.ax_tree()
+            cells = [name for role, name in tree if role == "gridcell"]
+            if cells[9 * 19 + 10] == "L10 黒" or time.monotonic() > deadline:
+                break
+            self.browser.pump(0.1)
         self.assertEqual(cells[9 * 19 + 10], "L10 黒")
         status = self.browser.evaluate("document.getElementById('status').textContent")
         self.assertEqual(status, "青の番です 1手目 ")
