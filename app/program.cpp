@@ -6,11 +6,15 @@
 #include "app/desktop_identity.h"
 #include "app/program_folder.h"
 #include "app/qt_canvas.h"
+#include "lang/language.h"
 
 namespace quintora {
 
 void prepare_application() {
     QApplication::setApplicationName("Quintora");
+    // LANGUAGE, LC_ALL, LC_MESSAGES or LANG asking for a language that has a
+    // catalog; Japanese otherwise.
+    lang::choose_from_environment();
     present_application();
     choose_interface_font();
 }

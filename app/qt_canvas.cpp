@@ -17,6 +17,7 @@
 
 #include "state/constants.h"
 #include "view/palette.h"
+#include "lang/language.h"
 
 namespace quintora {
 
@@ -198,7 +199,39 @@ void QtCanvas::paint(const PaintOp& op) {
 // repainted the window.
 void QtCanvas::changed(const QRectF& r) { update(r.toAlignedRect().adjusted(-1, -1, 1, 1)); }
 
+namespace {
+// Right of the board's last column: where the status texts stand.
+constexpr double status_left = 800 + 315 * 21;
+int board_row(double y) { return int(std::lround((y - 450) / 315)); }
+}  // namespace
+
+void QtCanvas::status_changed(int row) {
+    if (!on_status_text) return;
+    std::string line;
+    for (const auto& [x, text] : status_[row]) {
+        std::string t = text;
+        while (!t.empty() && t.front() == ' ') t.erase(t.begin());
+        while (!t.empty() && t.back() == ' ') t.pop_back();
+        if (t.empty()) continue;
+        // "Black" "to move" want a blank between them; "黒" "の番です" none.
+        if (!line.empty() && static_cast<unsigned char>(line.back()) < 0x80 &&
+            static_cast<unsigned char>(t.front()) < 0x80)
+            line += ' ';
+        line += t;
+    }
+    on_status_text(row, line);
+}
+
 void QtCanvas::fill_rect(double x, double y, double width, double height, int palette) {
+    // An erase box beside the board takes the texts inside it away.
+    if (x + width > status_left)
+        for (auto& [row, texts] : status_) {
+            const double ty = 450 + 315.0 * row;
+            if (ty < y || ty >= y + height) continue;
+            const auto before = texts.size();
+            std::erase_if(texts, [&](const auto& t) { return t.first >= x && t.first < x + width; });
+            if (texts.size() != before) status_changed(row);
+        }
     PaintOp op{PaintOp::Kind::rect, x, y, width, height, palette};
     const QRectF r(px(x), px(y), px(width), px(height));
     op.bounds = r;
@@ -223,12 +256,23 @@ void QtCanvas::draw_picture(std::string_view name, double x, double y) {
 }
 
 void QtCanvas::draw_text(double x, double y, std::string_view utf8, int palette, double points) {
-    PaintOp op{PaintOp::Kind::text, x, y, 0, 0, palette, points};
-    op.name = qstring(utf8);
+    // The game's words in the player's language. A translation is longer
+    // than the Japanese it replaces: one that would run into the text
+    // before it on its line ("Black" "to move") follows it instead.
+    const std::string shown = lang::tr(utf8);
     QFont font(family_);
     font.setPixelSize(qRound(points * 4.0 / 3.0));
     const QFontMetricsF m(font, &target());
+    if (shown != utf8 && line_end_.y == y)
+        x = std::max(x, line_end_.x + m.horizontalAdvance(QLatin1Char(' ')) * twips_per_pixel);
+    PaintOp op{PaintOp::Kind::text, x, y, 0, 0, palette, points};
+    op.name = QString::fromStdString(shown);
     const QPointF origin(px(x), px(y) + m.ascent());
+    line_end_ = {y, x + m.horizontalAdvance(op.name) * twips_per_pixel};
+    if (x >= status_left) {
+        status_[board_row(y)][x] = shown;
+        status_changed(board_row(y));
+    }
     // The ink: a text inside an erase box is gone when the box is painted.
     op.bounds = m.tightBoundingRect(op.name).translated(origin);
     const QRectF r = m.boundingRect(op.name).translated(origin);
@@ -258,7 +302,10 @@ void QtCanvas::hide_icon(IconKind kind, int colour) {
     icon(kind, colour)->hide();
 }
 
-void QtCanvas::refresh() { repaint(); }
+void QtCanvas::refresh() {
+    repaint();
+    if (on_refresh) on_refresh();
+}
 
 bool QtCanvas::event(QEvent* e) {
     // The window went to another screen, whose ratio may differ.
@@ -271,6 +318,33 @@ void QtCanvas::paintEvent(QPaintEvent*) {
     follow_ratio();
     QPainter p(this);
     p.drawImage(0, 0, target());
+    if (cursor_) {
+        // Two pixels wide, five long, in the corners: a stone fills the
+        // cell's circle, so the brackets leave its colour and the mark alone.
+        const QRect r = cursor_rect(*cursor_);
+        constexpr int thick = 2, arm = 5;
+        const QColor ink(255, 0, 255);
+        for (const QPoint corner : {r.topLeft(), r.topRight(), r.bottomLeft(), r.bottomRight()}) {
+            const int x = corner.x() == r.left() ? r.left() : r.right() + 1 - arm;
+            const int y = corner.y() == r.top() ? r.top() : r.bottom() + 1 - arm;
+            const int hx = corner.x() == r.left() ? r.left() : r.right() + 1 - thick;
+            const int vy = corner.y() == r.top() ? r.top() : r.bottom() + 1 - thick;
+            p.fillRect(QRect(x, vy, arm, thick), ink);
+            p.fillRect(QRect(hx, y, thick, arm), ink);
+        }
+    }
+}
+
+QRect QtCanvas::cursor_rect(Cell cell) {
+    return QRect(qRound(px(twips_x(cell.x))), qRound(px(twips_y(cell.y))), qRound(px(cell_width)),
+                 qRound(px(cell_height)));
+}
+
+void QtCanvas::show_cursor(std::optional<Cell> cell) {
+    if (cell == cursor_) return;
+    if (cursor_) update(cursor_rect(*cursor_));
+    cursor_ = cell;
+    if (cursor_) update(cursor_rect(*cursor_));
 }
 
 void QtCanvas::mousePressEvent(QMouseEvent* e) {

@@ -14,12 +14,14 @@
 #include <QStringList>
 #include <QWidget>
 #include <functional>
+#include <map>
 #include <optional>
 #include <string>
 #include <unordered_map>
 #include <vector>
 
 #include "ports/canvas.h"
+#include "state/cell.h"
 #include "state/constants.h"
 #include "art/cell_art.h"
 #include "app/qt_fonts.h"
@@ -52,6 +54,19 @@ public:
     std::size_t recorded_calls() const { return record_.size(); }
     // The press handler receives twips of the client area.
     std::function<void(double, double)> on_press;
+
+    // The texts beside the board, by the board row they stand on (5: the
+    // turn, 9: the move count, 11: 思考中), as shown; called when one
+    // changes. And a call at every refresh.
+    std::function<void(int row, const std::string& text)> on_status_text;
+    std::function<void()> on_refresh;
+
+    // The keyboard's cursor, drawn over the surface (never into it) as four
+    // corner brackets: a cell's corners are outside its stone and its mark.
+    void show_cursor(std::optional<Cell> cell);
+    std::optional<Cell> cursor() const { return cursor_; }
+    // The cursor's rectangle in layout pixels, for a cell of the field.
+    static QRect cursor_rect(Cell cell);
 
     // The picture set drawn for a ratio: 1, 2 or 3 times the layout size.
     // At other ratios the board's cells are drawn for the ratio itself
@@ -89,6 +104,14 @@ private:
     QLabel* icon(IconKind kind, int colour) { return icons_[kind == IconKind::man ? 0 : 1][colour - colour_black]; }
 
     double ratio_ = 0;
+    std::optional<Cell> cursor_;
+    // The texts right of the board: row, then left edge in twips.
+    std::map<int, std::map<double, std::string>> status_;
+    void status_changed(int row);
+    // Where the last text ended, twips: its line and its right edge.
+    struct {
+        double y = -1, x = 0;
+    } line_end_;
     QImage surface_;
     PaintRecord record_;
     struct Picture {

@@ -5,11 +5,14 @@
 #include <cstdio>
 #include <cstdlib>
 
+#include "lang/language.h"
+
 namespace quintora {
 
 namespace {
+// The game's Japanese, in the player's language.
 QString qs(std::string_view s) {
-    QString t = QString::fromUtf8(s.data(), qsizetype(s.size()));
+    QString t = QString::fromStdString(lang::tr(s));
     t.replace(QLatin1Char('\r'), QLatin1Char('\n'));  // our texts break lines with CR
     return t;
 }
@@ -27,7 +30,7 @@ void QtDialogs::message(std::string_view text, std::string_view caption) {
     show(QMessageBox::NoIcon, text, qs(caption), QMessageBox::Ok);
 }
 
-void QtDialogs::about(std::string_view text) { show(QMessageBox::NoIcon, text, "Quintora", QMessageBox::Ok); }
+void QtDialogs::about(std::string_view text) { show(QMessageBox::NoIcon, text, QStringLiteral("Quintora"), QMessageBox::Ok); }
 
 bool QtDialogs::ask_yes_no(std::string_view text, std::string_view caption) {
     return show(QMessageBox::NoIcon, text, qs(caption), QMessageBox::Yes | QMessageBox::No) ==

@@ -8,6 +8,10 @@
 #include <QMenuBar>
 #include <vector>
 
+#include "app/qt_accessible.h"
+#include "lang/language.h"
+#include "state/colour.h"
+
 namespace quintora {
 
 Form1::Form1(Dialogs& dialogs, Pause& pause, SoundLibrary& sound, ProcessExit& exit, Canvas* paint_log)
@@ -18,7 +22,29 @@ Form1::Form1(Dialogs& dialogs, Pause& pause, SoundLibrary& sound, ProcessExit& e
     build_menus();
     game_ = std::make_unique<Game>(
         Platform{tee_ ? static_cast<Canvas&>(*tee_) : static_cast<Canvas&>(*canvas_), dialogs, pause, sound, *this, exit, storage_});
-    canvas_->on_press = [this](double x, double y) { game_->apply(Command::press_at(cell_under(x, y))); };
+    canvas_->on_press = [this](double x, double y) {
+        cursor_.hide();
+        canvas_->show_cursor(std::nullopt);
+        game_->apply(Command::press_at(cell_under(x, y)));
+        announce_stones();
+    };
+    // Screen readers see the board's cells, the texts beside it and each
+    // stone as it is put down.
+    install_board_accessibility();
+    set_board_reading(canvas_, {[this](Cell c) {
+                                    const auto colour = Colour::from_code(game_->state().board[c.x][c.y]);
+                                    return std::string(colour ? colour->kanji() : "空");
+                                },
+                                [this] { return cursor_.at(); }});
+    canvas_->on_status_text = [this](int row, const std::string& text) {
+        if (row == 5) notify_label(canvas_, StatusLabel::turn, text);
+        if (row == 9) notify_label(canvas_, StatusLabel::count, text);
+        if (row == 11) notify_label(canvas_, StatusLabel::thinking, text);
+    };
+    canvas_->on_refresh = [this] { announce_stones(); };
+    // The board takes the keyboard; the cursor shows once a key is used.
+    canvas_->setFocusPolicy(Qt::StrongFocus);
+    canvas_->setFocus();
     if (canvas_->font_family().contains(QStringLiteral("IPA")))
         game_->view().use_column_labels(std::string(column_labels_for_ipa_face));
     // Left -60, top -60 twips; the client area holds the board and the status
@@ -40,7 +66,7 @@ void Form1::build_menus() {
     // The game's menu table, row by row: a stack of the menus still open.
     std::vector<QMenu*> open;
     auto add_action = [&](const MenuEntry& e) {
-        const QString caption = QString::fromUtf8(e.caption);
+        const QString caption = QString::fromStdString(lang::tr(e.caption));
         QAction* a = open.empty() ? bar->addAction(caption) : open.back()->addAction(caption);
         a->setObjectName(QString::fromLatin1(e.id));
         const Command command = Command::of(e.command);
@@ -61,7 +87,7 @@ void Form1::build_menus() {
         switch (e.row) {
             case MenuRow::menu:
             case MenuRow::submenu: {
-                const QString caption = QString::fromUtf8(e.caption);
+                const QString caption = QString::fromStdString(lang::tr(e.caption));
                 QMenu* m = open.empty() ? bar->addMenu(caption) : open.back()->addMenu(caption);
                 m->setObjectName(QString::fromLatin1(e.id));
                 open.push_back(m);
@@ -83,8 +109,56 @@ void Form1::end_if_quit_waiting() {
 void Form1::start() { game_->起動(std::int32_t(winId())); }
 
 void Form1::keyPressEvent(QKeyEvent* e) {
-    // Esc is the one key the game takes.
-    if (e->key() == Qt::Key_Escape) game_->apply(Command::of(CommandKind::escape));
+    if (e->key() == Qt::Key_Escape) {
+        game_->apply(Command::of(CommandKind::escape));
+        return;
+    }
+    // F10 opens the first menu, as in the other desktop programs; the arrows
+    // go on from there.
+    if (e->key() == Qt::Key_F10 && e->modifiers() == Qt::NoModifier) {
+        menuBar()->setActiveAction(menuBar()->actions().value(0));
+        return;
+    }
+    if (!board_key(e->key())) QMainWindow::keyPressEvent(e);
+}
+
+bool Form1::board_key(int key) {
+    BoardKey k;
+    switch (key) {
+        case Qt::Key_Left: k = BoardKey::left; break;
+        case Qt::Key_Right: k = BoardKey::right; break;
+        case Qt::Key_Up: k = BoardKey::up; break;
+        case Qt::Key_Down: k = BoardKey::down; break;
+        case Qt::Key_Home: k = BoardKey::home; break;
+        case Qt::Key_End: k = BoardKey::end; break;
+        case Qt::Key_PageUp: k = BoardKey::page_up; break;
+        case Qt::Key_PageDown: k = BoardKey::page_down; break;
+        case Qt::Key_Return:
+        case Qt::Key_Enter:
+        case Qt::Key_Space: k = BoardKey::play; break;
+        default: return false;
+    }
+    const std::optional<Command> press = cursor_.key(k);
+    canvas_->show_cursor(cursor_.at());
+    // Exactly what a click on that cell gives.
+    notify_cursor(canvas_);
+    if (press) {
+        game_->apply(*press);
+        announce_stones();
+    }
+    return true;
+}
+
+void Form1::announce_stones() {
+    const GameState& s = game_->state();
+    if (s.move_number < announced_moves_) announced_moves_ = s.move_number;
+    for (; announced_moves_ < s.move_number; ++announced_moves_) {
+        const int m = announced_moves_;
+        const auto colour = Colour::from_code(s.move_colour[m]);
+        if (!colour) continue;
+        notify_label(canvas_, StatusLabel::last_stone,
+                     lang::tr(colour->kanji()) + " " + cell_name({s.move_x[m], s.move_y[m]}));
+    }
 }
 
 bool Form1::eventFilter(QObject* watched, QEvent* e) {

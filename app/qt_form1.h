@@ -7,6 +7,7 @@
 #include <QMainWindow>
 #include <memory>
 
+#include "game/board_cursor.h"
 #include "game/game.h"
 #include "files/posix_storage.h"
 #include "ports/canvas_tee.h"
@@ -44,9 +45,18 @@ private:
     void set_checked(Mark m, bool on) override;
     void build_menus();
 
+    // Arrows, Home/End, Page Up/Down, Return and Space on the board; false
+    // for any other key.
+    bool board_key(int key);
+
+    // Tells the screen reader of every stone put down since the last call.
+    void announce_stones();
+
     PosixStorage storage_;
     QtCanvas* canvas_;
     std::unique_ptr<CanvasTee> tee_;
+    BoardCursor cursor_;
+    int announced_moves_ = 0;
     QAction* tick_actions_[3]{};
     bool ticks_[3]{};
     std::unique_ptr<Game> game_;

@@ -10,11 +10,18 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <array>
+#include <optional>
+#include <string>
 #include <string_view>
 
 #include "files/posix_storage.h"
+#include "game/board_cursor.h"
 #include "game/game.h"
+#include "lang/language.h"
 #include "sound/module1.h"
+#include "state/colour.h"
+#include "view/geometry.h"
 #include "view/view.h"
 #include "web/web_adapters.h"
 
@@ -42,12 +49,86 @@ EM_JS(void, page_menu_row, (int row, const char* id, const char* caption, int co
     QuintoraUI.menuRow(row, UTF8ToString(id), UTF8ToString(caption), command, mark);
 });
 EM_JS(void, page_menus_built, (), { QuintoraUI.menusBuilt(); });
+// The languages the browser asks for, as "en_US:en".
+EM_JS(void, page_language, (char* into, int size), { stringToUTF8(QuintoraUI.language(), into, size); });
+EM_JS(void, page_words, (const char* lang, const char* ended, const char* again, const char* board), {
+    QuintoraUI.words(UTF8ToString(lang), UTF8ToString(ended), UTF8ToString(again), UTF8ToString(board));
+});
+EM_JS(void, page_cursor, (int x, int y, int w, int h, const char* name),
+      { QuintoraUI.showCursor(x, y, w, h, UTF8ToString(name)); });
+
+EM_JS(void, page_cell_name, (int index, const char* name), { QuintoraUI.cellName(index, UTF8ToString(name)); });
+EM_JS(void, page_announce, (const char* text), { QuintoraUI.announce(UTF8ToString(text)); });
+
+// A cell as a screen reader hears it: "K10 黒", "K11 空".
+std::string cell_reading(const Game& game, Cell c) {
+    const auto colour = Colour::from_code(game.state().board[c.x][c.y]);
+    return cell_name(c) + " " + lang::tr(colour ? colour->kanji() : "空");
+}
+
+// The page's grid of cells, brought up to date after each command, and the
+// stones put down since the last one read out (the computers' too).
+class BoardReader {
+public:
+    void update(const Game& game) {
+        for (int y = 1; y <= field_last; ++y)
+            for (int x = 1; x <= field_last; ++x) {
+                const int i = (y - 1) * field_last + (x - 1);
+                std::string name = cell_reading(game, {x, y});
+                if (name == names_[std::size_t(i)]) continue;
+                page_cell_name(i, name.c_str());
+                names_[std::size_t(i)] = std::move(name);
+            }
+        const GameState& s = game.state();
+        if (s.move_number < announced_) announced_ = s.move_number;
+        std::string stones;
+        for (; announced_ < s.move_number; ++announced_) {
+            const auto colour = Colour::from_code(s.move_colour[announced_]);
+            if (!colour) continue;
+            if (!stones.empty()) stones += ", ";
+            stones += lang::tr(colour->kanji()) + " " + cell_name({s.move_x[announced_], s.move_y[announced_]});
+        }
+        if (!stones.empty()) page_announce(stones.c_str());
+    }
+
+private:
+    std::array<std::string, field_last * field_last> names_;
+    int announced_ = 0;
+};
+
+// The page's keys for the board, by their DOM key codes.
+std::optional<BoardKey> board_key(int code) {
+    switch (code) {
+        case 37: return BoardKey::left;
+        case 38: return BoardKey::up;
+        case 39: return BoardKey::right;
+        case 40: return BoardKey::down;
+        case 36: return BoardKey::home;
+        case 35: return BoardKey::end;
+        case 33: return BoardKey::page_up;
+        case 34: return BoardKey::page_down;
+        case 13:
+        case 32: return BoardKey::play;
+        default: return std::nullopt;
+    }
+}
+
+void show_cursor(const Game& game, const BoardCursor& cursor) {
+    const auto at = cursor.at();
+    if (!at) {
+        page_cursor(0, 0, 0, 0, "");
+        return;
+    }
+    const auto px = [](double twips) { return int(twips / twips_per_pixel + 0.5); };
+    page_cursor(px(twips_x(at->x)), px(twips_y(at->y)), px(cell_width), px(cell_height),
+                cell_reading(game, *at).c_str());
+}
 
 // The page's menu bar, row by row from the game's table; a menu item gives
 // back its command's number.
 void build_menus() {
     for (const MenuEntry& e : menu_table())
-        page_menu_row(int(e.row), e.id, e.caption, int(e.command), int(e.mark));
+        page_menu_row(int(e.row), e.id, lang::tr(e.caption).c_str(), int(e.command), int(e.mark));
     page_menus_built();
 }
 
@@ -68,6 +149,11 @@ int main() {
     // mask instead.
     umask(022);
     web::restore_settings(settings_file);
+    char wanted[256] = {};
+    page_language(wanted, int(sizeof wanted));
+    const std::string language(lang::choose(wanted));
+    page_words(language.c_str(), lang::tr("QuintoraⅠは終了しました。").c_str(), lang::tr("もう一度始める").c_str(),
+               lang::tr("盤").c_str());
 
     web::WebCanvas canvas;
     web::WebDialogs dialogs;
@@ -98,22 +184,39 @@ int main() {
 
     game.起動(1);
     keep_settings();
+    BoardCursor cursor;
+    BoardReader reader;
+    reader.update(game);
     page_started();
     for (;;) {
         double a = 0, b = 0;
         switch (next_input(&a, &b)) {
-            case press: game.apply(Command::press_at(cell_under(a, b))); break;
+            case press:
+                if (cursor.at()) {
+                    cursor.hide();
+                    show_cursor(game, cursor);
+                }
+                game.apply(Command::press_at(cell_under(a, b)));
+                break;
             case menu:
                 if (const auto c = menu_command(int(a))) game.apply(*c);
                 break;
             case key:
-                if (int(a) == 27) game.apply(Command::of(CommandKind::escape));
+                if (int(a) == 27) {
+                    game.apply(Command::of(CommandKind::escape));
+                } else if (const auto k = board_key(int(a))) {
+                    // Playing the cursor's cell is the press a click on it gives.
+                    const auto play = cursor.key(*k);
+                    show_cursor(game, cursor);
+                    if (play) game.apply(*play);
+                }
                 break;
             case late_wave:
                 if (const auto fault = web::take_late_wave(int(a))) late_waves.表示_警告(*fault);
                 continue;
             default: break;
         }
+        reader.update(game);
         keep_settings();
     }
 }

@@ -11,6 +11,7 @@
 #include "ports/call_log.h"
 #include "sound/wave_check.h"
 #include "sound/wave_layout.h"
+#include "lang/language.h"
 #include "view/palette.h"
 
 namespace quintora::web {
@@ -24,8 +25,8 @@ EM_JS(void, page_fill_rect, (double x, double y, double w, double h, int rgb),
       { QuintoraUI.fillRect(x, y, w, h, rgb); });
 EM_JS(void, page_draw_picture, (const char* name, double x, double y),
       { QuintoraUI.drawPicture(UTF8ToString(name), x, y); });
-EM_JS(void, page_draw_text, (double x, double y, const char* text, int rgb, double points),
-      { QuintoraUI.drawText(x, y, UTF8ToString(text), rgb, points); });
+EM_JS(void, page_draw_text, (double x, double y, const char* text, int rgb, double points, int translated),
+      { QuintoraUI.drawText(x, y, UTF8ToString(text), rgb, points, translated !== 0); });
 EM_JS(void, page_fill_circle, (double cx, double cy, double r, int rgb), { QuintoraUI.fillCircle(cx, cy, r, rgb); });
 EM_JS(void, page_show_icon, (int kind, int colour, double left, double top),
       { QuintoraUI.showIcon(kind, colour, left, top); });
@@ -85,7 +86,9 @@ void WebCanvas::draw_picture(std::string_view name, double x, double y) {
 void WebCanvas::draw_text(double x, double y, std::string_view utf8, int c, double points) {
     const std::string t = text_of(utf8);
     if (logging()) log_line(call_log::draw_text(x, y, t, c, points));
-    page_draw_text(x, y, t.c_str(), rgb(c), points);
+    // The player's language here, at the page's edge; the log keeps the game's own.
+    const std::string shown = lang::tr(t);
+    page_draw_text(x, y, shown.c_str(), rgb(c), points, shown != t);
 }
 
 void WebCanvas::fill_circle(double cx, double cy, double r, int c) {
@@ -111,7 +114,7 @@ void WebCanvas::refresh() {
 
 int WebDialogs::show(int kind, std::string_view text, std::string_view caption) {
     if (before_box) before_box();
-    return page_box(kind, text_of(text).c_str(), text_of(caption).c_str());
+    return page_box(kind, lang::tr(text).c_str(), lang::tr(caption).c_str());
 }
 
 void WebDialogs::message(std::string_view text, std::string_view caption) {

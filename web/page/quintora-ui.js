@@ -125,7 +125,74 @@ var QuintoraUI = (function () {
     font = "";
   }
 
+  // The texts beside the board (the turn, the move count, 思考中), kept by
+  // row for screen readers: the live region #status shows them as drawn.
+  const STATUS_LEFT = 800 + 315 * 21;
+  const statusRows = new Map();
+  function statusChanged() {
+    const box = document.getElementById("status");
+    if (!box) return;
+    [5, 9, 11].forEach(function (row, i) {
+      const texts = statusRows.get(row) || new Map();
+      let line = "";
+      [...texts.keys()].sort(function (a, b) { return a - b; }).forEach(function (x) {
+        const t = texts.get(x).trim();
+        if (!t) return;
+        // "Black" "to move" want a blank between them; "黒" "の番です" none.
+        if (line && line.charCodeAt(line.length - 1) < 128 && t.charCodeAt(0) < 128) line += " ";
+        line += t;
+      });
+      const span = box.children[i];
+      if (span.textContent !== line) span.textContent = line;
+    });
+  }
+  function statusText(x, y, text) {
+    if (x < STATUS_LEFT) return;
+    const row = Math.round((y - 450) / 315);
+    if (!statusRows.has(row)) statusRows.set(row, new Map());
+    statusRows.get(row).set(x, text);
+    statusChanged();
+  }
+  function statusErase(x, y, w, h) {
+    if (x + w <= STATUS_LEFT) return;
+    let changed = false;
+    statusRows.forEach(function (texts, row) {
+      const ty = 450 + 315 * row;
+      if (ty < y || ty >= y + h) return;
+      [...texts.keys()].forEach(function (tx) {
+        if (tx >= x && tx < x + w) { texts.delete(tx); changed = true; }
+      });
+    });
+    if (changed) statusChanged();
+  }
+  // The board's cells for screen readers: a grid of 361 named cells the
+  // program keeps up to date ("K10 黒"), beside the canvas.
+  ui.cellName = function (index, name) {
+    let grid = document.getElementById("cells");
+    if (!grid) {
+      grid = document.createElement("div");
+      grid.id = "cells";
+      grid.className = "unseen";
+      grid.setAttribute("role", "grid");
+      grid.setAttribute("aria-label", canvas.getAttribute("aria-label"));
+      for (let y = 0; y < 19; y++) {
+        const row = document.createElement("div");
+        row.setAttribute("role", "row");
+        for (let x = 0; x < 19; x++) {
+          const cell = document.createElement("div");
+          cell.setAttribute("role", "gridcell");
+          cell.id = "cell-" + (y * 19 + x);
+          row.appendChild(cell);
+        }
+        grid.appendChild(row);
+      }
+      document.getElementById("window").appendChild(grid);
+    }
+    document.getElementById("cell-" + index).textContent = name;
+  };
+
   ui.fillRect = function (x, y, w, h, rgb) {
+    statusErase(x, y, w, h);
     const l = dev(x / TWIPS), t = dev(y / TWIPS);
     const r = dev((x + w) / TWIPS), b = dev((y + h) / TWIPS);
     usePen(rgb);
@@ -144,14 +211,21 @@ var QuintoraUI = (function () {
     touched(l, t, dev(lx + w), dev(ly + h));
   };
 
-  ui.drawText = function (x, y, text, rgb, points) {
+  // A translated text that would run into the text before it on its line
+  // follows it instead (its translation is longer than the Japanese).
+  let lineEnd = { y: -1, x: 0 };
+  ui.drawText = function (x, y, text, rgb, points, translated) {
     const size = Math.round(points * 4 / 3);
     const ascent = useFont(size);
     usePen(rgb);
+    if (translated && lineEnd.y === y) x = Math.max(x, lineEnd.x + (ctx.measureText(" ").width / ratio) * TWIPS);
     const l = (x / TWIPS) * ratio, t = (y / TWIPS) * ratio;
     ctx.fillText(text, l, t + ascent);
+    const advance = ctx.measureText(text).width;
+    lineEnd = { y: y, x: x + (advance / ratio) * TWIPS };
+    statusText(x, y, text);
     // A text reaches no further than its advance and twice its size down.
-    touched(l - size * ratio, t, l + ctx.measureText(text).width + size * ratio, t + 2 * size * ratio);
+    touched(l - size * ratio, t, l + advance + size * ratio, t + 2 * size * ratio);
   };
 
   ui.fillCircle = function (cx, cy, r, rgb) {
@@ -259,12 +333,154 @@ var QuintoraUI = (function () {
       if (boxOpen) return boxKey(e);
       if (e.key === "Escape") {
         // An open menu takes its Esc first, as on the desktop.
-        if (bar.querySelector(".menu.open")) return closeMenus();
+        if (bar.querySelector(".menu.open")) {
+          closeMenus();
+          canvas.focus({ preventScroll: true });
+          return;
+        }
         push(3, 27, 0);
+        e.preventDefault();
+        return;
+      }
+      if (e.key === "F10" || (e.key === "Alt" && !e.repeat)) {
+        e.preventDefault();
+        return menuKeys.enter();
+      }
+      if (bar.contains(document.activeElement)) return menuKeys.key(e);
+      // The board's keys: the game moves its cursor and plays its cell.
+      const code = BOARD_KEYS[e.key];
+      if (code && !e.altKey && !e.ctrlKey && !e.metaKey && !e.target.closest("button, a, input, #modal, #ended")) {
+        push(3, code, 0);
         e.preventDefault();
       }
     });
   }
+
+  // Keys the game takes for the board's cursor, by the numbers it knows them by.
+  const BOARD_KEYS = { ArrowLeft: 37, ArrowUp: 38, ArrowRight: 39, ArrowDown: 40, Home: 36, End: 35,
+    PageUp: 33, PageDown: 34, Enter: 13, " ": 32 };
+
+  // The cursor over the board, in the board's layout pixels; drawn in the
+  // page above the canvas, never into it.
+  ui.showCursor = function (x, y, w, h, name) {
+    let c = document.getElementById("cursor");
+    if (!c) {
+      c = document.createElement("div");
+      c.id = "cursor";
+      surface.appendChild(c);
+    }
+    c.hidden = !name;
+    if (!name) return;
+    c.style.left = x + "px";
+    c.style.top = y + "px";
+    c.style.width = w + "px";
+    c.style.height = h + "px";
+    ui.announce(name);
+  };
+
+  // The language the page speaks: ?lang=xx in the address, else the
+  // browser's own list. The program picks the first it has a catalog for.
+  ui.language = function () {
+    const asked = new URLSearchParams(location.search).get("lang");
+    const list = asked ? [asked] : (navigator.languages && navigator.languages.length ? navigator.languages : [navigator.language || ""]);
+    return list.map(function (l) { return l.replace(/-/g, "_"); }).join(":");
+  };
+  // The page's own words in that language.
+  ui.words = function (lang, ended, again, board) {
+    document.documentElement.lang = lang;
+    document.getElementById("ended-text").textContent = ended;
+    document.getElementById("again").textContent = again;
+    canvas.setAttribute("aria-label", board);
+    const grid = document.getElementById("cells");
+    if (grid) grid.setAttribute("aria-label", board);
+  };
+  // Read out by screen readers: what was played, whose turn it is.
+  ui.announce = function (text) {
+    const live = document.getElementById("announce");
+    if (live) live.textContent = text;
+  };
+
+  // The menu bar from the keyboard: F10 or Alt goes to it; Left and Right
+  // move along the bar, Down and Up through a menu, Right into a submenu and
+  // Left out of it, Return or Space takes an item, Esc goes back to the board.
+  const menuKeys = {
+    bar: function () { return document.getElementById("menubar"); },
+    captions: function (list) {
+      return Array.prototype.filter.call(list.children, function (e) { return !e.classList.contains("separator"); })
+        .map(function (e) { return e.querySelector(".caption"); });
+    },
+    focus: function (caption) {
+      this.bar().querySelectorAll(".caption").forEach(function (c) { c.tabIndex = -1; });
+      caption.tabIndex = 0;
+      caption.focus({ preventScroll: true });
+    },
+    enter: function () {
+      const first = this.bar().querySelector(".menu > .caption");
+      if (first) this.focus(first);
+    },
+    key: function (e) {
+      const caption = document.activeElement.closest(".caption") || document.activeElement.querySelector(".caption");
+      if (!caption) return;
+      const entry = caption.parentElement;
+      const onBar = entry.parentElement === this.bar();
+      const barCaptions = this.captions(this.bar());
+      const top = onBar ? entry : entry.closest("#menubar > .menu");
+      const self = this;
+      function openMenu(m) {
+        self.bar().querySelectorAll(".open").forEach(function (o) { o.classList.remove("open"); });
+        if (!m.classList.contains("action")) m.classList.add("open");
+      }
+      function step(list, by) {
+        const all = self.captions(list);
+        const i = all.indexOf(caption);
+        self.focus(all[(i + by + all.length) % all.length]);
+      }
+      function along(by) {
+        const i = barCaptions.indexOf(top.querySelector(".caption"));
+        const next = barCaptions[(i + by + barCaptions.length) % barCaptions.length];
+        const wasOpen = top.classList.contains("open");
+        self.focus(next);
+        if (wasOpen && !next.parentElement.classList.contains("action")) {
+          openMenu(next.parentElement);
+          self.focus(self.captions(next.parentElement.querySelector("ul"))[0]);
+        } else {
+          self.bar().querySelectorAll(".open").forEach(function (o) { o.classList.remove("open"); });
+        }
+      }
+      let handled = true;
+      if (onBar) {
+        if (e.key === "ArrowRight") along(1);
+        else if (e.key === "ArrowLeft") along(-1);
+        else if (e.key === "ArrowDown" || e.key === "Enter" || e.key === " ") {
+          if (entry.classList.contains("action")) {
+            if (e.key !== "ArrowDown") { entry.click(); canvas.focus({ preventScroll: true }); }
+          } else {
+            openMenu(entry);
+            this.focus(this.captions(entry.querySelector("ul"))[0]);
+          }
+        } else handled = false;
+      } else if (e.key === "ArrowDown") step(entry.parentElement, 1);
+      else if (e.key === "ArrowUp") step(entry.parentElement, -1);
+      else if (e.key === "ArrowRight" && entry.classList.contains("submenu")) {
+        entry.classList.add("open");
+        this.focus(this.captions(entry.querySelector("ul"))[0]);
+      } else if (e.key === "ArrowLeft" && entry.parentElement.closest(".submenu")) {
+        const sub = entry.parentElement.closest(".submenu");
+        sub.classList.remove("open");
+        this.focus(sub.querySelector(".caption"));
+      } else if (e.key === "ArrowLeft" || e.key === "ArrowRight") along(e.key === "ArrowRight" ? 1 : -1);
+      else if (e.key === "Enter" || e.key === " ") {
+        if (entry.classList.contains("submenu")) {
+          entry.classList.add("open");
+          this.focus(this.captions(entry.querySelector("ul"))[0]);
+        } else {
+          entry.click();
+          canvas.focus({ preventScroll: true });
+        }
+      } else handled = false;
+      if (handled) e.preventDefault();
+    },
+  };
 
   // --- the menu bar -------------------------------------------------------------
   // Built from the game's own menu table, one row at a time (web/main.cpp),
@@ -398,12 +614,16 @@ var QuintoraUI = (function () {
       const buttons = document.getElementById("box-buttons");
       buttons.textContent = "";
       const choices = kind === 1 ? [["Yes", 1], ["No", 0]] : [["OK", 1]];
+      // The keyboard goes back where it was (the board, mostly) once the
+      // box is answered: a hidden button would keep the keys otherwise.
+      const before = document.activeElement;
       boxOpen = {
         defaultAnswer: 1,
         escapeAnswer: kind === 1 ? 0 : 1,
         finish: function (answer) {
           modal.hidden = true;
           boxOpen = null;
+          (before && before !== document.body && document.contains(before) ? before : canvas).focus({ preventScroll: true });
           resolve(answer);
         },
       };

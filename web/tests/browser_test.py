@@ -126,6 +126,9 @@ class Page:
             self.b.call("Storage.clearDataForOrigin", origin=self.site.url.rstrip("/"), storageTypes="all")
         if not offline_copy:
             query = query + "&nosw" if query else "nosw"
+        # Chromium asks for English here; the game's own Japanese unless a test asks.
+        if "lang=" not in query:
+            query += "&lang=ja"
         self.b.open(self.base + page + "?" + query)
         self.b.wait_for("document.documentElement && document.documentElement.dataset.state === 'running'")
         self.wait_idle()
@@ -589,7 +592,7 @@ class BrowserTest(unittest.TestCase):
         browser = cdp.Browser(preferences={"profile": {"default_content_setting_values": {"cookies": 2}}})
         try:
             page = Page(browser, self.site)
-            browser.open(self.site.url + "index.html?log&fast&nosw")
+            browser.open(self.site.url + "index.html?log&fast&nosw&lang=ja")
             self.assertEqual(page.wait_idle(), "box")
             self.assertEqual(browser.evaluate(
                 "(() => { try { return typeof localStorage.length; } catch (e) { return e.name; } })()"),
@@ -618,7 +621,7 @@ class BrowserTest(unittest.TestCase):
         with self.subTest(when="a first visit"):
             self.page.open()
             self.assertGreater(self.storage_filled(), 0)
-            self.browser.open(self.site.url + "index.html?log&fast&nosw")
+            self.browser.open(self.site.url + "index.html?log&fast&nosw&lang=ja")
             self.assertUnwritableBox()
             self.page.settle_one("ok")
             self.browser.wait_for("document.documentElement.dataset.state === 'running'")
@@ -814,6 +817,117 @@ class BrowserTest(unittest.TestCase):
         self.browser.wait_for(opened)
         # The turn was the computers' alone: no menu command came between.
         self.assertSameLog(["menu JYUNBAN_1", "press 10 10"], self.page.log())
+
+    def press_key(self, name):
+        code = {"ArrowLeft": 37, "ArrowUp": 38, "ArrowRight": 39, "ArrowDown": 40, "Enter": 13, "F10": 121}[name]
+        self.browser.key(name, name, code)
+
+    def test_a_game_by_keys_alone_logs_as_the_same_game_by_clicks(self):
+        # Black makes five across row 10; then Yes to the question, a new
+        # game, and a key press before any setup.
+        cells = [(6, 10), (6, 3), (7, 3), (8, 3), (7, 10), (6, 15), (7, 15), (8, 15), (8, 10), (15, 3),
+                 (15, 4), (15, 5), (9, 10), (15, 15), (16, 15), (17, 15), (10, 10), (12, 12)]
+        commands = ["menu PLAY_4"] + ["press %d %d" % c for c in cells]
+        self.page.open()
+        # F10, Down into 対局 (1_PLAY), Down twice to 4_PLAY, Return.
+        for k in ("F10", "ArrowDown", "ArrowDown", "ArrowDown"):
+            self.press_key(k)
+        self.assertEqual(self.browser.evaluate("document.activeElement.closest('li').id"), "PLAY_4")
+        self.press_key("Enter")
+        self.assertEqual(self.page.wait_idle(), "box")  # 黒の番です
+        self.press_key("Enter")
+        self.assertEqual(self.page.wait_idle(), "idle")
+        self.assertTrue(self.browser.evaluate("!document.getElementById('cursor') || document.getElementById('cursor').hidden"),
+                        "no cursor before a key")
+        at = None
+        for x, y in cells:
+            if at is None:
+                self.press_key("ArrowRight")  # the first key only shows the cursor, at K10
+                at = (10, 10)
+            while at != (x, y):
+                if at[0] != x:
+                    self.press_key("ArrowRight" if x > at[0] else "ArrowLeft")
+                    at = (at[0] + (1 if x > at[0] else -1), at[1])
+                else:
+                    self.press_key("ArrowDown" if y > at[1] else "ArrowUp")
+                    at = (at[0], at[1] + (1 if y > at[1] else -1))
+            self.press_key("Enter")
+            # Boxes are answered with Return too: OK, and Yes to 続けますか？.
+            while self.page.wait_idle() == "box":
+                opened = self.browser.evaluate("QuintoraUI.boxes")
+                self.press_key("Enter")
+                self.browser.wait_for("!QuintoraUI.boxShown() || QuintoraUI.boxes !== %d" % opened)
+        log = self.page.log()
+        self.assertSameLog(commands + ["answer yes"], log)
+        self.assertIn("ask 続けますか？|再ゲーム", log)
+        self.assertIn("box 「対局」で始めて下さい|開始", log)
+        cursor = self.browser.evaluate(
+            "(() => { const c = document.getElementById('cursor'); return [c.hidden, c.style.left, c.style.top]; })()")
+        self.assertEqual(cursor, [False, "305px", "282px"])  # M12, drawn over the canvas
+        self.assertEqual(self.browser.errors(), [])
+
+    def ax_tree(self):
+        """Chromium's accessibility tree: (role, name) of every node it exposes."""
+        self.browser.call("Accessibility.enable")
+        nodes = self.browser.call("Accessibility.getFullAXTree")["nodes"]
+        return [(n.get("role", {}).get("value", ""), n.get("name", {}).get("value", ""))
+                for n in nodes if not n.get("ignored")]
+
+    def test_the_board_in_the_accessibility_tree(self):
+        self.page.open()
+        tree = self.ax_tree()
+        self.assertTrue(("image", "盤") in tree, "the canvas named")
+        self.assertTrue(("grid", "盤") in tree, "the grid of cells")
+        cells = [name for role, name in tree if role == "gridcell"]
+        self.assertEqual(len(cells), 361)
+        self.assertEqual((cells[0], cells[9 * 19 + 9], cells[360]), ("A1 空", "K10 空", "T19 空"))
+        self.page.menu("PLAY_4")
+        self.page.settle([])
+        for k in ("ArrowRight", "ArrowRight", "Enter"):  # the cursor on K10, L10, and black plays there
+            self.press_key(k)
+        self.assertEqual(self.page.wait_idle(), "idle")
+        self.assertEqual(self.browser.evaluate("document.getElementById('cell-181').textContent"), "L10 黒")
+        # Chromium brings its tree up to date with the page after a frame or so.
+        deadline = time.monotonic() + 10
+        while True:
+            tree = self.ax_tree()
+            cells = [name for role, name in tree if role == "gridcell"]
+            if cells[9 * 19 + 10] == "L10 黒" or time.monotonic() > deadline:
+                break
+            self.browser.pump(0.1)
+        self.assertEqual(cells[9 * 19 + 10], "L10 黒")
+        status = self.browser.evaluate("document.getElementById('status').textContent")
+        self.assertEqual(status, "青の番です 1手目 ")
+        self.assertEqual(self.browser.evaluate("document.getElementById('status').getAttribute('role')"), "status")
+        self.assertEqual(self.browser.evaluate("document.getElementById('announce').textContent"), "黒 L10")
+        if os.environ.get("QUINTORA_AX_TREE"):
+            with open(os.environ["QUINTORA_AX_TREE"], "w", encoding="utf-8") as f:
+                f.write("\n".join("[%s] %s" % n for n in tree if n[0] != "gridcell" or not n[1].endswith(" 空")) + "\n")
+
+    def test_english_when_asked_for_with_the_game_log_unchanged(self):
+        self.page.open(query="log&fast&lang=en")
+        captions = self.browser.evaluate(
+            "[...document.querySelectorAll('#menubar .caption')].map(c => c.textContent)")
+        self.assertEqual(len(captions), 20)
+        self.assertEqual(captions[:3], ["Game", "1 Player", "Black"])
+        for c in captions:
+            self.assertFalse(any(ord(ch) >= 0x3000 for ch in c), c)
+        self.assertEqual(self.browser.evaluate("document.documentElement.lang"), "en")
+        self.assertEqual(self.browser.evaluate("document.getElementById('board').getAttribute('aria-label')"), "Board")
+        self.browser.click(*self.page.cell_point(3, 3))
+        self.assertEqual(self.page.wait_idle(), "box")
+        self.assertEqual(self.browser.evaluate("document.getElementById('box-text').textContent"),
+                         "Start a game from the Game menu.")
+        self.assertEqual(self.browser.evaluate("document.getElementById('box-title').textContent"), "Start")
+        self.page.settle([])
+        self.assertSameLog(["press 3 3"], self.page.log())
+        # The page asked for Japanese shows the game's texts byte for byte.
+        self.page.open()
+        captions = self.browser.evaluate(
+            "[...document.querySelectorAll('#menubar .caption')].map(c => c.textContent)")
+        self.assertEqual(captions[:3], ["対局", "1_PLAY", "黒"])
+        self.assertEqual(self.browser.evaluate("document.getElementById('ended-text').textContent"),
+                         "QuintoraⅠは終了しました。")
 
     @contextlib.contextmanager
     def music_held(self):
