@@ -16,7 +16,7 @@ Form1::Form1(Dialogs& dialogs, Pause& pause, SoundLibrary& sound, ProcessExit& e
     setCentralWidget(canvas_);
     build_menus();
     game_ = std::make_unique<Game>(Platform{*canvas_, dialogs, pause, sound, *this, exit});
-    canvas_->on_press = [this](double x, double y) { game_->apply(Command::press_at(cell_under(x, y))); };
+    canvas_->on_press = [this](double x, double y) { take(Command::press_at(cell_under(x, y))); };
     if (canvas_->font_family().contains(QStringLiteral("IPA")))
         game_->view().use_column_labels(std::string(column_labels_for_ipa_face));
     // Left -60, top -60 twips; the client area holds the board and the status
@@ -49,10 +49,10 @@ void Form1::build_menus() {
             // Qt flips the tick before it tells us; the game decides the tick itself.
             connect(a, &QAction::triggered, this, [this, a, mark, command] {
                 a->setChecked(ticks_[int(mark)]);
-                game_->apply(command);
+                take(command);
             });
         } else {
-            connect(a, &QAction::triggered, this, [this, command] { game_->apply(command); });
+            connect(a, &QAction::triggered, this, [this, command] { take(command); });
         }
     };
     for (const MenuEntry& e : menu_table()) {
@@ -72,6 +72,13 @@ void Form1::build_menus() {
             case MenuRow::action: add_action(e); break;
         }
     }
+}
+
+void Form1::take(Command c) {
+    if (route && c.kind != CommandKind::SYURYOU)
+        route(c);
+    else
+        game_->apply(c);
 }
 
 void Form1::end_if_quit_waiting() {
