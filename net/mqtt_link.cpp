@@ -51,6 +51,8 @@ MqttLink::MqttLink(std::string host, int port, const std::string& client, const 
     client_ = mosquitto_new(client.c_str(), true, this);
     if (!client_) return;
     mosquitto_int_option(client_, MOSQ_OPT_PROTOCOL_VERSION, MQTT_PROTOCOL_V311);
+    // A step is small and wanted at once: no waiting to fill a packet.
+    mosquitto_int_option(client_, MOSQ_OPT_TCP_NODELAY, 1);
     mosquitto_will_set(client_, will_topic.c_str(), int(will.size()), will.data(), 1, false);
     // Back-off from one second to eight between tries.
     mosquitto_reconnect_delay_set(client_, 1, 8, true);

@@ -56,6 +56,7 @@ Broker::Broker() {
     conf << "listener " << port_ << " 127.0.0.1\n"
          << "allow_anonymous true\n"
          << "persistence false\n"
+         << "set_tcp_nodelay true\n"
          // Run as root it would become the user mosquitto, who may not write the log here.
          << "user " << (getpwuid(geteuid()) ? getpwuid(geteuid())->pw_name : "mosquitto") << "\n"
          << "log_dest file " << (dir_ / "mosquitto.log").string() << "\n";
