@@ -8,7 +8,8 @@
 // A room ROOM has four topics:
 //   quintora/ROOM/cmd      the machines to the orderer: join, cmd, leave
 //   quintora/ROOM/step     the orderer to all: each ordered step of the journal
-//   quintora/ROOM/journal  the orderer, retained: the whole journal so far
+//   quintora/ROOM/journal  the orderer, retained: the whole journal, now and then
+//                          and whenever a machine joins
 //   quintora/ROOM/seats    the orderer, retained: who holds each colour
 //
 //   join CLIENT TOKEN SEATS         SEATS: colour indexes "0".."3" ascending, or "-"

@@ -7,6 +7,11 @@ namespace quintora::net {
 
 namespace {
 
+// The whole journal is published, kept by the broker for machines that come
+// later, after this many steps; and whenever a machine joins (or asks again,
+// having missed steps), so that it finds the game as it is.
+constexpr std::uint64_t journal_every = 32;
+
 // A message as a log shows it: its first bytes, printable ones only.
 std::string excerpt(std::string_view payload) {
     std::string s;
@@ -171,7 +176,7 @@ void Room::order(const std::string& origin, Command c) {
     if (connected_) {
         StepMessage step{from, game_.signature(), origin, Journal(journal.begin() + long(before), journal.end())};
         transport_.publish(topics_.step, message_text(step), false);
-        publish_state();
+        if (position_ - journal_published_at_ >= journal_every) publish_journal();
     }
     busy_ = false;
     if (dialogs_.declined) {
@@ -180,7 +185,7 @@ void Room::order(const std::string& origin, Command c) {
             if (h == setup_.client) h.clear();
         held_ = 0;
         note("this machine's seats are free; the others play on");
-        publish_state();
+        publish_seats();
     }
     while (!pending_.empty() && !busy_) {
         auto [topic, payload] = pending_.front();
@@ -190,10 +195,19 @@ void Room::order(const std::string& origin, Command c) {
 }
 
 void Room::publish_state() {
+    publish_journal();
+    publish_seats();
+}
+
+void Room::publish_journal() {
     if (!connected_ || role_ != Role::orderer) return;
     const Journal& journal = game_.journal();
     JournalMessage whole{game_.signature(), Journal(journal.begin() + long(base_), journal.end())};
-    transport_.publish(topics_.journal, message_text(whole), true);
+    if (transport_.publish(topics_.journal, message_text(whole), true)) journal_published_at_ = position_;
+}
+
+void Room::publish_seats() {
+    if (!connected_ || role_ != Role::orderer) return;
     SeatsMessage seats;
     seats.holders = holders_;
     transport_.publish(topics_.seats, message_text(seats), true);
@@ -220,7 +234,7 @@ void Room::from_machine(std::string_view payload) {
         for (auto& h : holders_)
             if (h == leave->client) h.clear();
         members_.erase(known);
-        publish_state();
+        publish_seats();
         return;
     }
     const auto& cmd = std::get<CommandMessage>(*m);
@@ -255,9 +269,13 @@ void Room::take_step(std::string_view payload) {
     if (role_ != Role::follower || diverged_) return;
     if (step->from < position_) return reject("old step", payload);
     if (step->from > position_) {
-        // Steps were missed: the room's retained journal fills the gap.
+        // Steps were missed: joining again has the orderer publish the
+        // whole journal, which fills the gap. Once, until a journal comes.
         reject("step out of order", payload);
-        transport_.subscribe(topics_.journal);
+        if (!asked_for_journal_) {
+            asked_for_journal_ = true;
+            send_join();
+        }
         return;
     }
     busy_ = true;
@@ -287,6 +305,7 @@ void Room::take_journal(std::string_view payload) {
     auto m = parse_journal_message(payload);
     if (!m) return reject("malformed journal", payload);
     if (role_ == Role::orderer || diverged_) return;
+    asked_for_journal_ = false;
     const bool first = role_ == Role::waiting;
     role_ = Role::follower;
     if (m->journal.size() > position_) {

@@ -95,6 +95,8 @@ private:
     void order(const std::string& origin, Command c);
     void from_machine(std::string_view payload);
     void publish_state();
+    void publish_journal();
+    void publish_seats();
     // A follower's side.
     void take_step(std::string_view payload);
     void take_journal(std::string_view payload);
@@ -115,6 +117,8 @@ private:
     std::uint64_t position_ = 0;
     std::uint64_t base_ = 0;  // the game's journal length when this machine began to order
     std::uint64_t next_n_ = 1;
+    std::uint64_t journal_published_at_ = 0;
+    bool asked_for_journal_ = false;
     Seats held_ = 0;
     std::array<std::string, seat_count> holders_;
     std::map<std::string, Member> members_;  // the orderer's record of the machines
