@@ -70,6 +70,15 @@ MqttLink::~MqttLink() {
     mosquitto_destroy(client_);
 }
 
+void MqttLink::abandon() {
+    if (!client_) return;
+    if (started_) mosquitto_loop_stop(client_, true);
+    started_ = false;
+    // Destroying the client closes its socket with no DISCONNECT sent.
+    mosquitto_destroy(client_);
+    client_ = nullptr;
+}
+
 bool MqttLink::start() {
     if (!client_) return false;
     // A broker not there yet is no failure: the loop keeps trying.

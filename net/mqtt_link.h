@@ -43,6 +43,10 @@ public:
     bool publish(const std::string& topic, const std::string& payload, bool retain) override;
     void subscribe(const std::string& topic) override;
 
+    // Ends the connection without a word to the broker, as a crash would:
+    // the broker then publishes this machine's will.
+    void abandon();
+
     // Hands what was heard to `room`, in order; the number of events.
     std::size_t pump(Room& room);
     // Waits until something was heard or `timeout` passed.

@@ -64,6 +64,8 @@ public:
     // The steps of the room's journal this machine has run: its length.
     std::uint64_t position() const { return position_; }
     Seats seats() const { return held_; }
+    // Who holds each colour, as this machine last heard (empty: nobody).
+    const std::array<std::string, seat_count>& holders() const { return holders_; }
     // Set once a step's signature differed from this game's: the machines
     // play different games, and this one runs no more steps.
     bool diverged() const { return diverged_; }

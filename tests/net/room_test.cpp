@@ -4,6 +4,7 @@
 // one game; the logs, journals and signatures of every machine are compared.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <chrono>
 #include <cstdio>
 #include <memory>
@@ -191,6 +192,51 @@ TEST_F(TwoMachines, AMachineThatJoinsLateReplaysTheGameQuietlyAndFollows) {
     EXPECT_EQ(c.journal(), a->journal());
     EXPECT_EQ(c.game.signature(), a->game.signature());
     EXPECT_FALSE(c.room->diverged());
+    same_game();
+}
+
+TEST_F(TwoMachines, ANoAfterAWinFreesThatMachinesSeatsAndTheOthersPlayOn) {
+    b->shown.answers = {false};
+    give(*a, cmd(CommandKind::PLAY_4));
+    for (int x = 3; x <= 7; ++x) {
+        give(*a, at(x, 10));
+        if (x == 7) break;
+        give(*b, at(x, 1));
+        give(*a, at(x, 19));
+        give(*b, at(x, 17));
+    }
+    ASSERT_TRUE(until({a.get(), b.get()}, [&] { return std::ranges::count(a->room->holders(), "second") == 0; }));
+    EXPECT_EQ(b->log.count("ask 続けますか？"), 1u);
+    EXPECT_EQ(b->room->notes().back(), "this machine's seats are free; the others play on");
+    // The room's game went on to a new one (its journal says Yes), and
+    // blue, held by nobody now, is played from A.
+    EXPECT_NE(a->journal().find("press 7 10\nok\nyes\n"), std::string::npos);
+    give(*a, cmd(CommandKind::PLAY_4));
+    give(*a, at(10, 10));
+    give(*a, at(11, 11));
+    EXPECT_EQ(a->game.state().move_number, 2);
+    EXPECT_EQ(a->game.state().board[11][11], colour_black + 1);
+    same_game();
+}
+
+TEST_F(TwoMachines, AMachineThatCrashesLosesItsSeatsAndComesBackWithThem) {
+    give(*a, cmd(CommandKind::PLAY_4));
+    give(*a, at(3, 10));
+    give(*b, at(3, 1));
+    // B vanishes without a word: the broker tells the room with B's will.
+    b->link->abandon();
+    ASSERT_TRUE(until({a.get()}, [&] { return std::ranges::count(a->room->holders(), "second") == 0; }));
+    EXPECT_TRUE(a->room->rejections().empty());
+    b.reset();
+    // Restarted, it is a new machine asking for the same colours: it gets
+    // them, and the game so far, quietly.
+    b = std::make_unique<Machine>(broker.port(), name, "second-again", seats("青,赤"));
+    ASSERT_TRUE(until({a.get(), b.get()}, [&] {
+        return b->room->seats() == seats("青,赤") && b->room->position() == a->room->position();
+    }));
+    EXPECT_EQ(b->log.count("dsPlay"), 0u);
+    give(*a, at(3, 19));
+    give(*b, at(3, 17));
     same_game();
 }
 
