@@ -48,7 +48,7 @@ class Machine {
 public:
     Machine(int port, const std::string& room, const std::string& client, Seats seats)
         : setup_{room, client, seats, random_hex128()},
-          link_("127.0.0.1", port, client, Topics(room).cmd, farewell(setup_)) {
+          link_("127.0.0.1", port, client, Topics(room).gone, farewell(setup_)) {
         game_.起動(1);
         room_ = std::make_unique<Room>(game_, dialogs_, sound_, link_, setup_);
         link_.start();
@@ -130,7 +130,8 @@ private:
         for (std::uint64_t i = position_ + 1; i <= p; ++i) reached_[i] = now;
         position_ = p;
         ready_ = room_->is_connected() && (room_->role() == Room::Role::orderer ||
-                                          (room_->role() == Room::Role::follower && room_->seats() == setup_.seats));
+                                          (room_->role() == Room::Role::follower && room_->seats() == setup_.seats &&
+                                           room_->orderer_here()));
         diverged_ = room_->diverged();
         signature_ = game_.signature();
         to_move_ = game_.state().to_move;

@@ -92,7 +92,15 @@ Topics::Topics(std::string_view room)
     : cmd("quintora/" + std::string(room) + "/cmd"),
       step("quintora/" + std::string(room) + "/step"),
       journal("quintora/" + std::string(room) + "/journal"),
-      seats("quintora/" + std::string(room) + "/seats") {}
+      seats("quintora/" + std::string(room) + "/seats"),
+      orderer("quintora/" + std::string(room) + "/orderer"),
+      gone("quintora/" + std::string(room) + "/gone") {}
+
+std::uint64_t token_check(std::string_view token) {
+    std::uint64_t h = 0xcbf29ce484222325ULL;
+    for (const unsigned char c : token) h = (h ^ c) * 0x100000001b3ULL;
+    return h;
+}
 
 bool valid_name(std::string_view s) {
     if (s.empty() || s.size() > 64 || s[0] == '-' || s[0] == '_') return false;
@@ -155,6 +163,23 @@ std::string message_text(const SeatsMessage& m) {
     std::string s = "seats";
     for (const auto& h : m.holders) s += " " + (h.empty() ? std::string("-") : h);
     return s;
+}
+
+std::string message_text(const OrdererMessage& m) { return "orderer " + m.client + " " + hex64_text(m.check); }
+
+std::optional<OrdererMessage> parse_orderer(std::string_view payload) {
+    if (payload.size() > max_seats_message) return std::nullopt;
+    const auto f = fields(payload, 3);
+    if (!f || (*f)[0] != "orderer" || !valid_name((*f)[1])) return std::nullopt;
+    const auto check = hex64((*f)[2]);
+    if (!check) return std::nullopt;
+    return OrdererMessage{std::string((*f)[1]), *check};
+}
+
+std::optional<LeaveMessage> parse_leave(std::string_view payload) {
+    auto m = parse_to_orderer(payload);
+    if (!m || !std::holds_alternative<LeaveMessage>(*m)) return std::nullopt;
+    return std::get<LeaveMessage>(*m);
 }
 
 std::optional<ToOrderer> parse_to_orderer(std::string_view payload) {

@@ -11,6 +11,8 @@
 //   quintora/ROOM/journal  the orderer, retained: the whole journal, now and then
 //                          and whenever a machine joins
 //   quintora/ROOM/seats    the orderer, retained: who holds each colour
+//   quintora/ROOM/orderer  the orderer, retained: which machine orders
+//   quintora/ROOM/gone     the broker: the will of a machine that vanished
 //
 //   join CLIENT TOKEN SEATS         SEATS: colour indexes "0".."3" ascending, or "-"
 //   cmd CLIENT N TOKEN COMMAND      N counts up from 1 per client
@@ -18,6 +20,8 @@
 //   step FROM SIGNATURE ORIGIN\n COMMAND\n...    FROM: the index of its first line
 //   journal SIGNATURE\n COMMAND\n...
 //   seats H0 H1 H2 H3               a client, or "-" for a colour nobody holds
+//   orderer CLIENT CHECK            CHECK: 16 hex digits, token_check of its token
+//   (gone carries a leave)
 
 #include <array>
 #include <cstdint>
@@ -42,7 +46,7 @@ using Seats = std::uint8_t;
 
 struct Topics {
     explicit Topics(std::string_view room);
-    std::string cmd, step, journal, seats;
+    std::string cmd, step, journal, seats, orderer, gone;
 };
 
 // Room names and client ids: 1..64 of [A-Za-z0-9_-]. Tokens: 32 lowercase hex digits.
@@ -80,6 +84,15 @@ struct JournalMessage {
     std::uint64_t signature = 0;
     Journal journal;
 };
+struct OrdererMessage {
+    std::string client;
+    std::uint64_t check = 0;
+};
+// What the orderer shows of its token, so that its leave, which gives the
+// token, can be told from a forged one. FNV-1a: it keeps out a slip, not an
+// attacker who can read the room (locked rooms are the broker's business).
+std::uint64_t token_check(std::string_view token);
+
 struct SeatsMessage {
     std::array<std::string, seat_count> holders;  // empty: nobody
 };
@@ -90,10 +103,13 @@ std::string message_text(const LeaveMessage& m);
 std::string message_text(const StepMessage& m);
 std::string message_text(const JournalMessage& m);
 std::string message_text(const SeatsMessage& m);
+std::string message_text(const OrdererMessage& m);
 
 std::optional<ToOrderer> parse_to_orderer(std::string_view payload);
 std::optional<StepMessage> parse_step(std::string_view payload);
 std::optional<JournalMessage> parse_journal_message(std::string_view payload);
 std::optional<SeatsMessage> parse_seats(std::string_view payload);
+std::optional<OrdererMessage> parse_orderer(std::string_view payload);
+std::optional<LeaveMessage> parse_leave(std::string_view payload);
 
 }  // namespace quintora::net

@@ -67,9 +67,13 @@ bool Room::may_press(const std::string& client) const {
 void Room::connected() {
     const bool back = !connected_ && !notes_.empty();
     connected_ = true;
+    // After a broker's restart the orderer is back once it says so again.
+    orderer_here_ = false;
     transport_.subscribe(topics_.journal);
     transport_.subscribe(topics_.seats);
     transport_.subscribe(topics_.step);
+    transport_.subscribe(topics_.orderer);
+    transport_.subscribe(topics_.gone);
     if (role_ == Role::orderer) {
         transport_.subscribe(topics_.cmd);
         publish_state();
@@ -95,6 +99,7 @@ void Room::make() {
         if (setup_.seats & (1 << i)) holders_[std::size_t(i)] = setup_.client;
     held_ = setup_.seats;
     members_[setup_.client] = Member{setup_.token, 0};
+    orderer_ = setup_.client;
     if (connected_) {
         transport_.subscribe(topics_.cmd);
         publish_state();
@@ -114,6 +119,10 @@ void Room::message(std::string_view topic, std::string_view payload) {
         take_journal(payload);
     } else if (topic == topics_.seats) {
         take_seats(payload);
+    } else if (topic == topics_.orderer) {
+        take_orderer(payload);
+    } else if (topic == topics_.gone) {
+        take_gone(payload);
     } else {
         reject("another topic", topic);
     }
@@ -143,9 +152,11 @@ void Room::local(Command c) {
         order(setup_.client, c);
         return;
     }
-    if (role_ == Role::waiting || !connected_) {
+    if (role_ == Role::waiting || !connected_ || !orderer_here_) {
         game_.refuse();
-        note(connected_ ? "refused: the room is not found yet" : "refused: not connected to the room");
+        note(!connected_ ? "refused: not connected to the room"
+             : role_ == Role::waiting ? "refused: the room is not found yet"
+                                      : "refused: the machine that orders is not there");
         return;
     }
     const std::string text = message_text(CommandMessage{setup_.client, next_n_, setup_.token, c});
@@ -195,6 +206,10 @@ void Room::order(const std::string& origin, Command c) {
 }
 
 void Room::publish_state() {
+    // First the word that this machine orders: what follows comes after it.
+    if (connected_ && role_ == Role::orderer)
+        transport_.publish(topics_.orderer,
+                           message_text(OrdererMessage{setup_.client, token_check(setup_.token)}), true);
     publish_journal();
     publish_seats();
 }
@@ -231,10 +246,7 @@ void Room::from_machine(std::string_view payload) {
         const auto known = members_.find(leave->client);
         if (leave->client == setup_.client || known == members_.end() || known->second.token != leave->token)
             return reject("forged leave", payload);
-        for (auto& h : holders_)
-            if (h == leave->client) h.clear();
-        members_.erase(known);
-        publish_seats();
+        forget(leave->client);
         return;
     }
     const auto& cmd = std::get<CommandMessage>(*m);
@@ -246,6 +258,13 @@ void Room::from_machine(std::string_view payload) {
     if (cmd.command.kind == CommandKind::press && !may_press(cmd.client)) return reject("out of turn", payload);
     known->second.last_n = cmd.n;
     order(cmd.client, cmd.command);
+}
+
+void Room::forget(const std::string& client) {
+    for (auto& h : holders_)
+        if (h == client) h.clear();
+    members_.erase(client);
+    publish_seats();
 }
 
 // --- following --------------------------------------------------------------
@@ -342,6 +361,71 @@ void Room::take_seats(std::string_view payload) {
         if ((setup_.seats & (1 << i)) && holders_[std::size_t(i)].empty()) wanted_free = true;
     }
     if (wanted_free) send_join();
+}
+
+void Room::take_orderer(std::string_view payload) {
+    const auto m = parse_orderer(payload);
+    if (!m) return reject("malformed orderer", payload);
+    if (role_ == Role::orderer) {
+        if (m->client != setup_.client) reject("another orderer", payload);
+        return;
+    }
+    if (!orderer_.empty() && orderer_ != m->client) return reject("another orderer", payload);
+    orderer_ = m->client;
+    orderer_check_ = m->check;
+    orderer_here_ = true;
+    if (orderer_lost_) {
+        // A new orderer knows no machine's token yet: join it.
+        orderer_lost_ = false;
+        send_join();
+    }
+}
+
+void Room::take_gone(std::string_view payload) {
+    const auto m = parse_leave(payload);
+    if (!m) return reject("malformed will", payload);
+    if (role_ == Role::orderer) {
+        // A machine that vanished: its seats are free. One that left with a
+        // word before is forgotten already.
+        const auto known = members_.find(m->client);
+        if (m->client != setup_.client && known != members_.end() && known->second.token == m->token)
+            forget(m->client);
+        return;
+    }
+    if (m->client != orderer_ || orderer_.empty()) return;
+    if (token_check(m->token) != orderer_check_) return reject("forged will", payload);
+    // The machine holding the first colour in the order of play (black,
+    // blue, white, red) that the orderer did not hold takes over.
+    std::string next;
+    for (auto& h : holders_) {
+        if (h == orderer_) h.clear();
+        if (!h.empty() && next.empty()) next = h;
+    }
+    orderer_.clear();
+    orderer_lost_ = true;
+    orderer_here_ = false;
+    if (next == setup_.client) return take_over();
+    note(next.empty() ? "the machine that ordered is gone, and no machine with a seat is left to order"
+                      : "the machine that ordered is gone; " + next + " orders now");
+}
+
+void Room::take_over() {
+    role_ = Role::orderer;
+    const std::uint64_t length = game_.journal().size();
+    base_ = length >= position_ ? length - position_ : 0;
+    journal_published_at_ = position_;
+    members_.clear();
+    members_[setup_.client] = Member{setup_.token, 0};
+    orderer_ = setup_.client;
+    orderer_lost_ = false;
+    held_ = 0;
+    for (int i = 0; i < seat_count; ++i)
+        if (holders_[std::size_t(i)] == setup_.client) held_ |= Seats(1 << i);
+    if (connected_) {
+        transport_.subscribe(topics_.cmd);
+        publish_state();
+    }
+    note("the machine that ordered is gone: this machine orders now");
 }
 
 }  // namespace quintora::net

@@ -5,7 +5,9 @@
 // publishes each step of the journal with the position's signature after
 // it. The others send it their commands and run the steps it publishes,
 // checking the signature after each; a machine that joins late or comes back
-// replays the whole journal quietly. The game itself knows nothing of this:
+// replays the whole journal quietly. Should the ordering machine vanish, the
+// machine holding the first of the other colours in the order of play takes
+// over with the journal it has. The game itself knows nothing of this:
 // the room feeds it commands through Game::apply and Game::replay.
 //
 // The room is driven from one thread (the game's): the transport's events
@@ -61,6 +63,9 @@ public:
     enum class Role { waiting, orderer, follower };
     Role role() const { return role_; }
     bool is_connected() const { return connected_; }
+    // A follower has heard the orderer since it last connected: what it
+    // sends now reaches it.
+    bool orderer_here() const { return role_ == Role::orderer || orderer_here_; }
     // The steps of the room's journal this machine has run: its length.
     std::uint64_t position() const { return position_; }
     Seats seats() const { return held_; }
@@ -103,6 +108,11 @@ private:
     void take_step(std::string_view payload);
     void take_journal(std::string_view payload);
     void take_seats(std::string_view payload);
+    void take_orderer(std::string_view payload);
+    void take_gone(std::string_view payload);
+    // The machine that ordered vanished and this one is next: it orders now.
+    void take_over();
+    void forget(const std::string& client);
     void send_join();
     bool check(std::uint64_t signature, std::string_view where);
 
@@ -121,6 +131,10 @@ private:
     std::uint64_t next_n_ = 1;
     std::uint64_t journal_published_at_ = 0;
     bool asked_for_journal_ = false;
+    std::string orderer_;  // the machine that orders, as announced
+    std::uint64_t orderer_check_ = 0;
+    bool orderer_lost_ = false;
+    bool orderer_here_ = false;
     Seats held_ = 0;
     std::array<std::string, seat_count> holders_;
     std::map<std::string, Member> members_;  // the orderer's record of the machines

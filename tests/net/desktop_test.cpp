@@ -73,7 +73,7 @@ TEST(Desktop, JoinsARoomMakesItAndOrdersAnotherMachinesGameWithTheSameSignatures
         Game game{Platform{canvas, dialogs, pause, sound, marks, exit}};
         game.起動(1);
         const RoomSetup setup{room, "player", *parse_seat_names("黒,青,白,赤"), random_hex128()};
-        MqttLink link("127.0.0.1", broker.port(), setup.client, Topics(room).cmd, farewell(setup));
+        MqttLink link("127.0.0.1", broker.port(), setup.client, Topics(room).gone, farewell(setup));
         Room r(game, dialogs, sound, link, setup);
         ASSERT_TRUE(link.start());
         const auto until = [&](auto done) {
@@ -87,7 +87,7 @@ TEST(Desktop, JoinsARoomMakesItAndOrdersAnotherMachinesGameWithTheSameSignatures
         };
         // The desktop finds no game in the room, makes it, and gives this
         // machine the seats it asks for.
-        ASSERT_TRUE(until([&] { return r.seats() == setup.seats; })) << desktop.errors();
+        ASSERT_TRUE(until([&] { return r.seats() == setup.seats && r.orderer_here(); })) << desktop.errors();
         EXPECT_EQ(r.role(), Room::Role::follower);
         // One person as black against three computers, whose moves every
         // machine works out for itself.

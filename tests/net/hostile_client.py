@@ -75,6 +75,8 @@ for payload in [
     send(step_topic, payload)
 send(f"quintora/{room}/journal", b"journal zz\nPLAY_4\n")
 send(f"quintora/{room}/seats", b"seats intruder intruder")
+send(f"quintora/{room}/orderer", b"orderer intruder 0123456789abcdef")
+send(f"quintora/{room}/gone", f"leave maker {secrets.token_hex(16)}".encode())  # the orderer's will, forged
 print("sent", flush=True)
 client.loop_stop()
 client.disconnect()

@@ -38,6 +38,14 @@ TEST(RoomMessages, EachReadsBackWhatWasWritten) {
     seats.holders[1] = "m2";
     EXPECT_EQ(message_text(seats), "seats - m2 - -");
     EXPECT_EQ(parse_seats("seats - m2 - -")->holders, seats.holders);
+    const auto orderer = parse_orderer(message_text(OrdererMessage{"m1", token_check(token)}));
+    ASSERT_TRUE(orderer);
+    EXPECT_EQ(orderer->client, "m1");
+    EXPECT_EQ(orderer->check, token_check(token));
+    EXPECT_NE(token_check(token), token_check("1123456789abcdef0123456789abcdef"));
+    EXPECT_EQ(parse_leave("leave m1 " + token)->token, token);
+    EXPECT_FALSE(parse_leave("join m1 " + token + " 0"));
+    EXPECT_FALSE(parse_orderer("orderer m1 0123"));
 }
 
 TEST(RoomMessages, AnythingElseIsRefused) {

@@ -46,7 +46,7 @@ struct Machine {
         game.起動(1);
         log.clear();
         setup = RoomSetup{room_name, client, wanted, random_hex128()};
-        link = std::make_unique<MqttLink>("127.0.0.1", port, client, Topics(room_name).cmd, farewell(setup));
+        link = std::make_unique<MqttLink>("127.0.0.1", port, client, Topics(room_name).gone, farewell(setup));
         room = std::make_unique<Room>(game, dialogs, sound, *link, setup);
         link->start();
     }
@@ -95,7 +95,8 @@ struct TwoMachines : ::testing::Test {
         ASSERT_TRUE(until({a.get()}, [&] { return a->room->is_connected(); }));
         a->room->make();
         b = std::make_unique<Machine>(broker.port(), name, "second", seats("青,赤"));
-        ASSERT_TRUE(until({a.get(), b.get()}, [&] { return b->room->seats() == seats("青,赤"); }));
+        ASSERT_TRUE(until({a.get(), b.get()},
+                          [&] { return b->room->seats() == seats("青,赤") && b->room->orderer_here(); }));
         EXPECT_EQ(b->room->role(), Room::Role::follower);
     }
     void TearDown() override {
@@ -240,6 +241,41 @@ TEST_F(TwoMachines, AMachineThatCrashesLosesItsSeatsAndComesBackWithThem) {
     same_game();
 }
 
+TEST_F(TwoMachines, WhenTheOrderingMachineVanishesTheNextTakesOverAndNothingIsLostOrDoubled) {
+    Machine c(broker.port(), name, "third", 0);
+    ASSERT_TRUE(until({a.get(), b.get(), &c}, [&] { return c.room->role() == Room::Role::follower; }));
+    give(*a, cmd(CommandKind::PLAY_4));
+    give(*a, at(3, 10));
+    give(*b, at(3, 1));
+    ASSERT_TRUE(until({a.get(), b.get(), &c}, [&] { return c.room->position() == a->room->position(); }));
+    const auto position = b->room->position();
+    a->link->abandon();
+    ASSERT_TRUE(until({b.get(), &c}, [&] { return b->room->role() == Room::Role::orderer; }));
+    EXPECT_EQ(b->room->notes().back(), "the machine that ordered is gone: this machine orders now");
+    EXPECT_EQ(b->room->position(), position);
+    // Black and white are held by nobody now: B plays them as well.
+    for (const Command command : {at(3, 19), at(3, 17), at(4, 10), cmd(CommandKind::MODORU)}) {
+        b->room->local(command);
+        ASSERT_TRUE(until({b.get(), &c}, [&] {
+            return b->room->position() > position && c.room->position() == b->room->position();
+        })) << command_text(command);
+    }
+    // The first machine, restarted, gets its colours back and the game.
+    Machine again(broker.port(), name, "first-again", seats("黒,白"));
+    ASSERT_TRUE(until({b.get(), &c, &again}, [&] {
+        return again.room->seats() == seats("黒,白") && again.room->position() == b->room->position();
+    }));
+    EXPECT_EQ(b->journal(), c.journal());
+    EXPECT_EQ(b->journal(), again.journal());
+    EXPECT_EQ(b->game.signature(), c.game.signature());
+    EXPECT_EQ(b->game.signature(), again.game.signature());
+    EXPECT_NE(b->journal().find("PLAY_4\nok\npress 3 10\npress 3 1\npress 3 19\npress 3 17\npress 4 10\nMODORU\n"),
+              std::string::npos)
+        << b->journal();
+    EXPECT_FALSE(c.room->diverged());
+    EXPECT_FALSE(again.room->diverged());
+}
+
 TEST_F(TwoMachines, TheGameGoesOnWhenTheBrokerIsKilledAndRestarted) {
     give(*a, cmd(CommandKind::PLAY_4));
     give(*a, at(3, 10));
@@ -254,7 +290,8 @@ TEST_F(TwoMachines, TheGameGoesOnWhenTheBrokerIsKilledAndRestarted) {
     const auto position = b->room->position();
     ASSERT_TRUE(broker.start()) << broker.log();
     ASSERT_TRUE(until({a.get(), b.get()}, [&] { return connected({a.get(), b.get()}); }));
-    ASSERT_TRUE(until({a.get(), b.get()}, [&] { return b->room->seats() == seats("青,赤"); }));
+    ASSERT_TRUE(until({a.get(), b.get()}, [&] { return b->room->orderer_here(); }));
+    EXPECT_EQ(b->room->seats(), seats("青,赤"));
     EXPECT_EQ(b->room->position(), position) << "nothing played twice";
     give(*b, at(3, 1));
     give(*a, at(3, 19));
@@ -263,7 +300,7 @@ TEST_F(TwoMachines, TheGameGoesOnWhenTheBrokerIsKilledAndRestarted) {
     a->room->local(cmd(CommandKind::AICON));  // taken by the orderer while the room is away
     ASSERT_TRUE(broker.start()) << broker.log();
     ASSERT_TRUE(until({a.get(), b.get()}, [&] {
-        return connected({a.get(), b.get()}) && b->room->position() == a->room->position();
+        return connected({a.get(), b.get()}) && b->room->orderer_here() && b->room->position() == a->room->position();
     }));
     give(*b, at(3, 17));
     same_game();
@@ -326,17 +363,19 @@ TEST_F(TwoMachines, HostileMessagesAreRejectedOnceEachAndChangeNothing) {
         "rejected (forged leave)", "rejected (out of turn)",     "rejected (not a room command)",
         "rejected (malformed)",    "rejected (not a room command)",
         "rejected (malformed step)", "rejected (step from another machine)", "rejected (malformed step)",
-        "rejected (malformed journal)", "rejected (malformed seats)"};
+        "rejected (malformed journal)", "rejected (malformed seats)", "rejected (another orderer)"};
     EXPECT_EQ(reasons(*a->room), at_orderer);
     const std::vector<std::string> at_follower{
         "rejected (malformed step)",    "rejected (old step)",         "rejected (step out of order)",
-        "rejected (malformed step)",    "rejected (malformed journal)", "rejected (malformed seats)"};
+        "rejected (malformed step)",    "rejected (malformed journal)", "rejected (malformed seats)",
+        "rejected (another orderer)",   "rejected (forged will)"};
     EXPECT_EQ(reasons(*b->room), at_follower);
     // Nothing changed but B's TEJYUN.
     EXPECT_EQ(a->journal(), journal + "TEJYUN\n");
     EXPECT_EQ(a->room->position(), position + 1);
     EXPECT_NE(a->game.signature(), signature);
     EXPECT_EQ(b->room->seats(), seats("青,赤"));
+    EXPECT_EQ(b->room->role(), Room::Role::follower) << "the forged will took no one's place";
     same_game();
     give(*a, at(3, 19));
     same_game();
