@@ -15,6 +15,7 @@
 #include <cstdlib>
 #include <deque>
 #include <mutex>
+#include <stdexcept>
 #include <thread>
 
 #include "boards.h"
@@ -238,43 +239,48 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "room_latency: the machines did not join\n");
         return 1;
     }
-    std::vector<double> one_hop, two_hops;
-    const std::size_t bytes_before = a.bytes() + b.bytes() + c.bytes();
-    int placed = 0;
-    for (int gi = 0; gi < games; ++gi) {
-        const auto moves = bench::make_game(stones, 20240611 + std::uint64_t(gi));
-        Machine* machines[] = {&a, &b, &c};
-        auto step = [&](Machine& by, Command cmd, bool timed) {
-            const auto target = a.position() + 1;
-            by.give(cmd);
-            if (!wait_for([&] {
-                    return a.position() >= target && b.position() >= a.position() && c.position() >= a.position();
-                })) {
-                std::fprintf(stderr, "room_latency: a step did not arrive (positions %llu %llu %llu)\n",
-                             (unsigned long long)a.position(), (unsigned long long)b.position(),
-                             (unsigned long long)c.position());
-                std::exit(1);
+    try {
+        std::vector<double> one_hop, two_hops;
+        const std::size_t bytes_before = a.bytes() + b.bytes() + c.bytes();
+        int placed = 0;
+        for (int gi = 0; gi < games; ++gi) {
+            const auto moves = bench::make_game(stones, 20240611 + std::uint64_t(gi));
+            Machine* machines[] = {&a, &b, &c};
+            auto step = [&](Machine& by, Command cmd, bool timed) {
+                const auto target = a.position() + 1;
+                by.give(cmd);
+                if (!wait_for([&] {
+                        return a.position() >= target && b.position() >= a.position() && c.position() >= a.position();
+                    })) {
+                    std::fprintf(stderr, "room_latency: a step did not arrive (positions %llu %llu %llu)\n",
+                                 (unsigned long long)a.position(), (unsigned long long)b.position(),
+                                 (unsigned long long)c.position());
+                    // Out through the destructors, which stop the machines and the broker.
+                    throw std::runtime_error("a step did not arrive");
+                }
+                if (!timed) return;
+                const auto t0 = by.given_at();
+                for (Machine* m : machines)
+                    if (m != &by) (&by == &a ? one_hop : two_hops).push_back(ms(m->reached(target) - t0));
+            };
+            step(a, Command::of(CommandKind::PLAY_4), false);
+            for (const auto& mv : moves) {
+                // A cell the game refuses keeps the turn: the next stone is that colour's.
+                Machine& by = a.to_move() % 2 == 0 ? a : b;
+                step(by, Command::press_at(Cell{mv.x, mv.y}), true);
+                ++placed;
             }
-            if (!timed) return;
-            const auto t0 = by.given_at();
-            for (Machine* m : machines)
-                if (m != &by) (&by == &a ? one_hop : two_hops).push_back(ms(m->reached(target) - t0));
-        };
-        step(a, Command::of(CommandKind::PLAY_4), false);
-        for (const auto& mv : moves) {
-            // A cell the game refuses keeps the turn: the next stone is that colour's.
-            Machine& by = a.to_move() % 2 == 0 ? a : b;
-            step(by, Command::press_at(Cell{mv.x, mv.y}), true);
-            ++placed;
         }
+        const std::size_t bytes = a.bytes() + b.bytes() + c.bytes() - bytes_before;
+        const bool same = !a.diverged() && !b.diverged() && !c.diverged() && a.signature() == b.signature() &&
+                          a.signature() == c.signature();
+        report("broker round trip (publish to oneself)", broker_round_trips(broker.port(), 300));
+        report("stone from the orderer to another machine", one_hop);
+        report("stone from another machine to the third", two_hops);
+        std::printf("stones=%d bytes on the wire (topic+payload, all machines)=%zu per stone=%.0f signatures %s\n",
+                    placed, bytes, double(bytes) / placed, same ? "equal" : "DIFFER");
+        return same ? 0 : 1;
+    } catch (const std::runtime_error&) {
+        return 1;
     }
-    const std::size_t bytes = a.bytes() + b.bytes() + c.bytes() - bytes_before;
-    const bool same = !a.diverged() && !b.diverged() && !c.diverged() && a.signature() == b.signature() &&
-                      a.signature() == c.signature();
-    report("broker round trip (publish to oneself)", broker_round_trips(broker.port(), 300));
-    report("stone from the orderer to another machine", one_hop);
-    report("stone from another machine to the third", two_hops);
-    std::printf("stones=%d bytes on the wire (topic+payload, all machines)=%zu per stone=%.0f signatures %s\n",
-                placed, bytes, double(bytes) / placed, same ? "equal" : "DIFFER");
-    return same ? 0 : 1;
 }

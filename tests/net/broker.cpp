@@ -10,6 +10,7 @@
 #include <pwd.h>
 #include <sstream>
 #include <stdlib.h>
+#include <sys/prctl.h>
 #include <sys/socket.h>
 #include <sys/wait.h>
 #include <thread>
@@ -72,6 +73,8 @@ bool Broker::start() {
     const std::string conf = (dir_ / "mosquitto.conf").string();
     pid_ = fork();
     if (pid_ == 0) {
+        // Should the test or benchmark die without stopping it, the broker goes too.
+        prctl(PR_SET_PDEATHSIG, SIGTERM);
         const std::string out = (dir_ / "output.log").string();
         if (!freopen(out.c_str(), "w", stdout) || !freopen(out.c_str(), "a", stderr)) _exit(126);
         execl(QUINTORA_MOSQUITTO, QUINTORA_MOSQUITTO, "-c", conf.c_str(), static_cast<char*>(nullptr));

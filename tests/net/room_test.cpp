@@ -296,7 +296,7 @@ TEST_F(TwoMachines, TheGameGoesOnWhenTheBrokerIsKilledAndRestarted) {
     give(*b, at(3, 1));
     give(*a, at(3, 19));
     broker.kill();
-    ASSERT_TRUE(until({a.get(), b.get()}, [&] { return !a->room->is_connected(); }));
+    ASSERT_TRUE(until({a.get(), b.get()}, [&] { return !a->room->is_connected() && !b->room->is_connected(); }));
     a->room->local(cmd(CommandKind::AICON));  // taken by the orderer while the room is away
     ASSERT_TRUE(broker.start()) << broker.log();
     ASSERT_TRUE(until({a.get(), b.get()}, [&] {
