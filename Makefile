@@ -103,10 +103,15 @@ web: deps
 	  -DQUINTORA_WEB=ON -DQUINTORA_TESTS=OFF -DQUINTORA_WEB_SITE=$(CURDIR)/$(WEB_SITE) >/dev/null
 	@$(EMSCRIPTEN_ENV) cmake --build $(BUILD_WEB) -j $(JOBS)
 
-# Serves the site on http://127.0.0.1:$(WEB_PORT)/ until interrupted, with
-# the strict Content-Security-Policy a host should send (web/serve.py).
+# Serves the site on http://127.0.0.1:$(WEB_PORT)/, with the strict
+# Content-Security-Policy a host should send (web/serve.py), and runs a room
+# broker for networked games (mqtt://127.0.0.1:$(MQTT_PORT)/) until Ctrl-C
+# stops both. LAN=1 opens both to the local network.
+MQTT_PORT ?= 1883
+MQTT_WS_PORT ?= 9001
+LAN ?= 0
 serve: web
-	python3 web/serve.py $(WEB_SITE) $(WEB_PORT)
+	@scripts/serve $(WEB_SITE) $(WEB_PORT) $(MQTT_PORT) $(MQTT_WS_PORT) $(LAN)
 
 clean:
 	rm -rf build

@@ -20,7 +20,9 @@ void prepare_application() {
 }
 
 Program::Program(Dialogs* dialogs)
-    : sound_(program_folder() + "/libQuintora.so"), form_(dialogs ? *dialogs : qt_dialogs_, pause_, held_, exit_) {
+    : sound_(program_folder() + "/libQuintora.so"),
+      room_dialogs_(dialogs ? *dialogs : qt_dialogs_),
+      form_(room_dialogs_, pause_, room_sound_, exit_) {
     qt_dialogs_.set_parent(&form_);
     // An Esc or a close waiting in the queue ends the program before a box
     // can swallow it.

@@ -9,6 +9,7 @@
 #include "app/qt_dialogs.h"
 #include "app/qt_form1.h"
 #include "app/sleeping_pause.h"
+#include "net/room_platform.h"
 #include "sound/held_loops.h"
 
 namespace quintora {
@@ -26,6 +27,10 @@ public:
 
     Form1& form() { return form_; }
     LoadedSoundLibrary& sound() { return sound_; }
+    // What a networked game puts before the boxes and the sound; they pass
+    // everything through in a game of one machine.
+    net::RoomDialogs& room_dialogs() { return room_dialogs_; }
+    net::QuietSound& room_sound() { return room_sound_; }
     // Shows the window, then runs the game's start-up.
     void show_and_start();
 
@@ -36,6 +41,8 @@ private:
     LoadedSoundLibrary sound_;
     // The music waits for the settings read at start-up.
     HeldLoops held_{sound_};
+    net::RoomDialogs room_dialogs_;
+    net::QuietSound room_sound_{held_};
     Form1 form_;
 };
 

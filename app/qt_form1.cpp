@@ -25,7 +25,7 @@ Form1::Form1(Dialogs& dialogs, Pause& pause, SoundLibrary& sound, ProcessExit& e
     canvas_->on_press = [this](double x, double y) {
         cursor_.hide();
         canvas_->show_cursor(std::nullopt);
-        game_->apply(Command::press_at(cell_under(x, y)));
+        take(Command::press_at(cell_under(x, y)));
         announce_stones();
     };
     // Screen readers see the board's cells, the texts beside it and each
@@ -77,10 +77,10 @@ void Form1::build_menus() {
             // Qt flips the tick before it tells us; the game decides the tick itself.
             connect(a, &QAction::triggered, this, [this, a, mark, command] {
                 a->setChecked(ticks_[int(mark)]);
-                game_->apply(command);
+                take(command);
             });
         } else {
-            connect(a, &QAction::triggered, this, [this, command] { game_->apply(command); });
+            connect(a, &QAction::triggered, this, [this, command] { take(command); });
         }
     };
     for (const MenuEntry& e : menu_table()) {
@@ -100,6 +100,13 @@ void Form1::build_menus() {
             case MenuRow::action: add_action(e); break;
         }
     }
+}
+
+void Form1::take(Command c) {
+    if (route && c.kind != CommandKind::SYURYOU)
+        route(c);
+    else
+        game_->apply(c);
 }
 
 void Form1::end_if_quit_waiting() {

@@ -5,6 +5,7 @@
 
 #include <QAction>
 #include <QMainWindow>
+#include <functional>
 #include <memory>
 
 #include "game/board_cursor.h"
@@ -32,6 +33,9 @@ public:
     // Ends the program if Esc or a close request waits in the queue; called
     // before any message box opens.
     void end_if_quit_waiting();
+    // In a networked game the presses and menu commands go here instead of
+    // to the game; Esc and the close stay this machine's own.
+    std::function<void(Command)> route;
 
 protected:
     void keyPressEvent(QKeyEvent* e) override;
@@ -44,6 +48,7 @@ private:
     bool checked(Mark m) const override { return ticks_[int(m)]; }
     void set_checked(Mark m, bool on) override;
     void build_menus();
+    void take(Command c);
 
     // Arrows, Home/End, Page Up/Down, Return and Space on the board; false
     // for any other key.

@@ -19,6 +19,8 @@ Game::Game(Platform p)
 
 std::uint64_t Game::signature() const { return position_signature(*s_, p_.marks); }
 
+void Game::refuse() { module1_.play(s_->snd_forbidden); }
+
 void Game::apply(Command c) {
     journal_.push_back(c);
     // Commands may nest: an Esc the window finds waiting before a box opens

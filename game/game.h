@@ -56,6 +56,9 @@ public:
     bool replay(std::span<const Command> journal, const std::function<void()>& after_each = {});
     // The signature of the position now (game/signature.h).
     std::uint64_t signature() const;
+    // The refusal sound, for a press this machine may not give (a colour
+    // another machine holds is to move).
+    void refuse();
 
     GameState& state() { return *s_; }
     const GameState& state() const { return *s_; }

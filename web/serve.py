@@ -5,7 +5,9 @@ the headers a host of the game should send: the file types the browser
 needs (the program compiles as it arrives only as application/wasm) and a
 strict Content-Security-Policy, under which the page runs as it is.
 
-    serve.py SITE_FOLDER PORT
+    serve.py SITE_FOLDER PORT [ADDRESS]
+
+ADDRESS is 127.0.0.1 unless given (0.0.0.0 for the local network).
 """
 
 import functools
@@ -30,11 +32,12 @@ class Handler(http.server.SimpleHTTPRequestHandler):
 
 
 def main():
-    if len(sys.argv) != 3:
+    if len(sys.argv) not in (3, 4):
         sys.exit(__doc__)
     folder, port = sys.argv[1], int(sys.argv[2])
-    server = http.server.ThreadingHTTPServer(("127.0.0.1", port), functools.partial(Handler, directory=folder))
-    print("Quintora on http://127.0.0.1:%d/ (Ctrl-C ends)" % server.server_address[1], flush=True)
+    address = sys.argv[3] if len(sys.argv) == 4 else "127.0.0.1"
+    server = http.server.ThreadingHTTPServer((address, port), functools.partial(Handler, directory=folder))
+    print("Quintora on http://%s:%d/ (Ctrl-C ends)" % (address, server.server_address[1]), flush=True)
     try:
         server.serve_forever()
     except KeyboardInterrupt:
