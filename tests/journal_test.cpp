@@ -154,6 +154,14 @@ TEST(Journal, AQuestionWithoutItsAnswerPutsTheReplayOutOfStep) {
     Started ended;
     EXPECT_TRUE(ended.replay(j));
     EXPECT_EQ(ended.h.log.count("exit 0"), 1u) << "No ends the game in the replay too";
+    // The win's OK, an OK of a box only the recording machine showed, then Yes.
+    j.back() = cmd(CommandKind::ok);
+    j.push_back(cmd(CommandKind::ok));
+    j.push_back(cmd(CommandKind::yes));
+    Started again;
+    EXPECT_TRUE(again.replay(j)) << "an OK before the answer is passed over";
+    EXPECT_EQ(again.h.log.count("exit 0"), 0u);
+    EXPECT_EQ(again.h.s.move_number, 0) << "Yes: a new game";
 }
 
 TEST(Journal, OkWithNoBoxAndABoxWithNoOkLeaveTheReplayInStep) {
