@@ -9,7 +9,7 @@
 #include <string>
 
 #include "app/qt_form1.h"
-#include "net/mqtt_link.h"
+#include "mqtt/mqtt_link.h"
 #include "net/room.h"
 
 namespace quintora {

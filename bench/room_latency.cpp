@@ -20,7 +20,7 @@
 
 #include "boards.h"
 #include "net/broker.h"
-#include "net/mqtt_link.h"
+#include "mqtt/mqtt_link.h"
 #include "files/posix_storage.h"
 #include "net/room.h"
 

@@ -13,7 +13,7 @@
 #include <unistd.h>
 
 #include "net/broker.h"
-#include "net/mqtt_link.h"
+#include "mqtt/mqtt_link.h"
 #include "net/room.h"
 #include "support/fakes.h"
 

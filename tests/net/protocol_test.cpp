@@ -5,7 +5,7 @@
 
 #include <vector>
 
-#include "net/mqtt_link.h"
+#include "mqtt/mqtt_link.h"
 #include "net/protocol.h"
 
 using namespace quintora;

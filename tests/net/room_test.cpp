@@ -10,7 +10,7 @@
 #include <memory>
 
 #include "net/broker.h"
-#include "net/mqtt_link.h"
+#include "mqtt/mqtt_link.h"
 #include "net/room.h"
 #include "support/fakes.h"
 

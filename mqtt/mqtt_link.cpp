@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "net/mqtt_link.h"
+#include "mqtt/mqtt_link.h"
 
 #include <mosquitto.h>
 
