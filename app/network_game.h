@@ -24,6 +24,9 @@ public:
     ~NetworkGame();
     // Starts connecting; call after the game's start-up.
     void start();
+    const net::Room& room() const { return room_; }
+    // Gone without a word to the broker, as a crash would be.
+    void vanish() { link_.abandon(); }
 
 private:
     NetworkGame(Form1& form, net::RoomAddress address, net::RoomSetup setup, net::RoomDialogs& dialogs,

@@ -24,12 +24,13 @@
 #include "view/geometry.h"
 #include "view/view.h"
 #include "web/web_adapters.h"
+#include "web/web_room.h"
 
 using namespace quintora;
 
 namespace {
 
-enum EventKind { press = 1, menu = 2, key = 3, late_wave = 4 };
+enum EventKind { press = 1, menu = 2, key = 3, late_wave = 4, network = 5 };
 
 // Waits (without holding the page) for the next input; fills `a` and `b`:
 // a press's twips, a menu item's number, a key's character, the number of
@@ -132,6 +133,17 @@ void build_menus() {
     page_menus_built();
 }
 
+// The words of the form that makes a room, in the player's language.
+EM_JS(void, page_phrase, (const char* ja, const char* text),
+      { QuintoraNet.translate(UTF8ToString(ja), UTF8ToString(text)); });
+void translate_room_form() {
+    for (const char* ja : {"みんなで遊ぶ", "部屋の場所", "自分の色", "黒", "青", "白", "赤", "部屋を作る",
+                           "リンクをコピー", "この部屋で遊ぶ", "部屋のリンク",
+                           "部屋の場所は ws:// か wss:// で始めてください。",
+                           "まず部屋を作るか、部屋のリンクを貼ってください。"})
+        page_phrase(ja, lang::tr(ja).c_str());
+}
+
 std::optional<Command> menu_command(int number) {
     if (number < 0 || number >= command_kind_count) return std::nullopt;
     const CommandKind kind = CommandKind(number);
@@ -164,7 +176,11 @@ int main() {
     // The page's files are emscripten's in-memory ones, which the page fills
     // from the network (the waves) and from its local storage (the settings).
     PosixStorage storage;
-    Game game(Platform{canvas, dialogs, pause, sound, marks, exit, storage});
+    // In a room, a command's boxes show only on the machine that gave it,
+    // and a journal caught up with is quiet; alone, both pass everything.
+    net::RoomDialogs room_dialogs(dialogs);
+    net::QuietSound room_sound(sound);
+    Game game(Platform{canvas, room_dialogs, pause, room_sound, marks, exit, storage});
     // The page draws in IPA P Mincho, shipped with it.
     game.view().use_column_labels(std::string(column_labels_for_ipa_face));
     // An Esc waiting in the queue ends the program before a box can open.
@@ -182,8 +198,22 @@ int main() {
         if (!web::save_settings(settings_file)) game.options().tell_settings_unwritable();
     };
 
+    // The room the page's link names, if any: every command then goes to it.
+    translate_room_form();
+    auto room = web::PageRoom::from_link(game, room_dialogs, room_sound);
+    const auto give = [&game, &room](Command c) {
+        if (room)
+            room->local(c);
+        else
+            game.apply(c);
+    };
+
     game.起動(1);
     keep_settings();
+    if (room) {
+        room->show_state(game);
+        room->start();
+    }
     BoardCursor cursor;
     BoardReader reader;
     reader.update(game);
@@ -196,20 +226,23 @@ int main() {
                     cursor.hide();
                     show_cursor(game, cursor);
                 }
-                game.apply(Command::press_at(cell_under(a, b)));
+                give(Command::press_at(cell_under(a, b)));
                 break;
             case menu:
-                if (const auto c = menu_command(int(a))) game.apply(*c);
+                if (const auto c = menu_command(int(a))) give(*c);
                 break;
             case key:
                 if (int(a) == 27) {
-                    game.apply(Command::of(CommandKind::escape));
+                    give(Command::of(CommandKind::escape));
                 } else if (const auto k = board_key(int(a))) {
                     // Playing the cursor's cell is the press a click on it gives.
                     const auto play = cursor.key(*k);
                     show_cursor(game, cursor);
-                    if (play) game.apply(*play);
+                    if (play) give(*play);
                 }
+                break;
+            case network:
+                if (room) room->event(int(a));
                 break;
             case late_wave:
                 if (const auto fault = web::take_late_wave(int(a))) late_waves.表示_警告(*fault);
@@ -218,5 +251,6 @@ int main() {
         }
         reader.update(game);
         keep_settings();
+        if (room) room->show_state(game);
     }
 }

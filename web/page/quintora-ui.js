@@ -302,6 +302,8 @@ var QuintoraUI = (function () {
     return queue.some(function (e) { return e.kind === 3 && e.a === 27; });
   };
   ui.queued = function () { return queue.length; };
+  // What the room's broker says (quintora-net.js) waits its turn in the queue.
+  ui.network = function (kind) { push(5, kind, 0); };
 
   // A game that has started and neither waits for input nor shows a box.
   function busy() {
