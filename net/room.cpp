@@ -166,6 +166,7 @@ void Room::local(Command c) {
         return;
     }
     ++next_n_;
+    ++in_flight_;
 }
 
 void Room::send_join() {
@@ -287,6 +288,9 @@ void Room::take_step(std::string_view payload) {
     }
     if (role_ != Role::follower || diverged_) return;
     if (step->from < position_) return reject("old step", payload);
+    // The orderer takes each machine's commands in the order sent: a step of
+    // this machine's settles every command it sent before (run, or turned away).
+    if (step->origin == setup_.client) in_flight_ = 0;
     if (step->from > position_) {
         // Steps were missed: joining again has the orderer publish the
         // whole journal, which fills the gap. Once, until a journal comes.
@@ -367,7 +371,13 @@ void Room::take_orderer(std::string_view payload) {
     const auto m = parse_orderer(payload);
     if (!m) return reject("malformed orderer", payload);
     if (role_ == Role::orderer) {
-        if (m->client != setup_.client) reject("another orderer", payload);
+        if (m->client == setup_.client) return;
+        // Two machines found the room empty and made it at the same moment:
+        // the one whose name sorts first orders, the other follows it, as
+        // long as it has run nothing of its own yet.
+        if (m->client < setup_.client && position_ == 0) return step_down(*m);
+        reject("another orderer", payload);
+        if (setup_.client < m->client) publish_state();
         return;
     }
     if (!orderer_.empty() && orderer_ != m->client) return reject("another orderer", payload);
@@ -404,9 +414,32 @@ void Room::take_gone(std::string_view payload) {
     orderer_.clear();
     orderer_lost_ = true;
     orderer_here_ = false;
+    if (in_flight_ > 0) {
+        // Sent, but the machine that ordered went before running them: said,
+        // never silently dropped.
+        game_.refuse();
+        note("the machine that ordered left before running " + std::to_string(in_flight_) +
+             (in_flight_ == 1 ? " command" : " commands") + " given here: give them again");
+        in_flight_ = 0;
+    }
     if (next == setup_.client) return take_over();
     note(next.empty() ? "the machine that ordered is gone, and no machine with a seat is left to order"
                       : "the machine that ordered is gone; " + next + " orders now");
+}
+
+void Room::step_down(const OrdererMessage& other) {
+    role_ = Role::follower;
+    orderer_ = other.client;
+    orderer_check_ = other.check;
+    orderer_here_ = true;
+    orderer_lost_ = false;
+    members_.clear();
+    holders_ = {};
+    held_ = 0;
+    base_ = 0;
+    journal_published_at_ = 0;
+    note("another machine made the room at the same moment: " + other.client + " orders it");
+    send_join();
 }
 
 void Room::take_over() {

@@ -112,6 +112,8 @@ private:
     void take_gone(std::string_view payload);
     // The machine that ordered vanished and this one is next: it orders now.
     void take_over();
+    // Another machine made the room at the same moment and orders it.
+    void step_down(const OrdererMessage& other);
     void forget(const std::string& client);
     void send_join();
     bool check(std::uint64_t signature, std::string_view where);
@@ -129,6 +131,8 @@ private:
     std::uint64_t position_ = 0;
     std::uint64_t base_ = 0;  // the game's journal length when this machine began to order
     std::uint64_t next_n_ = 1;
+    // This machine's commands sent to the orderer and not yet seen in a step.
+    std::size_t in_flight_ = 0;
     std::uint64_t journal_published_at_ = 0;
     bool asked_for_journal_ = false;
     std::string orderer_;  // the machine that orders, as announced

@@ -15,9 +15,13 @@ import http.server
 import sys
 
 # Scripts from the site only, no eval of any text; the program's compiled
-# code is let in by 'wasm-unsafe-eval', which allows WebAssembly alone.
-POLICY = ("default-src 'self'; script-src 'self' 'wasm-unsafe-eval'; object-src 'none'; "
-          "base-uri 'none'; frame-ancestors 'none'")
+# code is let in by 'wasm-unsafe-eval', which allows WebAssembly alone. A
+# networked game talks to a room broker over WebSocket, on whatever host and
+# port its link names: connections of those two schemes only. Its client
+# keeps its keep-alive timer in a worker it makes from a blob, so that a tab
+# in the background is not dropped by the broker for a throttled timer.
+POLICY = ("default-src 'self'; script-src 'self' 'wasm-unsafe-eval'; connect-src 'self' ws: wss:; worker-src 'self' blob:; "
+          "object-src 'none'; base-uri 'none'; frame-ancestors 'none'")
 
 TYPES = {".wasm": "application/wasm", ".js": "text/javascript", ".woff": "font/woff",
          ".webmanifest": "application/manifest+json"}

@@ -381,3 +381,63 @@ TEST_F(TwoMachines, HostileMessagesAreRejectedOnceEachAndChangeNothing) {
     give(*a, at(3, 19));
     same_game();
 }
+
+TEST(Rooms, TwoMachinesThatMakeOneRoomAtTheSameMomentEndWithOneOrderer) {
+    Broker broker;
+    ASSERT_TRUE(broker.start()) << broker.log();
+    const std::string name = random_hex128();
+    Machine first(broker.port(), name, "aaa", seats("黒,白"));
+    Machine second(broker.port(), name, "bbb", seats("青,赤"));
+    ASSERT_TRUE(until({&first, &second}, [&] { return connected({&first, &second}); }));
+    // Neither heard of a journal: both make the room.
+    first.room->make();
+    second.room->make();
+    ASSERT_TRUE(until({&first, &second}, [&] {
+        return second.room->role() == Room::Role::follower && second.room->seats() == seats("青,赤") &&
+               second.room->orderer_here();
+    })) << [&] {
+        std::string s;
+        for (Machine* m : {&first, &second}) {
+            s += m->setup.client + " role " + std::to_string(int(m->room->role())) + ":";
+            for (const auto& n : m->room->notes()) s += " [" + n + "]";
+            for (const auto& n : m->room->rejections()) s += " [" + n + "]";
+            s += "\n";
+        }
+        return s;
+    }();
+    EXPECT_EQ(first.room->role(), Room::Role::orderer);
+    EXPECT_EQ(second.room->notes().front(), "another machine made the room at the same moment: aaa orders it");
+    // And they play one game.
+    for (const auto& [by, c] : {std::pair{&second, cmd(CommandKind::PLAY_4)}, std::pair{&first, at(10, 10)},
+                                std::pair{&second, at(10, 11)}}) {
+        const auto before = first.room->position();
+        by->room->local(c);
+        ASSERT_TRUE(until({&first, &second}, [&] {
+            return first.room->position() > before && second.room->position() == first.room->position();
+        })) << command_text(c);
+    }
+    EXPECT_EQ(first.game.signature(), second.game.signature());
+    EXPECT_EQ(first.journal(), second.journal());
+    EXPECT_FALSE(second.room->diverged());
+}
+
+TEST_F(TwoMachines, ACommandSentAsTheOrdererVanishesIsSaidToBeLostNotDropped) {
+    give(*a, cmd(CommandKind::PLAY_4));
+    give(*a, at(10, 10));
+    const auto position = b->room->position();
+    // Blue's stone is on its way when the machine that orders dies without
+    // having taken it.
+    b->room->local(at(10, 11));
+    a->link->abandon();
+    ASSERT_TRUE(until({b.get()}, [&] { return b->room->role() == Room::Role::orderer; }));
+    EXPECT_EQ(b->room->position(), position);
+    const auto& notes = b->room->notes();
+    EXPECT_NE(std::find(notes.begin(), notes.end(),
+                        "the machine that ordered left before running 1 command given here: give them again"),
+              notes.end());
+    EXPECT_EQ(b->game.state().board[10][11], cell_empty);
+    // Given again, it is played once.
+    b->room->local(at(10, 11));
+    EXPECT_EQ(b->room->position(), position + 1);
+    EXPECT_EQ(b->journal().find("press 10 11"), b->journal().rfind("press 10 11"));
+}

@@ -167,8 +167,11 @@ class MachinesTest(unittest.TestCase):
         self.room = secrets.token_hex(16)
         self.address = "mqtt://127.0.0.1:%d/%s" % (self.broker.port, self.room)
         self.join = "ws://127.0.0.1:%d/%s" % (self.broker.ws_port, self.room)
-        self.site = cdp.Site(SITE)
+        # Served as make serve serves it, under the strict policy.
+        self.site = cdp.Site(SITE, handler=browser_test.serve.Handler)
         self.browser = cdp.Browser()
+        # Room for the whole board, drawn at its own size, and the form below it.
+        self.browser.set_ratio(1, width=900, height=800)
         self.page = RoomPage(self.browser, self.site)
         self.desks = []
 
@@ -243,6 +246,11 @@ class MachinesTest(unittest.TestCase):
             free = [(x, y) for (x, y) in browser_test.spiral() if cells[(y - 1) * 19 + (x - 1)] == "0"]
             self.press(holders[int(s["turn"])], *free[0])
             last = int(self.wait_same(beyond=last)["page"]["position"])
+            # The stone is where it was played (unless the game ended and began anew).
+            x, y = free[0]
+            after = self.desks[0].state()["cells"]
+            if after.count("0") != 361:
+                self.assertEqual(after[(y - 1) * 19 + (x - 1)], str(int(s["turn"]) + 1))
         return last
 
     def logs(self):
@@ -272,6 +280,46 @@ class MachinesTest(unittest.TestCase):
             self.assertEqual(j, journal, name)
             self.assertEqual(len(p), len(painting), name)
             self.assertEqual(p, painting, name)
+        self.assertEqual(self.browser.errors(), [])
+
+    def test_the_form_makes_a_room_whose_link_brings_a_desktop_in(self):
+        page = self.page
+        self.browser.open(self.site.url + "index.html?log&fast&nosw&lang=ja")
+        self.browser.wait_for("document.documentElement && document.documentElement.dataset.state === 'running'")
+        # A game of one machine never loads the network client.
+        self.assertEqual(self.browser.evaluate("typeof mqtt"), "undefined")
+        self.assertFalse(self.browser.evaluate(
+            "performance.getEntriesByType('resource').some(e => e.name.endsWith('mqtt.min.js'))"))
+
+        def click(selector):
+            r = self.browser.evaluate("(() => { const r = document.querySelector(%r).getBoundingClientRect();"
+                                      " return [r.left + r.width / 2, r.top + r.height / 2]; })()" % selector)
+            self.browser.click(*r)
+        click("#together summary")
+        self.browser.evaluate("document.getElementById('room-broker').value = %r"
+                              % ("ws://127.0.0.1:%d/" % self.broker.ws_port))
+        click("#room-make")
+        link = self.browser.evaluate("document.getElementById('room-link').value")
+        m = re.match(r"^%sindex\.html#join=ws://127\.0\.0\.1:%d/([0-9a-f]{32})$"
+                     % (re.escape(self.site.url), self.broker.ws_port), link)
+        self.assertTrue(m, link)
+        room = m.group(1)
+        click("#seat0")
+        click("#seat2")
+        click("#room-join")
+        self.browser.wait_for("location.hash.includes('seats=')")
+        self.browser.wait_for("document.documentElement && document.documentElement.dataset.state === 'running'")
+        self.browser.wait_for("(document.documentElement.dataset.room || '').includes('orderer')", timeout=20)
+        self.assertEqual(self.browser.evaluate("typeof mqtt"), "object")
+        self.assertIn("this page makes it", page.note())
+        # The desktop that follows the link's room gets the colours left.
+        self.address = "mqtt://127.0.0.1:%d/%s" % (self.broker.port, room)
+        d = self.desk("黒,青")
+        deadline = time.monotonic() + 20
+        while d.state()["seats"] != "青":
+            self.assertLess(time.monotonic(), deadline, d.state())
+            time.sleep(0.1)
+        self.assertEqual(d.state()["role"], "follower")
         self.assertEqual(self.browser.errors(), [])
 
     def test_a_press_for_another_machines_colour_is_refused_there_and_nothing_changes(self):
