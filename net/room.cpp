@@ -374,8 +374,8 @@ void Room::take_orderer(std::string_view payload) {
         if (m->client == setup_.client) return;
         // Two machines found the room empty and made it at the same moment:
         // the one whose name sorts first orders, the other follows it, as
-        // long as it has run nothing of its own yet.
-        if (m->client < setup_.client && position_ == 0) return step_down(*m);
+        // long as it has run nothing and no machine has joined it yet.
+        if (m->client < setup_.client && position_ == 0 && members_.size() == 1) return step_down(*m);
         reject("another orderer", payload);
         if (setup_.client < m->client) publish_state();
         return;

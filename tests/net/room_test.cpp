@@ -441,3 +441,19 @@ TEST_F(TwoMachines, ACommandSentAsTheOrdererVanishesIsSaidToBeLostNotDropped) {
     EXPECT_EQ(b->room->position(), position + 1);
     EXPECT_EQ(b->journal().find("press 10 11"), b->journal().rfind("press 10 11"));
 }
+
+TEST_F(TwoMachines, AForgedOrdererInAFreshRoomTakesNoOnesPlace) {
+    // Nothing played yet, and a name that sorts before the maker's: only a
+    // machine that nobody has joined yet would give way to it.
+    MqttLink stranger("127.0.0.1", broker.port(), "stranger", Topics(name).gone, "");
+    ASSERT_TRUE(stranger.start());
+    ASSERT_TRUE(until({a.get(), b.get()}, [&] {
+        return stranger.publish(Topics(name).orderer, message_text(OrdererMessage{"aaaa", 1}), false);
+    }));
+    ASSERT_TRUE(until({a.get(), b.get()}, [&] { return !a->room->rejections().empty(); }));
+    EXPECT_EQ(a->room->rejections().back().rfind("rejected (another orderer)", 0), 0u);
+    EXPECT_EQ(a->room->role(), Room::Role::orderer);
+    give(*a, cmd(CommandKind::PLAY_4));
+    give(*a, at(10, 10));
+    same_game();
+}
