@@ -20,7 +20,7 @@ std::unique_ptr<NetworkGame> NetworkGame::make(Form1& form, net::RoomDialogs& di
                                                std::string& error) {
     auto parsed = net::parse_room_address(address);
     if (!parsed) {
-        error = "not a room address (mqtt://HOST:PORT/ROOM): " + address;
+        error = "not a room address (mqtt://HOST:PORT/ROOM or mqtts://HOST:PORT/ROOM): " + address;
         return nullptr;
     }
     const auto held = net::parse_seat_names(seats);
@@ -41,7 +41,8 @@ std::unique_ptr<NetworkGame> NetworkGame::make(Form1& form, net::RoomDialogs& di
 NetworkGame::NetworkGame(Form1& form, net::RoomAddress address, net::RoomSetup setup, net::RoomDialogs& dialogs,
                          net::QuietSound& sound)
     : form_(form), address_(std::move(address)), setup_(std::move(setup)),
-      link_(address_.host, address_.port, setup_.client, net::Topics(setup_.room).gone, net::farewell(setup_)),
+      link_(net::link_options(address_, setup_.room), setup_.client, net::Topics(setup_.room).gone,
+            net::farewell(setup_)),
       room_(form.game(), dialogs, sound, link_, setup_) {
     room_.on_note = [this](const std::string& note) { show(note); };
     form_.route = [this](Command c) { room_.local(c); };
