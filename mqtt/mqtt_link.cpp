@@ -92,23 +92,40 @@ MqttLink::MqttLink(std::string host, int port, const std::string& client, const 
 
 MqttLink::MqttLink(LinkOptions options, const std::string& client, const std::string& will_topic,
                    const std::string& will)
-    : options_(std::move(options)) {
+    : options_(std::move(options)), client_name_(client), will_topic_(will_topic), will_(will) {
     use_library();
     if (options_.brokers.empty()) return;
-    client_ = mosquitto_new(client.c_str(), true, this);
-    if (!client_) return;
+    client_ = mosquitto_new(client_id(0).c_str(), true, this);
+    if (client_) configure();
+}
+
+std::string MqttLink::client_id(std::size_t index) const {
+    return index == 0 ? client_name_ : client_name_ + "-" + std::to_string(index);
+}
+
+void MqttLink::configure() {
     // Published to from the game's thread while the network thread reads.
     mosquitto_threaded_set(client_, true);
     mosquitto_int_option(client_, MOSQ_OPT_PROTOCOL_VERSION, MQTT_PROTOCOL_V311);
     // A step is small and wanted at once: no waiting to fill a packet.
     mosquitto_int_option(client_, MOSQ_OPT_TCP_NODELAY, 1);
-    mosquitto_will_set(client_, will_topic.c_str(), int(will.size()), will.data(), 1, false);
+    mosquitto_will_set(client_, will_topic_.c_str(), int(will_.size()), will_.data(), 1, false);
     if (!options_.username.empty())
         mosquitto_username_pw_set(client_, options_.username.c_str(),
                                   options_.password.empty() ? nullptr : options_.password.c_str());
     mosquitto_connect_callback_set(client_, on_connect);
     mosquitto_disconnect_callback_set(client_, on_disconnect);
     mosquitto_message_callback_set(client_, on_message);
+}
+
+bool MqttLink::set_tls() {
+    if (!options_.tls) return true;
+    // The broker's certificate is checked, its name too: against the
+    // given authorities, or the system's.
+    const int rc = options_.ca_file.empty()
+                       ? mosquitto_int_option(client_, MOSQ_OPT_TLS_USE_OS_CERTS, 1)
+                       : mosquitto_tls_set(client_, options_.ca_file.c_str(), nullptr, nullptr, nullptr, nullptr);
+    return rc == MOSQ_ERR_SUCCESS;
 }
 
 MqttLink::~MqttLink() {
@@ -142,14 +159,7 @@ void MqttLink::abandon() {
 
 bool MqttLink::start() {
     if (!client_ || started_) return false;
-    if (options_.tls) {
-        // The broker's certificate is checked, its name too: against the
-        // given authorities, or the system's.
-        const int rc = options_.ca_file.empty()
-                           ? mosquitto_int_option(client_, MOSQ_OPT_TLS_USE_OS_CERTS, 1)
-                           : mosquitto_tls_set(client_, options_.ca_file.c_str(), nullptr, nullptr, nullptr, nullptr);
-        if (rc != MOSQ_ERR_SUCCESS) return false;
-    }
+    if (!set_tls()) return false;
     stop_ = false;
     thread_ = std::thread([this] { run(); });
     started_ = true;
@@ -157,18 +167,28 @@ bool MqttLink::start() {
 }
 
 // The network thread: connect to a broker, run the connection until it is
-// lost, then the next broker. A lost connection moves on at once (its node
-// may be gone); a broker that refuses is left for a while, from a quarter
-// of a second up to eight once every broker refused.
+// lost, then try it once more at once (a broker still there takes the
+// session back, with no will published); a broker that refuses or is gone
+// is left for the next one, and once every broker refused, for a while,
+// from a quarter of a second up to eight.
 void MqttLink::run() {
     auto delay = std::chrono::milliseconds(250);
     std::size_t refused_in_a_row = 0;
     while (true) {
         BrokerEndpoint broker;
+        std::size_t index;
         {
             std::lock_guard lock(mutex_);
             if (stop_) return;
-            broker = options_.brokers[index_];
+            index = index_;
+            broker = options_.brokers[index];
+        }
+        if (index != id_index_) {
+            std::lock_guard lock(client_mutex_);
+            mosquitto_reinitialise(client_, client_id(index).c_str(), true, this);
+            configure();
+            set_tls();
+            id_index_ = index;
         }
         // A broker not there yet is no failure: the next one is tried.
         if (mosquitto_connect(client_, broker.host.c_str(), broker.port, 10) == MOSQ_ERR_SUCCESS) {
@@ -185,12 +205,12 @@ void MqttLink::run() {
         if (stop_) return;
         const bool was_connected = connections_counted_;
         connections_counted_ = false;
-        index_ = (index_ + 1) % options_.brokers.size();
         if (was_connected) {
             refused_in_a_row = 0;
             delay = std::chrono::milliseconds(250);
             continue;
         }
+        index_ = (index_ + 1) % options_.brokers.size();
         if (++refused_in_a_row >= options_.brokers.size()) {
             refused_in_a_row = 0;
             stopping_.wait_for(lock, delay, [this] { return stop_; });
@@ -202,6 +222,7 @@ void MqttLink::run() {
 }
 
 bool MqttLink::publish(const std::string& topic, const std::string& payload, bool retain) {
+    std::lock_guard client_lock(client_mutex_);
     if (!client_) return false;
     const int rc = mosquitto_publish(client_, nullptr, topic.c_str(), int(payload.size()), payload.data(), 1, retain);
     if (rc != MOSQ_ERR_SUCCESS) return false;
@@ -211,6 +232,7 @@ bool MqttLink::publish(const std::string& topic, const std::string& payload, boo
 }
 
 void MqttLink::subscribe(const std::string& topic) {
+    std::lock_guard client_lock(client_mutex_);
     if (client_) mosquitto_subscribe(client_, nullptr, topic.c_str(), 1);
 }
 

@@ -106,9 +106,18 @@ private:
 
     void run();
     void stop_thread();
+    void configure();
+    bool set_tls();
+    // The MQTT client id on broker `index`: the machine's name on the
+    // first, with the index after it on the others, since a RabbitMQ node
+    // that went down keeps the subscription queue of the name it had.
+    std::string client_id(std::size_t index) const;
 
     LinkOptions options_;
+    std::string client_name_, will_topic_, will_;
+    std::size_t id_index_ = 0;  // the broker the client's id is for
     mosquitto* client_ = nullptr;
+    std::mutex client_mutex_;  // held while the client is made anew
     bool started_ = false;
     std::thread thread_;
     mutable std::mutex mutex_;
