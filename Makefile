@@ -16,7 +16,7 @@ WEB_PORT ?= 8023
 EMSCRIPTEN_ENV := NODE_PATH=/usr/share/nodejs$${NODE_PATH:+:$$NODE_PATH}
 JOBS ?= 2
 
-.PHONY: run test build bench fuzz deps run-deps clean install uninstall package autopkgtest web serve artwork
+.PHONY: run test build bench fuzz deps run-deps clean install uninstall package autopkgtest web serve artwork load cluster-start cluster-stop
 
 # Playing needs only the build and run packages; tests, benchmarks, fuzzing
 # and packaging need their tools too.
@@ -112,6 +112,25 @@ MQTT_WS_PORT ?= 9001
 LAN ?= 0
 serve: web
 	@scripts/serve $(WEB_SITE) $(WEB_PORT) $(MQTT_PORT) $(MQTT_WS_PORT) $(LAN)
+
+# Many rooms at once, four machines each, against a broker this starts on
+# loopback and stops: BROKER=mosquitto or cluster (three RabbitMQ nodes),
+# PACE=person (a press every 1-3 s a room), full or both; one line of
+# figures for each pace (docs/scale.md).
+ROOMS ?= 100
+BROKER ?= mosquitto
+PACE ?= both
+LOAD_SECONDS ?= 60
+load: deps
+	@cmake -S . -B $(BUILD_BENCH) -G Ninja -DCMAKE_BUILD_TYPE=Release -DQUINTORA_TESTS=OFF -DQUINTORA_BENCH=ON >/dev/null
+	@cmake --build $(BUILD_BENCH) -j $(JOBS) --target quintora_room_load
+	@scripts/load $(BUILD_BENCH)/bin/quintora_room_load $(ROOMS) $(BROKER) $(PACE) $(LOAD_SECONDS)
+
+# The cluster's start, stop and kill (scripts/broker-cluster), by hand.
+cluster-start: deps
+	@scripts/broker-cluster start
+cluster-stop:
+	@scripts/broker-cluster stop
 
 clean:
 	rm -rf build
