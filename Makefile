@@ -106,12 +106,18 @@ web: deps
 # Serves the site on http://127.0.0.1:$(WEB_PORT)/, with the strict
 # Content-Security-Policy a host should send (web/serve.py), and runs a room
 # broker for networked games (mqtt://127.0.0.1:$(MQTT_PORT)/) until Ctrl-C
-# stops both. LAN=1 opens both to the local network.
+# stops both. LAN=1 opens both to the local network, the broker over TLS
+# only: TLS_CERT and TLS_KEY give its certificate and key (PEM), MQTT over
+# TLS on MQTTS_PORT and WebSocket over TLS on MQTT_WS_PORT.
 MQTT_PORT ?= 1883
 MQTT_WS_PORT ?= 9001
+MQTTS_PORT ?= 8883
 LAN ?= 0
+TLS_CERT ?=
+TLS_KEY ?=
 serve: web
-	@scripts/serve $(WEB_SITE) $(WEB_PORT) $(MQTT_PORT) $(MQTT_WS_PORT) $(LAN)
+	@QUINTORA_TLS_CERT='$(TLS_CERT)' QUINTORA_TLS_KEY='$(TLS_KEY)' QUINTORA_MQTTS_PORT=$(MQTTS_PORT) \
+	  scripts/serve $(WEB_SITE) $(WEB_PORT) $(MQTT_PORT) $(MQTT_WS_PORT) $(LAN)
 
 # Many rooms at once, four machines each, against a broker this starts on
 # loopback and stops: BROKER=mosquitto or cluster (three RabbitMQ nodes),

@@ -30,8 +30,11 @@ std::unique_ptr<NetworkGame> NetworkGame::make(Form1& form, net::RoomDialogs& di
     }
     if (parsed->room.empty()) {
         parsed->room = net::random_hex128();
-        std::printf("quintora: a new room: mqtt://%s:%d/%s\n", parsed->host.c_str(), parsed->port,
-                    parsed->room.c_str());
+        std::string brokers;
+        for (const auto& b : parsed->brokers)
+            brokers += (brokers.empty() ? "" : ",") + b.host + ":" + std::to_string(b.port);
+        std::printf("quintora: a new room: %s://%s/%s%s\n", parsed->tls ? "mqtts" : "mqtt", brokers.c_str(),
+                    parsed->room.c_str(), parsed->ca_file.empty() ? "" : ("?ca=" + parsed->ca_file).c_str());
         std::fflush(stdout);
     }
     net::RoomSetup setup{parsed->room, "m" + net::random_hex128().substr(0, 15), *held, net::random_hex128()};
