@@ -15,14 +15,24 @@
 // press to each other machine's having run it is the relay latency.
 //
 //   quintora_room_load --rooms N --pace person|full --seconds S
-//       --brokers 127.0.0.1:PORT[,127.0.0.1:PORT...] [--broker-pids PID[,PID...]]
+//       --brokers 127.0.0.1:PORT[,127.0.0.1:PORT...] [--broker-pids PID[,PID...]] [--processes P]
+//
+// libmosquitto takes three files a connection (its socket and a wake-up
+// pair): beyond what the limit on open files allows one process, the rooms
+// are shared among as many processes (each one thread and one loop), which
+// connect, then start and are measured together.
 //
 // A person's pace: the machine whose turn it is presses 1 to 3 s after the
 // last step reached it. Full speed: at once. One line at the end:
 //   rooms=N machines=M commands/s=... p50=...ms p99=...ms max=...ms lost=0
 //   doubled=0 broker_cpu=...% broker_mb_per_room=... diverged=0 pace=...
 #include <mosquitto.h>
+#include <poll.h>
 #include <sys/epoll.h>
+#include <sys/wait.h>
+#include <csignal>
+#include <cerrno>
+#include <thread>
 #include <sys/resource.h>
 #include <unistd.h>
 
@@ -253,58 +263,29 @@ double percentile(std::vector<double>& v, double q) {
     return v[i];
 }
 
-}  // namespace
-
-int main(int argc, char** argv) {
-    int room_count = 10, seconds = 60;
-    std::string pace = "person", brokers_text, pids_text;
-    for (int i = 1; i + 1 < argc; i += 2) {
-        const std::string key = argv[i], value = argv[i + 1];
-        if (key == "--rooms") room_count = std::atoi(value.c_str());
-        else if (key == "--seconds") seconds = std::atoi(value.c_str());
-        else if (key == "--pace") pace = value;
-        else if (key == "--brokers") brokers_text = value;
-        else if (key == "--broker-pids") pids_text = value;
-    }
+struct Options {
+    int rooms = 10, first_room = 0, seconds = 60;
+    bool full_speed = false;
     std::vector<std::pair<std::string, int>> brokers;
-    for (const auto& b : split(brokers_text)) {
-        const auto colon = b.rfind(':');
-        const std::string host = b.substr(0, colon);
-        // Load goes to this machine's brokers only.
-        if (host != "127.0.0.1" || colon == std::string::npos) {
-            std::fprintf(stderr, "room_load: brokers on 127.0.0.1 only: %s\n", b.c_str());
-            return 2;
-        }
-        brokers.emplace_back(host, std::atoi(b.c_str() + colon + 1));
-    }
-    std::vector<int> pids;
-    for (const auto& p : split(pids_text)) pids.push_back(std::atoi(p.c_str()));
-    if (brokers.empty() || room_count < 1 || (pace != "person" && pace != "full")) {
-        std::fprintf(stderr, "usage: %s --rooms N --pace person|full --seconds S --brokers 127.0.0.1:PORT,...\n",
-                     argv[0]);
-        return 2;
-    }
-    // Every connection is a file.
-    rlimit limit{};
-    getrlimit(RLIMIT_NOFILE, &limit);
-    limit.rlim_cur = limit.rlim_max;
-    setrlimit(RLIMIT_NOFILE, &limit);
-    if (limit.rlim_cur < rlim_t(room_count * machines_per_room + 64)) {
-        std::fprintf(stderr, "room_load: %d connections need more files than the limit %lu\n",
-                     room_count * machines_per_room, static_cast<unsigned long>(limit.rlim_cur));
-        return 2;
-    }
+};
 
+struct Share {
+    Figures figures;
+    std::uint64_t lost = 0;
+};
+
+// One process's share of the rooms: connects them, tells the parent it is
+// ready (a byte on `ready`), waits for the word to go (a byte on `go`),
+// plays them on the common timeline and gives back what it saw.
+Share play_share(const Options& options, int ready, int go) {
     mosquitto_lib_init();
     Load load;
     the_load = &load;
-    load.full_speed = pace == "full";
+    load.full_speed = options.full_speed;
+    load.random.seed(std::uint32_t(12345 + options.first_room));
     load.epoll = epoll_create1(0);
-    const Process idle = broker_usage(pids);
+    Share share;
 
-    // Connecting, a batch at a time, the machines of a room on different nodes.
-    const auto start = Clock::now();
-    std::size_t connection = 0;
     auto service = [&](int timeout_ms) {
         epoll_event events[256];
         const int n = epoll_wait(load.epoll, events, 256, timeout_ms);
@@ -321,13 +302,14 @@ int main(int argc, char** argv) {
         }
         std::vector<Machine*> writers;
         writers.swap(load.writers);
+        for (Machine* m : writers) mosquitto_loop_write(m->client, 1);
         for (Machine* m : writers)
-            if (m->connected || m->fd >= 0) mosquitto_loop_write(m->client, 1);
-        for (Machine* m : writers)
-            if (mosquitto_want_write(m->client) && std::find(load.writers.begin(), load.writers.end(), m) == load.writers.end())
+            if (mosquitto_want_write(m->client) &&
+                std::find(load.writers.begin(), load.writers.end(), m) == load.writers.end())
                 load.writers.push_back(m);
     };
-    for (int r = 0; r < room_count; ++r) {
+    // Connecting, a batch at a time, the machines of a room on different nodes.
+    for (int r = options.first_room; r < options.first_room + options.rooms; ++r) {
         auto room = std::make_unique<Room>(random_hex128());
         for (int i = 0; i < machines_per_room; ++i) {
             Machine& m = room->machines[i];
@@ -335,7 +317,7 @@ int main(int argc, char** argv) {
             m.index = i;
             m.name = "m" + std::to_string(i);
             m.token = random_hex128();
-            const std::string id = "load-" + std::to_string(getpid()) + "-" + std::to_string(r) + "-" + std::to_string(i);
+            const std::string id = "load-" + std::to_string(getppid()) + "-" + std::to_string(r) + "-" + std::to_string(i);
             m.client = mosquitto_new(id.c_str(), true, &m);
             mosquitto_int_option(m.client, MOSQ_OPT_PROTOCOL_VERSION, MQTT_PROTOCOL_V311);
             mosquitto_int_option(m.client, MOSQ_OPT_TCP_NODELAY, 1);
@@ -344,10 +326,11 @@ int main(int argc, char** argv) {
             mosquitto_connect_callback_set(m.client, on_connect);
             mosquitto_subscribe_callback_set(m.client, on_subscribe);
             mosquitto_message_callback_set(m.client, on_message);
-            const auto& broker = brokers[(std::size_t(r) + std::size_t(i)) % brokers.size()];
+            const auto& broker = options.brokers[(std::size_t(r) + std::size_t(i)) % options.brokers.size()];
             if (mosquitto_connect(m.client, broker.first.c_str(), broker.second, 60) != MOSQ_ERR_SUCCESS) {
-                std::fprintf(stderr, "room_load: connection %zu refused\n", connection);
-                return 1;
+                std::fprintf(stderr, "room_load: room %d's machine %d could not connect: %s\n", r, i,
+                             std::strerror(errno));
+                std::exit(1);
             }
             m.fd = mosquitto_socket(m.client);
             epoll_event e{};
@@ -355,50 +338,49 @@ int main(int argc, char** argv) {
             e.data.ptr = &m;
             epoll_ctl(load.epoll, EPOLL_CTL_ADD, m.fd, &e);
             load.wrote(m);
-            ++connection;
         }
         load.rooms.push_back(std::move(room));
         if (r % 50 == 49) service(0);
     }
-    // Until every machine is connected and subscribed.
     auto all_ready = [&] {
         for (const auto& room : load.rooms)
             for (const Machine& m : room->machines)
                 if (!m.subscribed) return false;
         return true;
     };
-    const auto ready_deadline = Clock::now() + std::chrono::seconds(120);
+    const auto ready_deadline = Clock::now() + std::chrono::seconds(180);
     while (!all_ready() && Clock::now() < ready_deadline) service(10);
     if (!all_ready()) {
-        std::fprintf(stderr, "room_load: not every machine subscribed within two minutes\n");
-        return 1;
+        std::fprintf(stderr, "room_load: not every machine subscribed within three minutes\n");
+        std::exit(1);
     }
-    const double connect_s = std::chrono::duration<double>(Clock::now() - start).count();
+    char byte = 'r';
+    if (write(ready, &byte, 1) != 1) std::exit(1);
+    // Waiting for the others, the connections kept alive.
+    while (true) {
+        pollfd p{go, POLLIN, 0};
+        if (poll(&p, 1, 0) == 1) break;
+        service(10);
+        for (auto& room : load.rooms)
+            for (Machine& m : room->machines) mosquitto_loop_misc(m.client);
+    }
+    if (read(go, &byte, 1) != 1) std::exit(1);
 
     // Playing: the presses of every room, spread over the first pause.
     auto now = Clock::now();
     for (auto& room : load.rooms)
-        room->next_press =
-            now + std::chrono::milliseconds(std::uniform_int_distribution<int>(0, load.full_speed ? 100 : 3000)(load.random));
-    // The first seconds warm up; then measured for `seconds`; then no more
-    // presses and what is under way is let arrive.
+        room->next_press = now + std::chrono::milliseconds(
+                                     std::uniform_int_distribution<int>(0, load.full_speed ? 100 : 3000)(load.random));
+    // The first seconds warm up; then measured; then no more presses and
+    // what is under way is let arrive.
     const auto warm = now + std::chrono::seconds(3);
-    const auto end = warm + std::chrono::seconds(seconds);
+    const auto end = warm + std::chrono::seconds(options.seconds);
     const auto drain = end + std::chrono::seconds(10);
-    Process before{}, after{};
-    Clock::time_point measured_from, last_misc = now;
+    Clock::time_point last_misc = now;
     while (true) {
         now = Clock::now();
-        if (!load.measuring && now >= warm && now < end) {
-            load.measuring = true;
-            measured_from = now;
-            before = broker_usage(pids);
-        }
-        if (load.measuring && now >= end) {
-            load.measuring = false;
-            load.pressing = false;
-            after = broker_usage(pids);
-        }
+        load.measuring = now >= warm && now < end;
+        if (now >= end) load.pressing = false;
         if (now >= drain) break;
         if (!load.pressing) {
             bool quiet = true;
@@ -415,18 +397,14 @@ int main(int argc, char** argv) {
         }
         service(load.full_speed ? 0 : 2);
     }
-    const double measured_s = std::chrono::duration<double>(end - measured_from).count();
-
     // Every follower's journal against the orderer's: what a follower lacks was lost.
-    std::uint64_t lost = 0, unfinished = 0;
     for (const auto& room : load.rooms) {
-        if (room->under_way) ++unfinished;
+        if (room->under_way) ++share.lost;
         for (const Machine& m : room->machines) {
-            if (m.position < room->length) lost += room->length - m.position;
+            if (m.position < room->length) share.lost += room->length - m.position;
             if (m.position == room->length && m.signature != room->signature) ++load.figures.diverged;
         }
     }
-    lost += unfinished;
     for (auto& room : load.rooms)
         for (Machine& m : room->machines) {
             mosquitto_disconnect(m.client);
@@ -434,17 +412,139 @@ int main(int argc, char** argv) {
             mosquitto_destroy(m.client);
         }
     mosquitto_lib_cleanup();
+    share.figures = std::move(load.figures);
+    return share;
+}
 
-    auto& l = load.figures.latencies_ms;
+}  // namespace
+
+int main(int argc, char** argv) {
+    Options options;
+    int processes = 0;
+    std::string pace = "person", brokers_text, pids_text;
+    for (int i = 1; i + 1 < argc; i += 2) {
+        const std::string key = argv[i], value = argv[i + 1];
+        if (key == "--rooms") options.rooms = std::atoi(value.c_str());
+        else if (key == "--seconds") options.seconds = std::atoi(value.c_str());
+        else if (key == "--pace") pace = value;
+        else if (key == "--brokers") brokers_text = value;
+        else if (key == "--broker-pids") pids_text = value;
+        else if (key == "--processes") processes = std::atoi(value.c_str());
+    }
+    for (const auto& b : split(brokers_text)) {
+        const auto colon = b.rfind(':');
+        const std::string host = b.substr(0, colon);
+        // Load goes to this machine's brokers only.
+        if (host != "127.0.0.1" || colon == std::string::npos) {
+            std::fprintf(stderr, "room_load: brokers on 127.0.0.1 only: %s\n", b.c_str());
+            return 2;
+        }
+        options.brokers.emplace_back(host, std::atoi(b.c_str() + colon + 1));
+    }
+    std::vector<int> pids;
+    for (const auto& p : split(pids_text)) pids.push_back(std::atoi(p.c_str()));
+    if (options.brokers.empty() || options.rooms < 1 || (pace != "person" && pace != "full")) {
+        std::fprintf(stderr, "usage: %s --rooms N --pace person|full --seconds S --brokers 127.0.0.1:PORT,...\n",
+                     argv[0]);
+        return 2;
+    }
+    options.full_speed = pace == "full";
+    // Every connection is a file, three with libmosquitto's wake-up pair:
+    // as many processes as the limit on files asks for.
+    rlimit limit{};
+    getrlimit(RLIMIT_NOFILE, &limit);
+    limit.rlim_cur = limit.rlim_max;
+    setrlimit(RLIMIT_NOFILE, &limit);
+    const int rooms_per_process = std::max(1, int((limit.rlim_cur - 64) / (3 * machines_per_room)));
+    if (processes < 1) processes = (options.rooms + rooms_per_process - 1) / rooms_per_process;
+    if (options.rooms > processes * rooms_per_process) {
+        std::fprintf(stderr, "room_load: %d rooms need more processes than %d\n", options.rooms, processes);
+        return 2;
+    }
+
+    const Process idle = broker_usage(pids);
+    const auto start = Clock::now();
+    int ready[2], go[2];
+    if (pipe(ready) != 0 || pipe(go) != 0) return 1;
+    std::vector<pid_t> children;
+    std::vector<std::string> results;
+    int first = 0;
+    for (int k = 0; k < processes; ++k) {
+        Options mine = options;
+        mine.first_room = first;
+        mine.rooms = options.rooms / processes + (k < options.rooms % processes ? 1 : 0);
+        first += mine.rooms;
+        results.push_back("/tmp/quintora-load-" + std::to_string(getpid()) + "-" + std::to_string(k));
+        const pid_t child = fork();
+        if (child == 0) {
+            const Share share = play_share(mine, ready[1], go[0]);
+            std::ofstream out(results.back());
+            const auto& f = share.figures;
+            out << f.commands << ' ' << f.doubled << ' ' << f.diverged << ' ' << f.rejected << ' ' << share.lost
+                << ' ' << f.latencies_ms.size() << '\n';
+            for (const double l : f.latencies_ms) out << l << '\n';
+            out.close();
+            _exit(0);
+        }
+        children.push_back(child);
+    }
+    // Every share connected: they go together, and the broker is measured
+    // over the same window as the commands.
+    for (int k = 0; k < processes; ++k) {
+        char byte;
+        if (read(ready[0], &byte, 1) != 1) {
+            std::fprintf(stderr, "room_load: a share failed before playing\n");
+            for (const pid_t c : children) kill(c, SIGTERM);
+            return 1;
+        }
+    }
+    const double connect_s = std::chrono::duration<double>(Clock::now() - start).count();
+    const std::string word(std::size_t(processes), 'g');
+    if (write(go[1], word.data(), word.size()) != ssize_t(word.size())) return 1;
+    std::this_thread::sleep_for(std::chrono::seconds(3));
+    const Process before = broker_usage(pids);
+    const auto measured_from = Clock::now();
+    std::this_thread::sleep_for(std::chrono::seconds(options.seconds));
+    const Process after = broker_usage(pids);
+    const double measured_s = std::chrono::duration<double>(Clock::now() - measured_from).count();
+    bool failed = false;
+    for (const pid_t c : children) {
+        int status = 0;
+        waitpid(c, &status, 0);
+        failed = failed || !WIFEXITED(status) || WEXITSTATUS(status) != 0;
+    }
+
+    Figures all;
+    std::uint64_t lost = 0;
+    for (const auto& name : results) {
+        std::ifstream in(name);
+        std::uint64_t commands = 0, doubled = 0, diverged = 0, rejected = 0, share_lost = 0;
+        std::size_t n = 0;
+        if (!(in >> commands >> doubled >> diverged >> rejected >> share_lost >> n)) failed = true;
+        all.commands += commands;
+        all.doubled += doubled;
+        all.diverged += diverged;
+        all.rejected += rejected;
+        lost += share_lost;
+        for (std::size_t i = 0; i < n; ++i) {
+            double l = 0;
+            in >> l;
+            all.latencies_ms.push_back(l);
+        }
+        std::remove(name.c_str());
+    }
+    auto& l = all.latencies_ms;
     const double p50 = percentile(l, 0.50), p99 = percentile(l, 0.99);
     const double max = l.empty() ? 0 : *std::max_element(l.begin(), l.end());
     const double cpu = measured_s > 0 ? 100.0 * (after.cpu_seconds - before.cpu_seconds) / measured_s : 0;
-    const double mb_per_room = (after.rss_mb - idle.rss_mb) / room_count;
+    const double mb_per_room = (after.rss_mb - idle.rss_mb) / options.rooms;
     std::printf("rooms=%d machines=%d commands/s=%.1f p50=%.1fms p99=%.1fms max=%.1fms lost=%llu doubled=%llu "
-                "broker_cpu=%.0f%% broker_mb_per_room=%.3f diverged=%llu pace=%s connect_s=%.1f\n",
-                room_count, room_count * machines_per_room, double(load.figures.commands) / measured_s, p50, p99, max,
-                static_cast<unsigned long long>(lost), static_cast<unsigned long long>(load.figures.doubled), cpu,
-                mb_per_room, static_cast<unsigned long long>(load.figures.diverged), pace.c_str(), connect_s);
+                "broker_cpu=%.0f%% broker_mb_per_room=%.3f diverged=%llu rejected=%llu pace=%s processes=%d "
+                "connect_s=%.1f\n",
+                options.rooms, options.rooms * machines_per_room, double(all.commands) / options.seconds, p50, p99,
+                max, static_cast<unsigned long long>(lost), static_cast<unsigned long long>(all.doubled), cpu,
+                mb_per_room, static_cast<unsigned long long>(all.diverged),
+                static_cast<unsigned long long>(all.rejected), pace.c_str(), processes, connect_s);
     std::fflush(stdout);
-    return lost == 0 && load.figures.diverged == 0 && load.figures.rejected == 0 ? 0 : 1;
+    return !failed && lost == 0 && all.diverged == 0 && all.rejected == 0 ? 0 : 1;
 }
