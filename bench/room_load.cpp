@@ -16,6 +16,7 @@
 //
 //   quintora_room_load --rooms N --pace person|full --seconds S
 //       --brokers 127.0.0.1:PORT[,127.0.0.1:PORT...] [--broker-pids PID[,PID...]] [--processes P]
+//       [--qos 0|1]
 //
 // libmosquitto takes three files a connection (its socket and a wake-up
 // pair): beyond what the limit on open files allows one process, the rooms
@@ -120,9 +121,12 @@ struct Load {
 };
 
 Load* the_load = nullptr;
+// The QoS of every publish and subscription: 1, as the desktop's link uses;
+// 0 to see what acknowledgements cost a broker.
+int qos = 1;
 
 void publish(Machine& m, const std::string& topic, const std::string& payload) {
-    mosquitto_publish(m.client, nullptr, topic.c_str(), int(payload.size()), payload.data(), 1, false);
+    mosquitto_publish(m.client, nullptr, topic.c_str(), int(payload.size()), payload.data(), qos, false);
     the_load->wrote(m);
 }
 
@@ -202,7 +206,7 @@ void on_connect(mosquitto* client, void* self, int rc) {
     Machine& m = *static_cast<Machine*>(self);
     if (rc != 0) return;
     m.connected = true;
-    mosquitto_subscribe(client, nullptr, (m.index == 0 ? m.room->topics.cmd : m.room->topics.step).c_str(), 1);
+    mosquitto_subscribe(client, nullptr, (m.index == 0 ? m.room->topics.cmd : m.room->topics.step).c_str(), qos);
 }
 
 void on_subscribe(mosquitto*, void* self, int, int, const int*) { static_cast<Machine*>(self)->subscribed = true; }
@@ -430,6 +434,7 @@ int main(int argc, char** argv) {
         else if (key == "--brokers") brokers_text = value;
         else if (key == "--broker-pids") pids_text = value;
         else if (key == "--processes") processes = std::atoi(value.c_str());
+        else if (key == "--qos") qos = std::atoi(value.c_str()) == 0 ? 0 : 1;
     }
     for (const auto& b : split(brokers_text)) {
         const auto colon = b.rfind(':');
@@ -539,12 +544,12 @@ int main(int argc, char** argv) {
     const double cpu = measured_s > 0 ? 100.0 * (after.cpu_seconds - before.cpu_seconds) / measured_s : 0;
     const double mb_per_room = (after.rss_mb - idle.rss_mb) / options.rooms;
     std::printf("rooms=%d machines=%d commands/s=%.1f p50=%.1fms p99=%.1fms max=%.1fms lost=%llu doubled=%llu "
-                "broker_cpu=%.0f%% broker_mb_per_room=%.3f diverged=%llu rejected=%llu pace=%s processes=%d "
+                "broker_cpu=%.0f%% broker_mb_per_room=%.3f diverged=%llu rejected=%llu pace=%s qos=%d processes=%d "
                 "connect_s=%.1f\n",
                 options.rooms, options.rooms * machines_per_room, double(all.commands) / options.seconds, p50, p99,
                 max, static_cast<unsigned long long>(lost), static_cast<unsigned long long>(all.doubled), cpu,
                 mb_per_room, static_cast<unsigned long long>(all.diverged),
-                static_cast<unsigned long long>(all.rejected), pace.c_str(), processes, connect_s);
+                static_cast<unsigned long long>(all.rejected), pace.c_str(), qos, processes, connect_s);
     std::fflush(stdout);
     return !failed && lost == 0 && all.diverged == 0 && all.rejected == 0 ? 0 : 1;
 }

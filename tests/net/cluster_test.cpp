@@ -3,6 +3,7 @@
 // machines are connected to, in the middle of the game: each machine knows
 // every node, moves on to the next, and the game goes on at the right place
 // and is finished, with the same journal and signature on every machine.
+// Also the desktop's link over TLS into a room of a locked mosquitto.
 #include <gtest/gtest.h>
 
 #include <chrono>
@@ -54,8 +55,8 @@ struct Machine {
 using Machines = std::vector<Machine*>;
 
 template <class Done>
-bool until(const Machines& machines, Done done) {
-    const auto deadline = std::chrono::steady_clock::now() + patience;
+bool until(const Machines& machines, Done done, std::chrono::milliseconds within = patience) {
+    const auto deadline = std::chrono::steady_clock::now() + within;
     while (std::chrono::steady_clock::now() < deadline) {
         for (Machine* m : machines) m->link->pump(*m->room);
         if (done()) return true;
@@ -165,6 +166,43 @@ TEST(Cluster, AGameGoesOnWhenTheNodeItsMachinesUseIsKilledAndFinishesTheSameEver
     for (const auto& line : orderer.room->rejections()) std::fprintf(stderr, "  %s\n", line.c_str());
     owned.clear();
     cluster.stop();
+}
+
+}  // namespace
+
+namespace {
+
+// The desktop's link as a player uses it: an mqtts:// address with the
+// authority of the broker's certificate, into a locked room.
+TEST(LockedRoom, TwoMachinesPlayOverTlsThroughTheRoomLockWithTheDesktopsLink) {
+    TempFolder certificates;
+    ASSERT_TRUE(make_certificates(certificates.path));
+    LockedMosquitto broker(certificates.path);
+    ASSERT_TRUE(broker.start()) << broker.log();
+    const std::string room = random_hex128();
+    const std::string ca = (certificates.path / "ca.pem").string();
+    const auto address =
+        parse_room_address("mqtts://127.0.0.1:" + std::to_string(broker.tls_port()) + "/" + room + "?ca=" + ca);
+    ASSERT_TRUE(address);
+    Machine a(*address, "maker", *parse_seat_names("黒,白"));
+    ASSERT_TRUE(until({&a}, [&] { return a.room->is_connected(); })) << broker.log();
+    a.room->make();
+    Machine b(*address, "second", *parse_seat_names("青,赤"));
+    ASSERT_TRUE(until({&a, &b}, [&] { return b.room->seats() == *parse_seat_names("青,赤") && b.room->orderer_here(); }));
+    for (const auto& [machine, command] : std::vector<std::pair<Machine*, Command>>{
+             {&a, Command::of(CommandKind::PLAY_4)}, {&a, at(3, 10)}, {&b, at(3, 1)}, {&a, at(3, 19)}}) {
+        const auto before = a.room->position();
+        machine->room->local(command);
+        ASSERT_TRUE(until({&a, &b}, [&] { return a.room->position() > before && b.room->position() == a.room->position(); }));
+    }
+    EXPECT_EQ(a.journal(), b.journal());
+    EXPECT_EQ(a.game.signature(), b.game.signature());
+    EXPECT_NE(a.journal().find("PLAY_4\nok\npress 3 10\npress 3 1\npress 3 19\n"), std::string::npos) << a.journal();
+    // Trusting only the system's authorities, a machine never gets in.
+    auto untrusting = *address;
+    untrusting.ca_file.clear();
+    Machine c(untrusting, "third", 0);
+    EXPECT_FALSE(until({&c}, [&] { return c.room->is_connected(); }, 3s));
 }
 
 }  // namespace
