@@ -190,8 +190,10 @@ void MqttLink::run() {
             set_tls();
             id_index_ = index;
         }
-        // A broker not there yet is no failure: the next one is tried.
-        if (mosquitto_connect(client_, broker.host.c_str(), broker.port, 10) == MOSQ_ERR_SUCCESS) {
+        // A broker not there yet is no failure: the next one is tried. The
+        // connection is made without blocking (the loop finishes it), so
+        // that a stop never waits for a host that does not answer.
+        if (mosquitto_connect_async(client_, broker.host.c_str(), broker.port, 10) == MOSQ_ERR_SUCCESS) {
             int rc = MOSQ_ERR_SUCCESS;
             while (rc == MOSQ_ERR_SUCCESS) {
                 {
