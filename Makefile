@@ -16,7 +16,7 @@ WEB_PORT ?= 8023
 EMSCRIPTEN_ENV := NODE_PATH=/usr/share/nodejs$${NODE_PATH:+:$$NODE_PATH}
 JOBS ?= 2
 
-.PHONY: run test build bench fuzz deps run-deps clean install uninstall package autopkgtest web serve artwork
+.PHONY: run test build bench fuzz deps run-deps clean install uninstall package autopkgtest web serve artwork load cluster-start cluster-stop
 
 # Playing needs only the build and run packages; tests, benchmarks, fuzzing
 # and packaging need their tools too.
@@ -106,12 +106,38 @@ web: deps
 # Serves the site on http://127.0.0.1:$(WEB_PORT)/, with the strict
 # Content-Security-Policy a host should send (web/serve.py), and runs a room
 # broker for networked games (mqtt://127.0.0.1:$(MQTT_PORT)/) until Ctrl-C
-# stops both. LAN=1 opens both to the local network.
+# stops both. LAN=1 opens both to the local network, the broker over TLS
+# only: TLS_CERT and TLS_KEY give its certificate and key (PEM), MQTT over
+# TLS on MQTTS_PORT and WebSocket over TLS on MQTT_WS_PORT.
 MQTT_PORT ?= 1883
 MQTT_WS_PORT ?= 9001
+MQTTS_PORT ?= 8883
 LAN ?= 0
+TLS_CERT ?=
+TLS_KEY ?=
 serve: web
-	@scripts/serve $(WEB_SITE) $(WEB_PORT) $(MQTT_PORT) $(MQTT_WS_PORT) $(LAN)
+	@QUINTORA_TLS_CERT='$(TLS_CERT)' QUINTORA_TLS_KEY='$(TLS_KEY)' QUINTORA_MQTTS_PORT=$(MQTTS_PORT) \
+	  scripts/serve $(WEB_SITE) $(WEB_PORT) $(MQTT_PORT) $(MQTT_WS_PORT) $(LAN)
+
+# Many rooms at once, four machines each, against a broker this starts on
+# loopback and stops: BROKER=mosquitto or cluster (three RabbitMQ nodes),
+# PACE=person (a press every 1-3 s a room), full or both; one line of
+# figures for each pace (docs/scale.md).
+ROOMS ?= 100
+BROKER ?= mosquitto
+PACE ?= both
+LOAD_SECONDS ?= 60
+QOS ?= 1
+load: deps
+	@cmake -S . -B $(BUILD_BENCH) -G Ninja -DCMAKE_BUILD_TYPE=Release -DQUINTORA_TESTS=OFF -DQUINTORA_BENCH=ON >/dev/null
+	@cmake --build $(BUILD_BENCH) -j $(JOBS) --target quintora_room_load
+	@QUINTORA_LOAD_QOS=$(QOS) scripts/load $(BUILD_BENCH)/bin/quintora_room_load $(ROOMS) $(BROKER) $(PACE) $(LOAD_SECONDS)
+
+# The cluster's start, stop and kill (scripts/broker-cluster), by hand.
+cluster-start: deps
+	@scripts/broker-cluster start
+cluster-stop:
+	@scripts/broker-cluster stop
 
 clean:
 	rm -rf build

@@ -20,7 +20,7 @@ std::unique_ptr<NetworkGame> NetworkGame::make(Form1& form, net::RoomDialogs& di
                                                std::string& error) {
     auto parsed = net::parse_room_address(address);
     if (!parsed) {
-        error = "not a room address (mqtt://HOST:PORT/ROOM): " + address;
+        error = "not a room address (mqtt://HOST:PORT/ROOM or mqtts://HOST:PORT/ROOM): " + address;
         return nullptr;
     }
     const auto held = net::parse_seat_names(seats);
@@ -30,8 +30,11 @@ std::unique_ptr<NetworkGame> NetworkGame::make(Form1& form, net::RoomDialogs& di
     }
     if (parsed->room.empty()) {
         parsed->room = net::random_hex128();
-        std::printf("quintora: a new room: mqtt://%s:%d/%s\n", parsed->host.c_str(), parsed->port,
-                    parsed->room.c_str());
+        std::string brokers;
+        for (const auto& b : parsed->brokers)
+            brokers += (brokers.empty() ? "" : ",") + b.host + ":" + std::to_string(b.port);
+        std::printf("quintora: a new room: %s://%s/%s%s\n", parsed->tls ? "mqtts" : "mqtt", brokers.c_str(),
+                    parsed->room.c_str(), parsed->ca_file.empty() ? "" : ("?ca=" + parsed->ca_file).c_str());
         std::fflush(stdout);
     }
     net::RoomSetup setup{parsed->room, "m" + net::random_hex128().substr(0, 15), *held, net::random_hex128()};
@@ -41,7 +44,8 @@ std::unique_ptr<NetworkGame> NetworkGame::make(Form1& form, net::RoomDialogs& di
 NetworkGame::NetworkGame(Form1& form, net::RoomAddress address, net::RoomSetup setup, net::RoomDialogs& dialogs,
                          net::QuietSound& sound)
     : form_(form), address_(std::move(address)), setup_(std::move(setup)),
-      link_(address_.host, address_.port, setup_.client, net::Topics(setup_.room).gone, net::farewell(setup_)),
+      link_(net::link_options(address_, setup_.room), setup_.client, net::Topics(setup_.room).gone,
+            net::farewell(setup_)),
       room_(form.game(), dialogs, sound, link_, setup_) {
     room_.on_note = [this](const std::string& note) { show(note); };
     form_.route = [this](Command c) { room_.local(c); };

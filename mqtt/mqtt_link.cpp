@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "mqtt/mqtt_link.h"
 
+#include <algorithm>
 #include <mosquitto.h>
 
 namespace quintora::net {
@@ -16,78 +17,214 @@ void use_library() { static Library library; }
 
 }  // namespace
 
+namespace {
+
+std::optional<int> parse_port(std::string_view port) {
+    if (port.empty() || port.size() > 5) return std::nullopt;
+    int p = 0;
+    for (const char c : port) {
+        if (c < '0' || c > '9') return std::nullopt;
+        p = p * 10 + (c - '0');
+    }
+    if (p < 1 || p > 65535) return std::nullopt;
+    return p;
+}
+
+}  // namespace
+
 std::optional<RoomAddress> parse_room_address(std::string_view text) {
-    constexpr std::string_view scheme = "mqtt://";
-    if (text.substr(0, scheme.size()) != scheme) return std::nullopt;
-    text.remove_prefix(scheme.size());
-    const auto slash = text.find('/');
-    const std::string_view authority = text.substr(0, slash);
     RoomAddress address;
+    if (text.starts_with("mqtts://")) {
+        address.tls = true;
+        address.port = 8883;
+        text.remove_prefix(8);
+    } else if (text.starts_with("mqtt://")) {
+        text.remove_prefix(7);
+    } else {
+        return std::nullopt;
+    }
+    if (const auto query = text.find('?'); query != std::string_view::npos) {
+        const std::string_view option = text.substr(query + 1);
+        text = text.substr(0, query);
+        if (!address.tls || !option.starts_with("ca=") || option.size() == 3) return std::nullopt;
+        address.ca_file = std::string(option.substr(3));
+    }
+    const auto slash = text.find('/');
+    std::string_view authority = text.substr(0, slash);
     if (slash != std::string_view::npos) {
         address.room = std::string(text.substr(slash + 1));
         if (!address.room.empty() && !valid_name(address.room)) return std::nullopt;
     }
-    const auto colon = authority.rfind(':');
-    address.host = std::string(authority.substr(0, colon));
-    if (colon != std::string_view::npos) {
-        const std::string_view port = authority.substr(colon + 1);
-        if (port.empty() || port.size() > 5) return std::nullopt;
-        int p = 0;
-        for (const char c : port) {
-            if (c < '0' || c > '9') return std::nullopt;
-            p = p * 10 + (c - '0');
+    const int default_port = address.port;
+    while (true) {
+        const auto comma = authority.find(',');
+        const std::string_view one = authority.substr(0, comma);
+        BrokerEndpoint broker{std::string(one), default_port};
+        if (const auto colon = one.rfind(':'); colon != std::string_view::npos) {
+            const auto port = parse_port(one.substr(colon + 1));
+            if (!port) return std::nullopt;
+            broker = BrokerEndpoint{std::string(one.substr(0, colon)), *port};
         }
-        if (p < 1 || p > 65535) return std::nullopt;
-        address.port = p;
+        if (broker.host.empty() || broker.host.find_first_of("/@ ?") != std::string::npos) return std::nullopt;
+        address.brokers.push_back(std::move(broker));
+        if (comma == std::string_view::npos) break;
+        authority.remove_prefix(comma + 1);
     }
-    if (address.host.empty() || address.host.find_first_of("/@ ") != std::string::npos) return std::nullopt;
+    address.host = address.brokers.front().host;
+    address.port = address.brokers.front().port;
     return address;
+}
+
+LinkOptions link_options(const RoomAddress& address, const std::string& room) {
+    LinkOptions options;
+    options.brokers = address.brokers;
+    if (options.brokers.empty()) options.brokers.push_back(BrokerEndpoint{address.host, address.port});
+    options.tls = address.tls;
+    options.ca_file = address.ca_file;
+    options.username = room;
+    options.password = room;
+    return options;
 }
 
 MqttLink::MqttLink(std::string host, int port, const std::string& client, const std::string& will_topic,
                    const std::string& will)
-    : host_(std::move(host)), port_(port) {
+    : MqttLink(LinkOptions{{BrokerEndpoint{std::move(host), port}}, false, {}, {}, {}}, client, will_topic, will) {}
+
+MqttLink::MqttLink(LinkOptions options, const std::string& client, const std::string& will_topic,
+                   const std::string& will)
+    : options_(std::move(options)), client_name_(client), will_topic_(will_topic), will_(will) {
     use_library();
-    client_ = mosquitto_new(client.c_str(), true, this);
-    if (!client_) return;
+    if (options_.brokers.empty()) return;
+    client_ = mosquitto_new(client_id(0).c_str(), true, this);
+    if (client_) configure();
+}
+
+std::string MqttLink::client_id(std::size_t index) const {
+    return index == 0 ? client_name_ : client_name_ + "-" + std::to_string(index);
+}
+
+void MqttLink::configure() {
+    // Published to from the game's thread while the network thread reads.
+    mosquitto_threaded_set(client_, true);
     mosquitto_int_option(client_, MOSQ_OPT_PROTOCOL_VERSION, MQTT_PROTOCOL_V311);
     // A step is small and wanted at once: no waiting to fill a packet.
     mosquitto_int_option(client_, MOSQ_OPT_TCP_NODELAY, 1);
-    mosquitto_will_set(client_, will_topic.c_str(), int(will.size()), will.data(), 1, false);
-    // Back-off from one second to eight between tries.
-    mosquitto_reconnect_delay_set(client_, 1, 8, true);
+    mosquitto_will_set(client_, will_topic_.c_str(), int(will_.size()), will_.data(), 1, false);
+    if (!options_.username.empty())
+        mosquitto_username_pw_set(client_, options_.username.c_str(),
+                                  options_.password.empty() ? nullptr : options_.password.c_str());
     mosquitto_connect_callback_set(client_, on_connect);
     mosquitto_disconnect_callback_set(client_, on_disconnect);
     mosquitto_message_callback_set(client_, on_message);
 }
 
+bool MqttLink::set_tls() {
+    if (!options_.tls) return true;
+    // The broker's certificate is checked, its name too: against the
+    // given authorities, or the system's.
+    const int rc = options_.ca_file.empty()
+                       ? mosquitto_int_option(client_, MOSQ_OPT_TLS_USE_OS_CERTS, 1)
+                       : mosquitto_tls_set(client_, options_.ca_file.c_str(), nullptr, nullptr, nullptr, nullptr);
+    return rc == MOSQ_ERR_SUCCESS;
+}
+
 MqttLink::~MqttLink() {
     if (!client_) return;
     if (started_) {
-        mosquitto_disconnect(client_);
-        mosquitto_loop_stop(client_, true);
+        stop_thread();
+        // The network thread is gone: the DISCONNECT is sent from here, so
+        // that the broker drops this machine's will.
+        if (mosquitto_disconnect(client_) == MOSQ_ERR_SUCCESS) mosquitto_loop(client_, 100, 1);
     }
     mosquitto_destroy(client_);
 }
 
+void MqttLink::stop_thread() {
+    {
+        std::lock_guard lock(mutex_);
+        stop_ = true;
+    }
+    stopping_.notify_all();
+    if (thread_.joinable()) thread_.join();
+    started_ = false;
+}
+
 void MqttLink::abandon() {
     if (!client_) return;
-    if (started_) mosquitto_loop_stop(client_, true);
-    started_ = false;
+    if (started_) stop_thread();
     // Destroying the client closes its socket with no DISCONNECT sent.
     mosquitto_destroy(client_);
     client_ = nullptr;
 }
 
 bool MqttLink::start() {
-    if (!client_) return false;
-    // A broker not there yet is no failure: the loop keeps trying.
-    mosquitto_connect_async(client_, host_.c_str(), port_, 10);
-    started_ = mosquitto_loop_start(client_) == MOSQ_ERR_SUCCESS;
-    return started_;
+    if (!client_ || started_) return false;
+    if (!set_tls()) return false;
+    stop_ = false;
+    thread_ = std::thread([this] { run(); });
+    started_ = true;
+    return true;
+}
+
+// The network thread: connect to a broker, run the connection until it is
+// lost, then try it once more at once (a broker still there takes the
+// session back, with no will published); a broker that refuses or is gone
+// is left for the next one, and once every broker refused, for a while,
+// from a quarter of a second up to eight.
+void MqttLink::run() {
+    auto delay = std::chrono::milliseconds(250);
+    std::size_t refused_in_a_row = 0;
+    while (true) {
+        BrokerEndpoint broker;
+        std::size_t index;
+        {
+            std::lock_guard lock(mutex_);
+            if (stop_) return;
+            index = index_;
+            broker = options_.brokers[index];
+        }
+        if (index != id_index_) {
+            std::lock_guard lock(client_mutex_);
+            mosquitto_reinitialise(client_, client_id(index).c_str(), true, this);
+            configure();
+            set_tls();
+            id_index_ = index;
+        }
+        // A broker not there yet is no failure: the next one is tried. The
+        // connection is made without blocking (the loop finishes it), so
+        // that a stop never waits for a host that does not answer.
+        if (mosquitto_connect_async(client_, broker.host.c_str(), broker.port, 10) == MOSQ_ERR_SUCCESS) {
+            int rc = MOSQ_ERR_SUCCESS;
+            while (rc == MOSQ_ERR_SUCCESS) {
+                {
+                    std::lock_guard lock(mutex_);
+                    if (stop_) return;
+                }
+                rc = mosquitto_loop(client_, 100, 1);
+            }
+        }
+        std::unique_lock lock(mutex_);
+        if (stop_) return;
+        const bool was_connected = connections_counted_;
+        connections_counted_ = false;
+        if (was_connected) {
+            refused_in_a_row = 0;
+            delay = std::chrono::milliseconds(250);
+            continue;
+        }
+        index_ = (index_ + 1) % options_.brokers.size();
+        if (++refused_in_a_row >= options_.brokers.size()) {
+            refused_in_a_row = 0;
+            stopping_.wait_for(lock, delay, [this] { return stop_; });
+            delay = std::min(delay * 2, std::chrono::milliseconds(8000));
+        } else {
+            stopping_.wait_for(lock, std::chrono::milliseconds(50), [this] { return stop_; });
+        }
+    }
 }
 
 bool MqttLink::publish(const std::string& topic, const std::string& payload, bool retain) {
+    std::lock_guard client_lock(client_mutex_);
     if (!client_) return false;
     const int rc = mosquitto_publish(client_, nullptr, topic.c_str(), int(payload.size()), payload.data(), 1, retain);
     if (rc != MOSQ_ERR_SUCCESS) return false;
@@ -97,6 +234,7 @@ bool MqttLink::publish(const std::string& topic, const std::string& payload, boo
 }
 
 void MqttLink::subscribe(const std::string& topic) {
+    std::lock_guard client_lock(client_mutex_);
     if (client_) mosquitto_subscribe(client_, nullptr, topic.c_str(), 1);
 }
 
@@ -111,7 +249,14 @@ void MqttLink::queue(Event e) {
 }
 
 void MqttLink::on_connect(mosquitto*, void* self, int rc) {
-    if (rc == 0) static_cast<MqttLink*>(self)->queue(Event{Event::connected, {}, {}});
+    auto* link = static_cast<MqttLink*>(self);
+    if (rc != 0) return;
+    {
+        std::lock_guard lock(link->mutex_);
+        ++link->connections_;
+        link->connections_counted_ = true;
+    }
+    link->queue(Event{Event::connected, {}, {}});
 }
 
 void MqttLink::on_disconnect(mosquitto*, void* self, int) {
@@ -155,6 +300,16 @@ std::size_t MqttLink::bytes_sent() const {
 std::size_t MqttLink::bytes_received() const {
     std::lock_guard lock(mutex_);
     return received_;
+}
+
+std::size_t MqttLink::broker_index() const {
+    std::lock_guard lock(mutex_);
+    return index_;
+}
+
+std::size_t MqttLink::connections() const {
+    std::lock_guard lock(mutex_);
+    return connections_;
 }
 
 }  // namespace quintora::net

@@ -3,7 +3,10 @@
 // The room's transport over MQTT 3.1.1, through libmosquitto. Its network
 // thread connects, reconnects with back-off and queues what it hears; the
 // game's thread takes the queue and hands it to the room (pump), so that the
-// room and the game are touched from one thread only.
+// room and the game are touched from one thread only. Given several brokers
+// (the nodes of a cluster), it moves on to the next one when its connection
+// is lost or refused; the room's journal lives with the machines, so nothing
+// the broker kept is needed on the new node.
 
 #include <chrono>
 #include <condition_variable>
@@ -12,6 +15,8 @@
 #include <mutex>
 #include <optional>
 #include <string>
+#include <thread>
+#include <vector>
 
 #include "net/room.h"
 
@@ -20,24 +25,51 @@ struct mosquitto_message;
 
 namespace quintora::net {
 
-// mqtt://HOST:PORT/ROOM, the room optional; the port 1883 when left out.
-struct RoomAddress {
+struct BrokerEndpoint {
     std::string host;
     int port = 1883;
+};
+
+// mqtt://HOST:PORT/ROOM, the room optional; the port 1883 when left out.
+// mqtts://HOST:PORT/ROOM is the same over TLS (port 8883 when left out),
+// checked against the system's certificate authorities, or against the
+// ones in FILE with ?ca=FILE after the room. Several brokers, tried in
+// turn: mqtt://HOST1:PORT1,HOST2:PORT2/ROOM.
+struct RoomAddress {
+    std::string host;  // the first broker
+    int port = 1883;
     std::string room;  // empty: a new room
+    bool tls = false;
+    std::string ca_file;
+    std::vector<BrokerEndpoint> brokers;  // every broker, the first one first
 };
 std::optional<RoomAddress> parse_room_address(std::string_view text);
+
+// How a link reaches its brokers and who it says it is.
+struct LinkOptions {
+    std::vector<BrokerEndpoint> brokers;
+    bool tls = false;
+    std::string ca_file;  // empty: the system's certificate authorities
+    // The broker's access control lets a client into one room only: the
+    // one its user name names. A password is sent too, since some brokers
+    // take no user name without one; it is the room's name again.
+    std::string username, password;
+};
+// The link for a room at `address`, in the room `room`.
+LinkOptions link_options(const RoomAddress& address, const std::string& room);
 
 class MqttLink : public Transport {
 public:
     // `will`: published by the broker on `will_topic` should this machine vanish.
     MqttLink(std::string host, int port, const std::string& client, const std::string& will_topic,
              const std::string& will);
+    MqttLink(LinkOptions options, const std::string& client, const std::string& will_topic, const std::string& will);
     ~MqttLink() override;
     MqttLink(const MqttLink&) = delete;
     MqttLink& operator=(const MqttLink&) = delete;
 
-    // Starts connecting; false when the client could not be made at all.
+    // Starts connecting; false when the client could not be made at all
+    // (or its TLS settings were refused).
     bool start();
 
     bool publish(const std::string& topic, const std::string& payload, bool retain) override;
@@ -57,6 +89,10 @@ public:
     // The bytes sent and received, for measuring.
     std::size_t bytes_sent() const;
     std::size_t bytes_received() const;
+    // The broker it is connected to or trying now (an index of the brokers),
+    // and how many times it connected.
+    std::size_t broker_index() const;
+    std::size_t connections() const;
 
 private:
     struct Event {
@@ -68,14 +104,29 @@ private:
     static void on_disconnect(mosquitto*, void* self, int rc);
     static void on_message(mosquitto*, void* self, const mosquitto_message* m);
 
-    std::string host_;
-    int port_;
+    void run();
+    void stop_thread();
+    void configure();
+    bool set_tls();
+    // The MQTT client id on broker `index`: the machine's name on the
+    // first, with the index after it on the others, since a RabbitMQ node
+    // that went down keeps the subscription queue of the name it had.
+    std::string client_id(std::size_t index) const;
+
+    LinkOptions options_;
+    std::string client_name_, will_topic_, will_;
+    std::size_t id_index_ = 0;  // the broker the client's id is for
     mosquitto* client_ = nullptr;
+    std::mutex client_mutex_;  // held while the client is made anew
     bool started_ = false;
+    std::thread thread_;
     mutable std::mutex mutex_;
-    std::condition_variable heard_;
+    std::condition_variable heard_, stopping_;
+    bool stop_ = false;
     std::deque<Event> events_;
     std::size_t sent_ = 0, received_ = 0;
+    std::size_t index_ = 0, connections_ = 0;
+    bool connections_counted_ = false;  // CONNACK came on the present try
 };
 
 }  // namespace quintora::net

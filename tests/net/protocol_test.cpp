@@ -89,6 +89,32 @@ TEST(RoomMessages, SeatsAreNamedByTheirColoursAndRoomsByTheirAddress) {
     for (const char* bad : {"http://h:1/r", "mqtt://:1/r", "mqtt://h:0/r", "mqtt://h:65536/r", "mqtt://h:1x/r",
                             "mqtt://h:1/a/b", "mqtt://h:1/#", "mqtt://u@h:1/r"})
         EXPECT_FALSE(parse_room_address(bad)) << bad;
+    // Over TLS, with the authorities of a file or the system's; several
+    // brokers, tried in turn.
+    const auto secure = parse_room_address("mqtts://a.example:8884,b.example,127.0.0.1:9/room-2?ca=/etc/q/ca.pem");
+    ASSERT_TRUE(secure);
+    EXPECT_TRUE(secure->tls);
+    EXPECT_EQ(secure->ca_file, "/etc/q/ca.pem");
+    EXPECT_EQ(secure->room, "room-2");
+    ASSERT_EQ(secure->brokers.size(), 3u);
+    EXPECT_EQ(secure->brokers[0].host, "a.example");
+    EXPECT_EQ(secure->brokers[0].port, 8884);
+    EXPECT_EQ(secure->brokers[1].host, "b.example");
+    EXPECT_EQ(secure->brokers[1].port, 8883);
+    EXPECT_EQ(secure->brokers[2].port, 9);
+    EXPECT_EQ(secure->host, "a.example");
+    EXPECT_EQ(parse_room_address("mqtts://h")->ca_file, "");
+    EXPECT_FALSE(parse_room_address("mqtt://h")->tls);
+    EXPECT_EQ(parse_room_address("mqtt://h")->brokers.size(), 1u);
+    for (const char* bad : {"mqtts://h,/r", "mqtts://,h/r", "mqtt://h/r?ca=/x", "mqtts://h/r?ca=", "mqtts://h/r?cb=x",
+                            "mqtts://h:1,h:0/r", "mqtt://h:1,,h:2/r"})
+        EXPECT_FALSE(parse_room_address(bad)) << bad;
+    // The broker's lock takes the room's name as the user name.
+    const auto options = link_options(*secure, "room-2");
+    EXPECT_EQ(options.username, "room-2");
+    EXPECT_EQ(options.password, "room-2");
+    EXPECT_TRUE(options.tls);
+    EXPECT_EQ(options.brokers.size(), 3u);
     const std::string name = random_hex128();
     EXPECT_TRUE(valid_token(name));
     EXPECT_NE(name, random_hex128());

@@ -52,7 +52,9 @@ var QuintoraNet = (function () {
     const broker = document.getElementById("room-broker");
     const room = document.getElementById("room-link");
     const wanted = fromHash();
-    broker.value = "ws://" + (location.hostname || "127.0.0.1") + ":9001/";
+    // make serve's room broker: plain on this machine, over TLS for the others.
+    const here = !location.hostname || location.hostname === "127.0.0.1" || location.hostname === "localhost";
+    broker.value = (here ? "ws://" : "wss://") + (location.hostname || "127.0.0.1") + ":9001/";
     if (wanted) {
       const parts = split(wanted.join);
       if (parts) {
@@ -147,7 +149,11 @@ var QuintoraNet = (function () {
       let wait = 1000;
       client = mqtt.connect(endpoint, {
         clientId: id,
+        // The room's name is its key: the broker lets a client into the
+        // room it names as its user name, and into no other. RabbitMQ wants
+        // a password with a user name; mosquitto does without.
         username: room,
+        password: room,
         protocolVersion: 4,
         clean: true,
         keepalive: 10,
