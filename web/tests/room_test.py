@@ -30,7 +30,7 @@ SETUPS = ["JYUNBAN_1", "JYUNBAN_2", "JYUNBAN_3", "JYUNBAN_4", "PLAY_TOIMEN", "PL
 NO_GAME = 9
 # What only the machine that shows a box has: the boxes and the waits of
 # the question's answer; every machine paints and sounds the same.
-BOX_LINE = re.compile(r"^(message|about|ask|warning)\b")
+BOX_LINE = re.compile(r"^(box|about|ask|warning) ")
 
 
 def free_port():
@@ -39,10 +39,15 @@ def free_port():
         return s.getsockname()[1]
 
 
+# The room lock make serve puts on its broker: a client reaches only the
+# room it names as its user name.
+ROOM_LOCK = os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "..", "net", "broker", "rooms.acl")
+
+
 class Broker:
-    """A mosquitto of the test's own: MQTT on 127.0.0.1, WebSocket on the
-    loopback interface (mosquitto binds a WebSocket listener to an
-    interface, not to an address)."""
+    """A mosquitto of the test's own, locked as make serve locks its own:
+    MQTT on 127.0.0.1, WebSocket on the loopback interface (mosquitto binds
+    a WebSocket listener to an interface, not to an address)."""
 
     def __init__(self):
         self.dir = tempfile.mkdtemp(prefix="quintora-broker-")
@@ -50,8 +55,9 @@ class Broker:
         with open(os.path.join(self.dir, "mosquitto.conf"), "w") as f:
             f.write("per_listener_settings false\nallow_anonymous true\npersistence false\n"
                     "max_packet_size 1100000\nset_tcp_nodelay true\n"
+                    "acl_file %s\n"
                     "listener %d 127.0.0.1\nprotocol mqtt\nlistener %d lo\nprotocol websockets\n"
-                    "log_dest stdout\nlog_type error\nlog_type warning\n" % (self.port, self.ws_port))
+                    "log_dest stdout\nlog_type error\nlog_type warning\n" % (ROOM_LOCK, self.port, self.ws_port))
             if os.getuid() == 0:
                 f.write("user root\n")
         self.process = None
@@ -395,6 +401,49 @@ class MachinesTest(unittest.TestCase):
         # The browser's own word on the refused reconnections, nothing else.
         self.assertEqual([e for e in self.browser.errors() if "ERR_CONNECTION_REFUSED" not in e], [])
         self.assertIn("connection", self.page.note())
+
+
+class ClusterPageTest(MachinesTest):
+    """The page through a node of a RabbitMQ cluster (its Web MQTT, behind
+    the cluster's room lock) and the desktops through another: one game."""
+
+    def setUp(self):
+        self.cluster = tempfile.mkdtemp(prefix="quintora-cluster-")
+        self.script = os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "..", "scripts",
+                                   "broker-cluster")
+        self.env = dict(os.environ, QUINTORA_CLUSTER_DIR=self.cluster, QUINTORA_CLUSTER_LIFETIME="400")
+        subprocess.run([self.script, "start"], env=self.env, check=True, timeout=240,
+                       stdout=subprocess.DEVNULL)
+        with open(os.path.join(self.cluster, "nodes")) as f:
+            nodes = [line.split() for line in f]
+        self.room = secrets.token_hex(16)
+        self.address = "mqtt://127.0.0.1:%s/%s" % (nodes[0][2], self.room)
+        self.join = "ws://127.0.0.1:%s/ws/%s" % (nodes[1][3], self.room)
+        self.site = cdp.Site(SITE, handler=browser_test.serve.Handler)
+        self.browser = cdp.Browser()
+        self.browser.set_ratio(1, width=900, height=800)
+        self.page = RoomPage(self.browser, self.site)
+        self.desks = []
+
+    def tearDown(self):
+        for d in self.desks:
+            d.close()
+        self.browser.close()
+        self.site.close()
+        subprocess.run([self.script, "stop"], env=self.env, timeout=120, stdout=subprocess.DEVNULL)
+        shutil.rmtree(self.cluster, ignore_errors=True)
+
+    def test_a_page_on_one_node_and_desktops_on_another_play_one_game(self):
+        self.start_three()
+        before = int(self.wait_same()["page"]["position"])
+        self.menu("page", "PLAY_4")
+        self.wait_same(beyond=before)
+        self.assertGreater(self.play_moves(8, [0, 1, "page", "page"]), before + 8)
+        logs = self.logs()
+        for name, (journal, painting) in logs.items():
+            self.assertEqual(journal, logs["desk0"][0], name)
+            self.assertEqual(painting, logs["desk0"][1], name)
+        self.assertEqual(self.browser.errors(), [])
 
 
 if __name__ == "__main__":
