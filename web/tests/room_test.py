@@ -173,6 +173,9 @@ class MachinesTest(unittest.TestCase):
         self.room = secrets.token_hex(16)
         self.address = "mqtt://127.0.0.1:%d/%s" % (self.broker.port, self.room)
         self.join = "ws://127.0.0.1:%d/%s" % (self.broker.ws_port, self.room)
+        self.open_machines()
+
+    def open_machines(self):
         # Served as make serve serves it, under the strict policy.
         self.site = cdp.Site(SITE, handler=browser_test.serve.Handler)
         self.browser = cdp.Browser()
@@ -181,11 +184,14 @@ class MachinesTest(unittest.TestCase):
         self.page = RoomPage(self.browser, self.site)
         self.desks = []
 
-    def tearDown(self):
+    def close_machines(self):
         for d in self.desks:
             d.close()
         self.browser.close()
         self.site.close()
+
+    def tearDown(self):
+        self.close_machines()
         self.broker.close()
 
     def desk(self, seats):
@@ -419,17 +425,10 @@ class ClusterPageTest(MachinesTest):
         self.room = secrets.token_hex(16)
         self.address = "mqtt://127.0.0.1:%s/%s" % (nodes[0][2], self.room)
         self.join = "ws://127.0.0.1:%s/ws/%s" % (nodes[1][3], self.room)
-        self.site = cdp.Site(SITE, handler=browser_test.serve.Handler)
-        self.browser = cdp.Browser()
-        self.browser.set_ratio(1, width=900, height=800)
-        self.page = RoomPage(self.browser, self.site)
-        self.desks = []
+        self.open_machines()
 
     def tearDown(self):
-        for d in self.desks:
-            d.close()
-        self.browser.close()
-        self.site.close()
+        self.close_machines()
         subprocess.run([self.script, "stop"], env=self.env, timeout=120, stdout=subprocess.DEVNULL)
         shutil.rmtree(self.cluster, ignore_errors=True)
 
