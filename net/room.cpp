@@ -77,7 +77,10 @@ void Room::connected() {
     if (role_ == Role::orderer) {
         transport_.subscribe(topics_.cmd);
         publish_state();
-    } else if (role_ == Role::follower) {
+    } else {
+        // A machine that has not found the room yet asks for it as well: a
+        // broker of several nodes keeps a retained journal on one node
+        // only, but the orderer answers a join wherever it is.
         send_join();
     }
     if (back) note("connection to the room is back");
@@ -170,7 +173,7 @@ void Room::local(Command c) {
 }
 
 void Room::send_join() {
-    if (connected_ && role_ == Role::follower)
+    if (connected_ && role_ != Role::orderer)
         transport_.publish(topics_.cmd, message_text(JoinMessage{setup_.client, setup_.token, setup_.seats}), false);
 }
 
