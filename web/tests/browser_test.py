@@ -413,7 +413,9 @@ class BrowserTest(unittest.TestCase):
         self.page.play(["menu BGM"])
         self.browser.wait_for(context + " === 'suspended'", timeout=6)
         self.page.play(["press 4 4"])
-        self.assertEqual(self.browser.evaluate(context), "running")
+        # Waking is the browser's own promise: on a loaded machine it may
+        # settle after the game has gone idle again.
+        self.browser.wait_for(context + " === 'running'", timeout=3)
         self.assertEqual(self.browser.evaluate("QuintoraUI.audioState().starts"), {"5": 1, "3": 2})
         self.browser.wait_for(context + " === 'suspended'", timeout=6)
 
