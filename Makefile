@@ -128,10 +128,11 @@ BROKER ?= mosquitto
 PACE ?= both
 LOAD_SECONDS ?= 60
 QOS ?= 1
+SPREAD ?= rooms
 load: deps
 	@cmake -S . -B $(BUILD_BENCH) -G Ninja -DCMAKE_BUILD_TYPE=Release -DQUINTORA_TESTS=OFF -DQUINTORA_BENCH=ON >/dev/null
 	@cmake --build $(BUILD_BENCH) -j $(JOBS) --target quintora_room_load
-	@QUINTORA_LOAD_QOS=$(QOS) scripts/load $(BUILD_BENCH)/bin/quintora_room_load $(ROOMS) $(BROKER) $(PACE) $(LOAD_SECONDS)
+	@QUINTORA_LOAD_QOS=$(QOS) QUINTORA_LOAD_SPREAD=$(SPREAD) scripts/load $(BUILD_BENCH)/bin/quintora_room_load $(ROOMS) $(BROKER) $(PACE) $(LOAD_SECONDS)
 
 # The cluster's start, stop and kill (scripts/broker-cluster), by hand.
 cluster-start: deps

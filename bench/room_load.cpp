@@ -16,7 +16,13 @@
 //
 //   quintora_room_load --rooms N --pace person|full --seconds S
 //       --brokers 127.0.0.1:PORT[,127.0.0.1:PORT...] [--broker-pids PID[,PID...]] [--processes P]
-//       [--qos 0|1]
+//       [--qos 0|1] [--spread rooms|machines]
+//
+// --spread: on a cluster, `rooms` (unless given) puts a room's four machines
+// together on one node, the rooms taking the nodes in turn, as the desktop's
+// link does (it starts at the node the room's name picks); `machines` puts
+// them on different nodes, so that every message of a room crosses nodes:
+// the worst case.
 //
 // libmosquitto takes three files a connection (its socket and a wake-up
 // pair): beyond what the limit on open files allows one process, the rooms
@@ -24,7 +30,8 @@
 // connect, then start and are measured together.
 //
 // A person's pace: the machine whose turn it is presses 1 to 3 s after the
-// last step reached it. Full speed: at once. One line at the end:
+// last step reached it. Full speed: at once. Idle: never (what the
+// connections alone cost). One line at the end:
 //   rooms=N machines=M commands/s=... p50=...ms p99=...ms max=...ms lost=0
 //   doubled=0 broker_cpu=...% broker_mb_per_room=... diverged=0 pace=...
 #include <mosquitto.h>
@@ -76,6 +83,7 @@ struct Machine {
     mosquitto* client = nullptr;
     int fd = -1;
     bool connected = false, subscribed = false;
+    bool ended = false;  // its connection ended before it was in: to be tried again
     std::string name, token;
     std::uint64_t next_n = 1;
     std::uint64_t position = 0, signature = 0;  // the journal as this machine ran it
@@ -99,6 +107,7 @@ struct Room {
 
 struct Figures {
     std::vector<double> latencies_ms;
+    std::vector<double> first_ms;  // the first round of every room, before measuring
     std::uint64_t commands = 0, doubled = 0, diverged = 0, rejected = 0;
 };
 
@@ -149,8 +158,12 @@ void ran_step(Machine& m, const StepMessage& step) {
     m.position = step.from + step.commands.size();
     if (room.under_way && m.position == room.length) {
         const auto now = Clock::now();
-        if (m.index != room.turn && load.measuring)
-            load.figures.latencies_ms.push_back(std::chrono::duration<double, std::milli>(now - room.sent_at).count());
+        if (m.index != room.turn)
+        {
+            const double ms = std::chrono::duration<double, std::milli>(now - room.sent_at).count();
+            if (load.measuring) load.figures.latencies_ms.push_back(ms);
+            else if (room.sent <= machines_per_room) load.figures.first_ms.push_back(ms);
+        }
         if (++room.ran == machines_per_room) {
             room.under_way = false;
             if (load.measuring) ++load.figures.commands;
@@ -269,7 +282,7 @@ double percentile(std::vector<double>& v, double q) {
 
 struct Options {
     int rooms = 10, first_room = 0, seconds = 60;
-    bool full_speed = false;
+    bool full_speed = false, spread_rooms = true, idle = false;
     std::vector<std::pair<std::string, int>> brokers;
 };
 
@@ -281,7 +294,7 @@ struct Share {
 // One process's share of the rooms: connects them, tells the parent it is
 // ready (a byte on `ready`), waits for the word to go (a byte on `go`),
 // plays them on the common timeline and gives back what it saw.
-Share play_share(const Options& options, int ready, int go) {
+Share play_share(const Options& options, int ready, int go, int warmed, int measure) {
     mosquitto_lib_init();
     Load load;
     the_load = &load;
@@ -296,10 +309,14 @@ Share play_share(const Options& options, int ready, int go) {
         for (int i = 0; i < n; ++i) {
             Machine& m = *static_cast<Machine*>(events[i].data.ptr);
             if (events[i].events & (EPOLLIN | EPOLLERR | EPOLLHUP)) {
-                if (mosquitto_loop_read(m.client, 1) != MOSQ_ERR_SUCCESS && m.connected) {
-                    m.connected = false;
-                    std::fprintf(stderr, "room_load: a connection of room %s was lost\n", m.room->name.c_str());
-                    epoll_ctl(load.epoll, EPOLL_CTL_DEL, m.fd, nullptr);
+                if (mosquitto_loop_read(m.client, 1) != MOSQ_ERR_SUCCESS) {
+                    if (m.connected) {
+                        m.connected = false;
+                        std::fprintf(stderr, "room_load: a connection of room %s was lost\n", m.room->name.c_str());
+                        epoll_ctl(load.epoll, EPOLL_CTL_DEL, m.fd, nullptr);
+                    } else {
+                        m.ended = true;  // refused, or closed before it was in
+                    }
                 }
             }
             load.wrote(m);
@@ -330,7 +347,8 @@ Share play_share(const Options& options, int ready, int go) {
             mosquitto_connect_callback_set(m.client, on_connect);
             mosquitto_subscribe_callback_set(m.client, on_subscribe);
             mosquitto_message_callback_set(m.client, on_message);
-            const auto& broker = options.brokers[(std::size_t(r) + std::size_t(i)) % options.brokers.size()];
+            const std::size_t node = options.spread_rooms ? std::size_t(r) : std::size_t(r) + std::size_t(i);
+            const auto& broker = options.brokers[node % options.brokers.size()];
             if (mosquitto_connect(m.client, broker.first.c_str(), broker.second, 60) != MOSQ_ERR_SUCCESS) {
                 std::fprintf(stderr, "room_load: room %d's machine %d could not connect: %s\n", r, i,
                              std::strerror(errno));
@@ -353,7 +371,30 @@ Share play_share(const Options& options, int ready, int go) {
         return true;
     };
     const auto ready_deadline = Clock::now() + std::chrono::seconds(180);
-    while (!all_ready() && Clock::now() < ready_deadline) service(10);
+    // A login refused (a cluster's lock asked by thousands at once may not
+    // answer in time) is tried again every few seconds, as the desktop's
+    // link tries again.
+    auto last_retry = Clock::now();
+    while (!all_ready() && Clock::now() < ready_deadline) {
+        service(10);
+        if (Clock::now() - last_retry < std::chrono::seconds(5)) continue;
+        last_retry = Clock::now();
+        for (auto& room : load.rooms)
+            for (Machine& m : room->machines) {
+                if (!m.ended || m.connected) continue;
+                m.ended = false;
+                // Its old socket, if libmosquitto has not closed it yet, leaves the loop.
+                if (m.fd >= 0 && mosquitto_socket(m.client) == m.fd) epoll_ctl(load.epoll, EPOLL_CTL_DEL, m.fd, nullptr);
+                m.fd = -1;
+                if (mosquitto_reconnect(m.client) != MOSQ_ERR_SUCCESS) continue;
+                m.fd = mosquitto_socket(m.client);
+                epoll_event e{};
+                e.events = EPOLLIN;
+                e.data.ptr = &m;
+                epoll_ctl(load.epoll, EPOLL_CTL_ADD, m.fd, &e);
+                load.wrote(m);
+            }
+    }
     if (!all_ready()) {
         std::fprintf(stderr, "room_load: not every machine subscribed within three minutes\n");
         std::exit(1);
@@ -375,15 +416,39 @@ Share play_share(const Options& options, int ready, int go) {
     for (auto& room : load.rooms)
         room->next_press = now + std::chrono::milliseconds(
                                      std::uniform_int_distribution<int>(0, load.full_speed ? 100 : 3000)(load.random));
-    // The first seconds warm up; then measured; then no more presses and
-    // what is under way is let arrive.
-    const auto warm = now + std::chrono::seconds(3);
-    const auto end = warm + std::chrono::seconds(options.seconds);
-    const auto drain = end + std::chrono::seconds(10);
+    // Warming up: every room plays a round, so that every machine has
+    // pressed once (a machine's first message through a node takes the
+    // slow way: its room's permissions asked of the lock, queues woken).
+    // Once every share is warm, the window is measured on a common word;
+    // then no more presses, and what is under way is let arrive.
+    const auto warm_at_least = now + std::chrono::seconds(3);
+    const auto warm_deadline = now + std::chrono::seconds(120);
+    const auto never = Clock::time_point::max();
+    auto end = never, drain = never;
+    bool told_warm = false;
     Clock::time_point last_misc = now;
     while (true) {
         now = Clock::now();
-        load.measuring = now >= warm && now < end;
+        if (!told_warm && now >= warm_at_least &&
+            (options.idle || std::all_of(load.rooms.begin(), load.rooms.end(), [](const auto& room) {
+                return room->sent > machines_per_room || (room->sent == machines_per_room && !room->under_way);
+            }))) {
+            told_warm = true;
+            if (write(warmed, &byte, 1) != 1) std::exit(1);
+        }
+        if (!told_warm && now >= warm_deadline) {
+            std::fprintf(stderr, "room_load: not every room played its first round within two minutes\n");
+            std::exit(1);
+        }
+        if (end == never) {
+            pollfd p{measure, POLLIN, 0};
+            if (poll(&p, 1, 0) == 1) {
+                if (read(measure, &byte, 1) != 1) std::exit(1);
+                end = now + std::chrono::seconds(options.seconds);
+                drain = end + std::chrono::seconds(10);
+            }
+        }
+        load.measuring = end != never && now < end;
         if (now >= end) load.pressing = false;
         if (now >= drain) break;
         if (!load.pressing) {
@@ -391,7 +456,7 @@ Share play_share(const Options& options, int ready, int go) {
             for (const auto& room : load.rooms) quiet = quiet && !room->under_way;
             if (quiet) break;
         }
-        if (load.pressing)
+        if (load.pressing && !options.idle)
             for (auto& room : load.rooms)
                 if (!room->under_way && now >= room->next_press) press(*room, now);
         if (now - last_misc > std::chrono::seconds(1)) {
@@ -435,6 +500,7 @@ int main(int argc, char** argv) {
         else if (key == "--broker-pids") pids_text = value;
         else if (key == "--processes") processes = std::atoi(value.c_str());
         else if (key == "--qos") qos = std::atoi(value.c_str()) == 0 ? 0 : 1;
+        else if (key == "--spread") options.spread_rooms = value != "machines";
     }
     for (const auto& b : split(brokers_text)) {
         const auto colon = b.rfind(':');
@@ -448,12 +514,13 @@ int main(int argc, char** argv) {
     }
     std::vector<int> pids;
     for (const auto& p : split(pids_text)) pids.push_back(std::atoi(p.c_str()));
-    if (options.brokers.empty() || options.rooms < 1 || (pace != "person" && pace != "full")) {
+    if (options.brokers.empty() || options.rooms < 1 || (pace != "person" && pace != "full" && pace != "idle")) {
         std::fprintf(stderr, "usage: %s --rooms N --pace person|full --seconds S --brokers 127.0.0.1:PORT,...\n",
                      argv[0]);
         return 2;
     }
     options.full_speed = pace == "full";
+    options.idle = pace == "idle";
     // Every connection is a file, three with libmosquitto's wake-up pair:
     // as many processes as the limit on files asks for.
     rlimit limit{};
@@ -469,8 +536,8 @@ int main(int argc, char** argv) {
 
     const Process idle = broker_usage(pids);
     const auto start = Clock::now();
-    int ready[2], go[2];
-    if (pipe(ready) != 0 || pipe(go) != 0) return 1;
+    int ready[2], go[2], warmed[2], measure[2];
+    if (pipe(ready) != 0 || pipe(go) != 0 || pipe(warmed) != 0 || pipe(measure) != 0) return 1;
     std::vector<pid_t> children;
     std::vector<std::string> results;
     int first = 0;
@@ -482,17 +549,22 @@ int main(int argc, char** argv) {
         results.push_back("/tmp/quintora-load-" + std::to_string(getpid()) + "-" + std::to_string(k));
         const pid_t child = fork();
         if (child == 0) {
-            const Share share = play_share(mine, ready[1], go[0]);
+            const Share share = play_share(mine, ready[1], go[0], warmed[1], measure[0]);
             std::ofstream out(results.back());
             const auto& f = share.figures;
             out << f.commands << ' ' << f.doubled << ' ' << f.diverged << ' ' << f.rejected << ' ' << share.lost
-                << ' ' << f.latencies_ms.size() << '\n';
+                << ' ' << f.latencies_ms.size() << ' ' << f.first_ms.size() << '\n';
             for (const double l : f.latencies_ms) out << l << '\n';
+            for (const double l : f.first_ms) out << l << '\n';
             out.close();
             _exit(0);
         }
         children.push_back(child);
     }
+    // The ends the shares write: closed here, so that a share that dies is
+    // an end of file, not a wait for ever.
+    close(ready[1]);
+    close(warmed[1]);
     // Every share connected: they go together, and the broker is measured
     // over the same window as the commands.
     for (int k = 0; k < processes; ++k) {
@@ -506,7 +578,17 @@ int main(int argc, char** argv) {
     const double connect_s = std::chrono::duration<double>(Clock::now() - start).count();
     const std::string word(std::size_t(processes), 'g');
     if (write(go[1], word.data(), word.size()) != ssize_t(word.size())) return 1;
-    std::this_thread::sleep_for(std::chrono::seconds(3));
+    const auto went = Clock::now();
+    for (int k = 0; k < processes; ++k) {
+        char byte;
+        if (read(warmed[0], &byte, 1) != 1) {
+            std::fprintf(stderr, "room_load: a share failed while warming up\n");
+            for (const pid_t c : children) kill(c, SIGTERM);
+            return 1;
+        }
+    }
+    const double warm_s = std::chrono::duration<double>(Clock::now() - went).count();
+    if (write(measure[1], word.data(), word.size()) != ssize_t(word.size())) return 1;
     const Process before = broker_usage(pids);
     const auto measured_from = Clock::now();
     std::this_thread::sleep_for(std::chrono::seconds(options.seconds));
@@ -524,8 +606,8 @@ int main(int argc, char** argv) {
     for (const auto& name : results) {
         std::ifstream in(name);
         std::uint64_t commands = 0, doubled = 0, diverged = 0, rejected = 0, share_lost = 0;
-        std::size_t n = 0;
-        if (!(in >> commands >> doubled >> diverged >> rejected >> share_lost >> n)) failed = true;
+        std::size_t n = 0, n_first = 0;
+        if (!(in >> commands >> doubled >> diverged >> rejected >> share_lost >> n >> n_first)) failed = true;
         all.commands += commands;
         all.doubled += doubled;
         all.diverged += diverged;
@@ -536,20 +618,27 @@ int main(int argc, char** argv) {
             in >> l;
             all.latencies_ms.push_back(l);
         }
+        for (std::size_t i = 0; i < n_first; ++i) {
+            double l = 0;
+            in >> l;
+            all.first_ms.push_back(l);
+        }
         std::remove(name.c_str());
     }
     auto& l = all.latencies_ms;
     const double p50 = percentile(l, 0.50), p99 = percentile(l, 0.99);
     const double max = l.empty() ? 0 : *std::max_element(l.begin(), l.end());
+    const double first_p50 = percentile(all.first_ms, 0.50), first_p99 = percentile(all.first_ms, 0.99);
     const double cpu = measured_s > 0 ? 100.0 * (after.cpu_seconds - before.cpu_seconds) / measured_s : 0;
     const double mb_per_room = (after.rss_mb - idle.rss_mb) / options.rooms;
     std::printf("rooms=%d machines=%d commands/s=%.1f p50=%.1fms p99=%.1fms max=%.1fms lost=%llu doubled=%llu "
-                "broker_cpu=%.0f%% broker_mb_per_room=%.3f diverged=%llu rejected=%llu pace=%s qos=%d processes=%d "
-                "connect_s=%.1f\n",
+                "broker_cpu=%.0f%% broker_mb_per_room=%.3f diverged=%llu rejected=%llu pace=%s qos=%d spread=%s "
+                "processes=%d connect_s=%.1f warm_s=%.1f first_p50=%.1fms first_p99=%.1fms\n",
                 options.rooms, options.rooms * machines_per_room, double(all.commands) / options.seconds, p50, p99,
                 max, static_cast<unsigned long long>(lost), static_cast<unsigned long long>(all.doubled), cpu,
                 mb_per_room, static_cast<unsigned long long>(all.diverged),
-                static_cast<unsigned long long>(all.rejected), pace.c_str(), qos, processes, connect_s);
+                static_cast<unsigned long long>(all.rejected), pace.c_str(), qos,
+                options.spread_rooms ? "rooms" : "machines", processes, connect_s, warm_s, first_p50, first_p99);
     std::fflush(stdout);
     return !failed && lost == 0 && all.diverged == 0 && all.rejected == 0 ? 0 : 1;
 }

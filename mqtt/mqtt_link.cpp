@@ -75,10 +75,23 @@ std::optional<RoomAddress> parse_room_address(std::string_view text) {
     return address;
 }
 
+std::size_t first_broker(std::string_view room, std::size_t count) {
+    if (count == 0) return 0;
+    // FNV-1a over the name's bytes: the same on every machine and build.
+    std::uint64_t h = 14695981039346656037ull;
+    for (const unsigned char c : room) {
+        h ^= c;
+        h *= 1099511628211ull;
+    }
+    return std::size_t(h % count);
+}
+
 LinkOptions link_options(const RoomAddress& address, const std::string& room) {
     LinkOptions options;
     options.brokers = address.brokers;
     if (options.brokers.empty()) options.brokers.push_back(BrokerEndpoint{address.host, address.port});
+    std::rotate(options.brokers.begin(),
+                options.brokers.begin() + long(first_broker(room, options.brokers.size())), options.brokers.end());
     options.tls = address.tls;
     options.ca_file = address.ca_file;
     options.username = room;

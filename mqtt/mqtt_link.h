@@ -55,8 +55,14 @@ struct LinkOptions {
     // take no user name without one; it is the room's name again.
     std::string username, password;
 };
-// The link for a room at `address`, in the room `room`.
+// The link for a room at `address`, in the room `room`. Given several
+// brokers, every machine of a room starts at the same one, picked by the
+// room's name (`first_broker`), and moves on in the order given: a room's
+// machines meet on one node and fail over together, and the rooms spread
+// evenly over the nodes.
 LinkOptions link_options(const RoomAddress& address, const std::string& room);
+// Which of `count` brokers the room `room` starts at: the same on every machine.
+std::size_t first_broker(std::string_view room, std::size_t count);
 
 class MqttLink : public Transport {
 public:

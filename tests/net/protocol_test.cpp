@@ -119,3 +119,30 @@ TEST(RoomMessages, SeatsAreNamedByTheirColoursAndRoomsByTheirAddress) {
     EXPECT_TRUE(valid_token(name));
     EXPECT_NE(name, random_hex128());
 }
+
+TEST(RoomAddress, ARoomsMachinesStartAtOneBrokerPickedByItsNameAndMoveOnInTheGivenOrder) {
+    const auto address = parse_room_address("mqtt://n1:1,n2:2,n3:3/r");
+    ASSERT_TRUE(address);
+    // The empty name hashes to FNV-1a's offset basis, 14695981039346656037,
+    // whose digits add up to 95: 2 modulo 3, the third broker.
+    EXPECT_EQ(first_broker("", 3), 2u);
+    EXPECT_EQ(first_broker("anything", 1), 0u);
+    int first[3] = {0, 0, 0};
+    for (int i = 0; i < 300; ++i) {
+        const std::string room = "room-" + std::to_string(i);
+        const auto options = link_options(*address, room);
+        ASSERT_EQ(options.brokers.size(), 3u);
+        const int k = options.brokers[0].port - 1;
+        ASSERT_EQ(std::size_t(k), first_broker(room, 3)) << room;
+        ++first[k];
+        // The others follow in the order given, so that a room's machines
+        // fail over to the same node too.
+        EXPECT_EQ(options.brokers[1].port, (k + 1) % 3 + 1) << room;
+        EXPECT_EQ(options.brokers[2].port, (k + 2) % 3 + 1) << room;
+    }
+    // Rooms spread over the nodes: each takes about a third of them.
+    for (const int n : first) {
+        EXPECT_GT(n, 70);
+        EXPECT_LT(n, 130);
+    }
+}

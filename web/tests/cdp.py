@@ -68,7 +68,7 @@ class ProtocolError(Exception):
 class Browser:
     """One headless Chromium with a fresh profile, and one page in it."""
 
-    def __init__(self, chromium=None, timeout=30, preferences=None):
+    def __init__(self, chromium=None, timeout=30, preferences=None, flags=()):
         self.profile = tempfile.mkdtemp(prefix="quintora-chromium-")
         if preferences:
             # The profile's settings as a person would have set them.
@@ -90,7 +90,7 @@ class Browser:
             os.set_inheritable(4, True)
 
         self.proc = subprocess.Popen(
-            [chromium or find_chromium()] + CHROMIUM_FLAGS +
+            [chromium or find_chromium()] + CHROMIUM_FLAGS + list(flags) +
             ["--user-data-dir=" + self.profile, "about:blank"],
             stdin=subprocess.DEVNULL, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL,
             # os.pipe() makes descriptors closed on exec: only the two

@@ -178,7 +178,7 @@ class MachinesTest(unittest.TestCase):
     def open_machines(self):
         # Served as make serve serves it, under the strict policy.
         self.site = cdp.Site(SITE, handler=browser_test.serve.Handler)
-        self.browser = cdp.Browser()
+        self.browser = cdp.Browser(flags=getattr(self, "browser_flags", ()))
         # Room for the whole board, drawn at its own size, and the form below it.
         self.browser.set_ratio(1, width=900, height=800)
         self.page = RoomPage(self.browser, self.site)
@@ -443,6 +443,85 @@ class ClusterPageTest(MachinesTest):
             self.assertEqual(journal, logs["desk0"][0], name)
             self.assertEqual(painting, logs["desk0"][1], name)
         self.assertEqual(self.browser.errors(), [])
+
+
+SERVE = os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "..", "scripts", "serve")
+
+
+def make_certificates(folder):
+    """A certificate authority and a server certificate for 127.0.0.1 and
+    localhost, as a player would make them with openssl; the server key's
+    SHA-256 pin, as Chromium takes it."""
+    script = (
+        "printf 'subjectAltName=IP:127.0.0.1,DNS:localhost\\n' > san.cnf && "
+        "openssl req -x509 -newkey rsa:2048 -nodes -days 2 -subj /CN=quintora-test-ca -keyout ca.key -out ca.pem && "
+        "openssl req -newkey rsa:2048 -nodes -subj /CN=localhost -keyout server.key -out server.csr && "
+        "openssl x509 -req -in server.csr -CA ca.pem -CAkey ca.key -CAcreateserial -days 2 -extfile san.cnf "
+        "-out server.pem && "
+        "openssl x509 -in server.pem -pubkey -noout | openssl pkey -pubin -outform der | "
+        "openssl dgst -sha256 -binary | base64 > pin")
+    subprocess.run(["sh", "-c", script], cwd=folder, check=True, stdout=subprocess.DEVNULL,
+                   stderr=subprocess.DEVNULL)
+    with open(os.path.join(folder, "pin")) as f:
+        return f.read().strip()
+
+
+class ServedOverTlsTest(MachinesTest):
+    """make serve LAN=1 with a certificate of the test's own (its TLS
+    listeners kept on loopback): a desktop over MQTT over TLS, checked
+    against the test's authority, and the page over WebSocket over TLS,
+    its browser trusting the server's key alone. One game."""
+
+    def setUp(self):
+        self.tls = tempfile.mkdtemp(prefix="quintora-tls-")
+        self.browser_flags = ["--ignore-certificate-errors-spki-list=" + make_certificates(self.tls)]
+        web, mqtt, ws, mqtts = free_port(), free_port(), free_port(), free_port()
+        env = dict(os.environ, QUINTORA_TLS_CERT=os.path.join(self.tls, "server.pem"),
+                   QUINTORA_TLS_KEY=os.path.join(self.tls, "server.key"), QUINTORA_MQTTS_PORT=str(mqtts),
+                   QUINTORA_SERVE_ADDRESS="127.0.0.1", QUINTORA_SERVE_DIR=os.path.join(self.tls, "serve"))
+        self.serve = subprocess.Popen([SERVE, SITE, str(web), str(mqtt), str(ws), "1"], env=env,
+                                      stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL, start_new_session=True)
+        deadline = time.monotonic() + 10
+        for port in (mqtts, ws):
+            while True:
+                try:
+                    socket.create_connection(("127.0.0.1", port), timeout=1).close()
+                    break
+                except OSError:
+                    self.assertLess(time.monotonic(), deadline, "make serve's broker did not start")
+                    time.sleep(0.05)
+        self.mqtts = mqtts
+        self.room = secrets.token_hex(16)
+        self.address = "mqtts://127.0.0.1:%d/%s?ca=%s" % (mqtts, self.room, os.path.join(self.tls, "ca.pem"))
+        self.join = "wss://127.0.0.1:%d/%s" % (ws, self.room)
+        self.open_machines()
+
+    def tearDown(self):
+        self.close_machines()
+        os.killpg(self.serve.pid, signal.SIGTERM)
+        self.serve.wait(timeout=10)
+        shutil.rmtree(self.tls, ignore_errors=True)
+
+    def test_a_desktop_over_mqtt_over_tls_and_the_page_over_websocket_over_tls_play_one_game(self):
+        self.start_three()
+        before = int(self.wait_same()["page"]["position"])
+        self.menu("page", "PLAY_4")
+        self.wait_same(beyond=before)
+        self.assertGreater(self.play_moves(8, [0, 1, "page", "page"]), before + 8)
+        logs = self.logs()
+        for name, (journal, painting) in logs.items():
+            self.assertEqual(journal, logs["desk0"][0], name)
+            self.assertEqual(painting, logs["desk0"][1], name)
+        self.assertEqual(self.browser.errors(), [])
+        # Plain MQTT to the TLS port gets no answer but a closed connection.
+        s = socket.create_connection(("127.0.0.1", self.mqtts), timeout=5)
+        s.sendall(bytes([0x10, 12, 0, 4]) + b"MQTT" + bytes([4, 2, 0, 10, 0, 0]))
+        try:
+            answer = s.recv(4)
+        except OSError:
+            answer = b""
+        s.close()
+        self.assertNotEqual(answer[:1], bytes([0x20]))
 
 
 if __name__ == "__main__":
