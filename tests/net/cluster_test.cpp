@@ -9,10 +9,8 @@
 #include <chrono>
 #include <memory>
 
-#include "mqtt/mqtt_link.h"
 #include "net/cluster.h"
-#include "net/room.h"
-#include "support/fakes.h"
+#include "net/machine.h"
 
 using namespace quintora;
 using namespace quintora::net;
@@ -22,35 +20,6 @@ using namespace std::chrono_literals;
 namespace {
 
 constexpr auto patience = std::chrono::seconds(60);
-
-struct Machine {
-    ScratchFolder folder;
-    Log log;
-    RecordingCanvas canvas{log};
-    ScriptedDialogs shown{log};
-    RecordingPause pause{log};
-    FakeSound sound_out{log};
-    FakeMarks marks;
-    ThrowingExit exit{log};
-    RoomDialogs dialogs{shown};
-    QuietSound sound{sound_out};
-    PosixStorage storage;
-    Game game{Platform{canvas, dialogs, pause, sound, marks, exit, storage}};
-    RoomSetup setup;
-    std::unique_ptr<MqttLink> link;
-    std::unique_ptr<Room> room;
-
-    Machine(const RoomAddress& address, const std::string& client, Seats wanted) {
-        game.起動(1);
-        log.clear();
-        setup = RoomSetup{address.room, client, wanted, random_hex128()};
-        link = std::make_unique<MqttLink>(link_options(address, address.room), client, Topics(address.room).gone,
-                                          farewell(setup));
-        room = std::make_unique<Room>(game, dialogs, sound, *link, setup);
-        link->start();
-    }
-    std::string journal() const { return journal_text(game.journal()); }
-};
 
 using Machines = std::vector<Machine*>;
 

@@ -10,9 +10,7 @@
 #include <memory>
 
 #include "net/broker.h"
-#include "mqtt/mqtt_link.h"
-#include "net/room.h"
-#include "support/fakes.h"
+#include "net/machine.h"
 
 using namespace quintora;
 using namespace quintora::net;
@@ -24,43 +22,6 @@ namespace {
 constexpr auto patience = std::chrono::seconds(30);
 
 Seats seats(const char* names) { return *parse_seat_names(names); }
-
-// One machine: the game on the fakes behind the room's boxes and sound.
-struct Machine {
-    ScratchFolder folder;
-    Log log;
-    RecordingCanvas canvas{log};
-    ScriptedDialogs shown{log};
-    RecordingPause pause{log};
-    FakeSound sound_out{log};
-    FakeMarks marks;
-    ThrowingExit exit{log};
-    RoomDialogs dialogs{shown};
-    QuietSound sound{sound_out};
-    PosixStorage storage;
-    Game game{Platform{canvas, dialogs, pause, sound, marks, exit, storage}};
-    RoomSetup setup;
-    std::unique_ptr<MqttLink> link;
-    std::unique_ptr<Room> room;
-
-    Machine(int port, const std::string& room_name, const std::string& client, Seats wanted) {
-        game.起動(1);
-        log.clear();
-        setup = RoomSetup{room_name, client, wanted, random_hex128()};
-        link = std::make_unique<MqttLink>("127.0.0.1", port, client, Topics(room_name).gone, farewell(setup));
-        room = std::make_unique<Room>(game, dialogs, sound, *link, setup);
-        link->start();
-    }
-    // What a player sees and hears: the paint and sound lines of the log.
-    std::vector<std::string> seen_and_heard() const {
-        std::vector<std::string> out;
-        for (const auto& l : log.lines)
-            for (const char* p : {"rect ", "pic ", "text ", "circle ", "icon ", "refresh", "dsPlay", "dsStop"})
-                if (l.rfind(p, 0) == 0) out.push_back(l);
-        return out;
-    }
-    std::string journal() const { return journal_text(game.journal()); }
-};
 
 // Hands every machine what its link heard until `done` holds; false when
 // it did not within the patience.
