@@ -567,26 +567,24 @@ int main(int argc, char** argv) {
     close(warmed[1]);
     // Every share connected: they go together, and the broker is measured
     // over the same window as the commands.
-    for (int k = 0; k < processes; ++k) {
-        char byte;
-        if (read(ready[0], &byte, 1) != 1) {
-            std::fprintf(stderr, "room_load: a share failed before playing\n");
-            for (const pid_t c : children) kill(c, SIGTERM);
-            return 1;
+    // A byte from every share on `from`; false (the shares ended) when one failed.
+    auto hear_all = [&](int from, const char* when) {
+        for (int k = 0; k < processes; ++k) {
+            char byte;
+            if (read(from, &byte, 1) != 1) {
+                std::fprintf(stderr, "room_load: a share failed %s\n", when);
+                for (const pid_t c : children) kill(c, SIGTERM);
+                return false;
+            }
         }
-    }
+        return true;
+    };
+    if (!hear_all(ready[0], "before playing")) return 1;
     const double connect_s = std::chrono::duration<double>(Clock::now() - start).count();
     const std::string word(std::size_t(processes), 'g');
     if (write(go[1], word.data(), word.size()) != ssize_t(word.size())) return 1;
     const auto went = Clock::now();
-    for (int k = 0; k < processes; ++k) {
-        char byte;
-        if (read(warmed[0], &byte, 1) != 1) {
-            std::fprintf(stderr, "room_load: a share failed while warming up\n");
-            for (const pid_t c : children) kill(c, SIGTERM);
-            return 1;
-        }
-    }
+    if (!hear_all(warmed[0], "while warming up")) return 1;
     const double warm_s = std::chrono::duration<double>(Clock::now() - went).count();
     if (write(measure[1], word.data(), word.size()) != ssize_t(word.size())) return 1;
     const Process before = broker_usage(pids);
@@ -613,16 +611,12 @@ int main(int argc, char** argv) {
         all.diverged += diverged;
         all.rejected += rejected;
         lost += share_lost;
-        for (std::size_t i = 0; i < n; ++i) {
-            double l = 0;
-            in >> l;
-            all.latencies_ms.push_back(l);
-        }
-        for (std::size_t i = 0; i < n_first; ++i) {
-            double l = 0;
-            in >> l;
-            all.first_ms.push_back(l);
-        }
+        for (auto [count, into] : {std::pair{n, &all.latencies_ms}, std::pair{n_first, &all.first_ms}})
+            for (std::size_t i = 0; i < count; ++i) {
+                double l = 0;
+                in >> l;
+                into->push_back(l);
+            }
         std::remove(name.c_str());
     }
     auto& l = all.latencies_ms;

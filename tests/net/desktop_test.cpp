@@ -13,9 +13,7 @@
 #include <unistd.h>
 
 #include "net/broker.h"
-#include "mqtt/mqtt_link.h"
-#include "net/room.h"
-#include "support/fakes.h"
+#include "net/machine.h"
 
 using namespace quintora;
 using namespace quintora::net;
@@ -60,29 +58,17 @@ TEST(Desktop, JoinsARoomMakesItAndOrdersAnotherMachinesGameWithTheSameSignatures
     const std::string room = random_hex128();
     Desktop desktop("mqtt://127.0.0.1:" + std::to_string(broker.port()) + "/" + room);
     {
-        ScratchFolder folder;
-        Log log;
-        RecordingCanvas canvas{log};
-        ScriptedDialogs shown{log};
-        RecordingPause pause{log};
-        FakeSound sound_out{log};
-        FakeMarks marks;
-        ThrowingExit exit{log};
-        RoomDialogs dialogs{shown};
-        QuietSound sound{sound_out};
-        PosixStorage storage;
-        Game game{Platform{canvas, dialogs, pause, sound, marks, exit, storage}};
-        game.起動(1);
-        const RoomSetup setup{room, "player", *parse_seat_names("黒,青,白,赤"), random_hex128()};
-        MqttLink link("127.0.0.1", broker.port(), setup.client, Topics(room).gone, farewell(setup));
-        Room r(game, dialogs, sound, link, setup);
-        ASSERT_TRUE(link.start());
+        Machine m(broker.port(), room, "player", *parse_seat_names("黒,青,白,赤"));
+        ASSERT_TRUE(m.started);
+        Game& game = m.game;
+        Room& r = *m.room;
+        const RoomSetup& setup = m.setup;
         const auto until = [&](auto done) {
             const auto deadline = std::chrono::steady_clock::now() + 60s;
             while (std::chrono::steady_clock::now() < deadline) {
-                link.pump(r);
+                m.link->pump(r);
                 if (done()) return true;
-                link.wait(20ms);
+                m.link->wait(20ms);
             }
             return false;
         };

@@ -30,6 +30,7 @@ struct Machine {
     net::RoomSetup setup;
     std::unique_ptr<net::MqttLink> link;
     std::unique_ptr<net::Room> room;
+    bool started = false;  // the link's thread runs
 
     // In `room_name` through one broker on 127.0.0.1.
     Machine(int port, const std::string& room_name, const std::string& client, net::Seats wanted)
@@ -45,7 +46,7 @@ struct Machine {
         link = std::make_unique<net::MqttLink>(std::move(options), client, net::Topics(room_name).gone,
                                                net::farewell(setup));
         room = std::make_unique<net::Room>(game, dialogs, sound, *link, setup);
-        link->start();
+        started = link->start();
     }
     // What a player sees and hears: the paint and sound lines of the log.
     std::vector<std::string> seen_and_heard() const {

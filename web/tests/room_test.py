@@ -234,6 +234,21 @@ class MachinesTest(unittest.TestCase):
             self.browser.pump(0.05)
         return a, b
 
+    def play_one_game(self):
+        """Desk 0 black, desk 1 blue, the page white and red: a four-colour
+        game of 8 stones, after which every machine's journal, painting and
+        sound are the same."""
+        self.start_three()
+        before = int(self.wait_same()["page"]["position"])
+        self.menu("page", "PLAY_4")
+        self.wait_same(beyond=before)
+        self.assertGreater(self.play_moves(8, [0, 1, "page", "page"]), before + 8)
+        logs = self.logs()
+        for name, (journal, painting) in logs.items():
+            self.assertEqual(journal, logs["desk0"][0], name)
+            self.assertEqual(painting, logs["desk0"][1], name)
+        self.assertEqual(self.browser.errors(), [])
+
     def press(self, holder, x, y):
         if holder == "page":
             self.browser.click(*self.page.cell_point(x, y))
@@ -433,16 +448,7 @@ class ClusterPageTest(MachinesTest):
         shutil.rmtree(self.cluster, ignore_errors=True)
 
     def test_a_page_on_one_node_and_desktops_on_another_play_one_game(self):
-        self.start_three()
-        before = int(self.wait_same()["page"]["position"])
-        self.menu("page", "PLAY_4")
-        self.wait_same(beyond=before)
-        self.assertGreater(self.play_moves(8, [0, 1, "page", "page"]), before + 8)
-        logs = self.logs()
-        for name, (journal, painting) in logs.items():
-            self.assertEqual(journal, logs["desk0"][0], name)
-            self.assertEqual(painting, logs["desk0"][1], name)
-        self.assertEqual(self.browser.errors(), [])
+        self.play_one_game()
 
 
 SERVE = os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "..", "scripts", "serve")
@@ -503,16 +509,7 @@ class ServedOverTlsTest(MachinesTest):
         shutil.rmtree(self.tls, ignore_errors=True)
 
     def test_a_desktop_over_mqtt_over_tls_and_the_page_over_websocket_over_tls_play_one_game(self):
-        self.start_three()
-        before = int(self.wait_same()["page"]["position"])
-        self.menu("page", "PLAY_4")
-        self.wait_same(beyond=before)
-        self.assertGreater(self.play_moves(8, [0, 1, "page", "page"]), before + 8)
-        logs = self.logs()
-        for name, (journal, painting) in logs.items():
-            self.assertEqual(journal, logs["desk0"][0], name)
-            self.assertEqual(painting, logs["desk0"][1], name)
-        self.assertEqual(self.browser.errors(), [])
+        self.play_one_game()
         # Plain MQTT to the TLS port gets no answer but a closed connection.
         s = socket.create_connection(("127.0.0.1", self.mqtts), timeout=5)
         s.sendall(bytes([0x10, 12, 0, 4]) + b"MQTT" + bytes([4, 2, 0, 10, 0, 0]))
