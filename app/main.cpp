@@ -3,6 +3,7 @@
 #include <cstdio>
 #include <cstring>
 #include <memory>
+#include <optional>
 #include <string>
 
 #include "app/network_game.h"
@@ -30,17 +31,21 @@ int main(int argc, char** argv) {
         if (std::strcmp(argv[i], "--join") == 0) join = argv[i + 1];
         if (std::strcmp(argv[i], "--seats") == 0) seats = argv[i + 1];
     }
-    quintora::Program program;
-    std::unique_ptr<quintora::NetworkGame> network;
+    std::optional<quintora::RoomPlan> plan;
     if (join) {
         std::string error;
-        network = quintora::NetworkGame::make(program.form(), program.room_dialogs(), program.room_sound(), join,
-                                              seats, error);
-        if (!network) {
+        plan = quintora::NetworkGame::plan(join, seats, error);
+        if (!plan) {
             std::fprintf(stderr, "quintora: %s\n", error.c_str());
             return 2;
         }
     }
+    // A game alone makes nothing of rooms.
+    quintora::Program program(nullptr, plan.has_value());
+    std::unique_ptr<quintora::NetworkGame> network;
+    if (plan)
+        network = std::make_unique<quintora::NetworkGame>(program.form(), *program.room_dialogs(),
+                                                          *program.room_sound(), std::move(*plan));
     program.show_and_start();
     if (network) network->start();
     return app.exec();

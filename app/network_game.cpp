@@ -2,31 +2,31 @@
 #include "app/network_game.h"
 
 #include <QMetaObject>
-#include <QTimer>
+#include <chrono>
 #include <cstdio>
 
 namespace quintora {
 
 namespace {
 
-// How long a machine listens for the room's journal before it takes the
-// room to be new and makes it. The broker gives a kept journal at once.
-constexpr int journal_patience_ms = 1500;
+std::uint64_t now_ms() {
+    return std::uint64_t(
+        std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now().time_since_epoch())
+            .count());
+}
 
 }  // namespace
 
-std::unique_ptr<NetworkGame> NetworkGame::make(Form1& form, net::RoomDialogs& dialogs, net::QuietSound& sound,
-                                               const std::string& address, const std::string& seats,
-                                               std::string& error) {
+std::optional<RoomPlan> NetworkGame::plan(const std::string& address, const std::string& seats, std::string& error) {
     auto parsed = net::parse_room_address(address);
     if (!parsed) {
         error = "not a room address (mqtt://HOST:PORT/ROOM or mqtts://HOST:PORT/ROOM): " + address;
-        return nullptr;
+        return std::nullopt;
     }
     const auto held = net::parse_seat_names(seats);
     if (!held) {
         error = "not a list of colours (黒,青,白,赤): " + seats;
-        return nullptr;
+        return std::nullopt;
     }
     if (parsed->room.empty()) {
         parsed->room = net::random_hex128();
@@ -38,45 +38,28 @@ std::unique_ptr<NetworkGame> NetworkGame::make(Form1& form, net::RoomDialogs& di
         std::fflush(stdout);
     }
     net::RoomSetup setup{parsed->room, "m" + net::random_hex128().substr(0, 15), *held, net::random_hex128()};
-    return std::unique_ptr<NetworkGame>(new NetworkGame(form, *parsed, setup, dialogs, sound));
+    return RoomPlan{std::move(*parsed), std::move(setup)};
 }
 
-NetworkGame::NetworkGame(Form1& form, net::RoomAddress address, net::RoomSetup setup, net::RoomDialogs& dialogs,
-                         net::QuietSound& sound)
-    : form_(form), address_(std::move(address)), setup_(std::move(setup)),
-      link_(net::link_options(address_, setup_.room), setup_.client, net::Topics(setup_.room).gone,
-            net::farewell(setup_)),
-      room_(form.game(), dialogs, sound, link_, setup_) {
-    room_.on_note = [this](const std::string& note) { show(note); };
-    form_.route = [this](Command c) { room_.local(c); };
-    // Called on the network thread: the room is run on the window's.
-    link_.wakeup = [this] { QMetaObject::invokeMethod(&context_, [this] { pump(); }, Qt::QueuedConnection); };
+NetworkGame::NetworkGame(Form1& form, net::RoomDialogs& dialogs, net::QuietSound& sound, RoomPlan plan)
+    : form_(form), plan_(std::move(plan)),
+      link_(net::link_options(plan_.address, plan_.setup.room), plan_.setup.client,
+            net::Topics(plan_.setup.room).gone, net::farewell(plan_.setup)) {
+    net::Session& session = form_.session();
+    session.on_log = [](const std::string& line) { std::fprintf(stderr, "quintora: %s\n", line.c_str()); };
+    session.join(dialogs, sound, link_, plan_.setup);
+    // Called on the network thread: what it heard is handed over on the window's.
+    link_.wakeup = [this] { QMetaObject::invokeMethod(&context_, [this] { link_.pump(); }, Qt::QueuedConnection); };
+    clock_.setInterval(250);
+    QObject::connect(&clock_, &QTimer::timeout, &context_, [this] { form_.session().tick(now_ms()); });
 }
 
-NetworkGame::~NetworkGame() { form_.route = nullptr; }
+NetworkGame::~NetworkGame() { form_.session().leave(); }
 
 void NetworkGame::start() {
-    form_.setWindowTitle(QStringLiteral("QuintoraⅠ — ") + QString::fromStdString(net::seat_names(setup_.seats)));
-    if (!link_.start()) show("the network client could not be started");
-}
-
-void NetworkGame::pump() {
-    link_.pump(room_);
-    if (room_.is_connected() && room_.role() == net::Room::Role::waiting && !waiting_for_journal_) {
-        waiting_for_journal_ = true;
-        QTimer::singleShot(journal_patience_ms, &context_, [this] {
-            if (room_.role() != net::Room::Role::waiting) return;
-            room_.make();
-            show("no game in the room yet: this machine makes it and orders its commands");
-        });
-    }
-}
-
-void NetworkGame::show(const std::string& note) {
-    std::fprintf(stderr, "quintora: %s\n", note.c_str());
-    if (note.rfind("rejected", 0) == 0) return;  // for the log only
-    form_.setWindowTitle(QStringLiteral("QuintoraⅠ — ") + QString::fromStdString(net::seat_names(setup_.seats)) +
-                         QStringLiteral(" — ") + QString::fromStdString(note));
+    form_.session().tick(now_ms());
+    clock_.start();
+    if (!link_.start()) form_.session().tell({net::Word::no_network, {}, 0, 0, true});
 }
 
 }  // namespace quintora

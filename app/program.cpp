@@ -19,10 +19,12 @@ void prepare_application() {
     choose_interface_font();
 }
 
-Program::Program(Dialogs* dialogs)
+Program::Program(Dialogs* dialogs, bool in_room)
     : sound_(program_folder() + "/libQuintora.so"),
-      room_dialogs_(dialogs ? *dialogs : qt_dialogs_),
-      form_(room_dialogs_, pause_, room_sound_, exit_) {
+      room_dialogs_(in_room ? std::make_unique<net::RoomDialogs>(dialogs ? *dialogs : qt_dialogs_) : nullptr),
+      room_sound_(in_room ? std::make_unique<net::QuietSound>(held_) : nullptr),
+      form_(room_dialogs_ ? *room_dialogs_ : dialogs ? *dialogs : static_cast<Dialogs&>(qt_dialogs_), pause_,
+            room_sound_ ? static_cast<SoundLibrary&>(*room_sound_) : held_, exit_) {
     qt_dialogs_.set_parent(&form_);
     // An Esc or a close waiting in the queue ends the program before a box
     // can swallow it.

@@ -12,6 +12,8 @@
 #include "net/room_platform.h"
 #include "sound/held_loops.h"
 
+#include <memory>
+
 namespace quintora {
 
 // Names the application, gives it its desktop identity and its faces. Call
@@ -21,16 +23,18 @@ void prepare_application();
 class Program {
 public:
     // With the window system's message boxes, or with `dialogs` instead.
-    explicit Program(Dialogs* dialogs = nullptr);
+    // `in_room`: the game is to be shared through a room, whose boxes and
+    // sound stand between the game and the window's; a game alone has none.
+    explicit Program(Dialogs* dialogs = nullptr, bool in_room = false);
     Program(const Program&) = delete;
     Program& operator=(const Program&) = delete;
 
     Form1& form() { return form_; }
     LoadedSoundLibrary& sound() { return sound_; }
-    // What a networked game puts before the boxes and the sound; they pass
-    // everything through in a game of one machine.
-    net::RoomDialogs& room_dialogs() { return room_dialogs_; }
-    net::QuietSound& room_sound() { return room_sound_; }
+    // What a networked game puts before the boxes and the sound (nothing
+    // in a game alone).
+    net::RoomDialogs* room_dialogs() { return room_dialogs_.get(); }
+    net::QuietSound* room_sound() { return room_sound_.get(); }
     // Shows the window, then runs the game's start-up.
     void show_and_start();
 
@@ -41,8 +45,8 @@ private:
     LoadedSoundLibrary sound_;
     // The music waits for the settings read at start-up.
     HeldLoops held_{sound_};
-    net::RoomDialogs room_dialogs_;
-    net::QuietSound room_sound_{held_};
+    std::unique_ptr<net::RoomDialogs> room_dialogs_;
+    std::unique_ptr<net::QuietSound> room_sound_;
     Form1 form_;
 };
 

@@ -22,6 +22,8 @@ Form1::Form1(Dialogs& dialogs, Pause& pause, SoundLibrary& sound, ProcessExit& e
     build_menus();
     game_ = std::make_unique<Game>(
         Platform{tee_ ? static_cast<Canvas&>(*tee_) : static_cast<Canvas&>(*canvas_), dialogs, pause, sound, *this, exit, storage_});
+    session_ = std::make_unique<net::Session>(*game_);
+    session_->on_change = [this] { show_title(); };
     canvas_->on_press = [this](double x, double y) {
         cursor_.hide();
         canvas_->show_cursor(std::nullopt);
@@ -102,22 +104,24 @@ void Form1::build_menus() {
     }
 }
 
-void Form1::take(Command c) {
-    if (route && c.kind != CommandKind::SYURYOU)
-        route(c);
-    else
-        game_->apply(c);
+void Form1::take(Command c) { session_->give(c); }
+
+void Form1::show_title() {
+    const std::string line = session_->line();
+    const QString title = QStringLiteral("QuintoraⅠ") +
+                          (line.empty() ? QString() : QStringLiteral(" — ") + QString::fromStdString(line));
+    if (windowTitle() != title) setWindowTitle(title);
 }
 
 void Form1::end_if_quit_waiting() {
-    if (quit_watch_.quit_waiting()) game_->apply(Command::of(CommandKind::escape));
+    if (quit_watch_.quit_waiting()) take(Command::of(CommandKind::escape));
 }
 
 void Form1::start() { game_->起動(std::int32_t(winId())); }
 
 void Form1::keyPressEvent(QKeyEvent* e) {
     if (e->key() == Qt::Key_Escape) {
-        game_->apply(Command::of(CommandKind::escape));
+        take(Command::of(CommandKind::escape));
         return;
     }
     // F10 opens the first menu, as in the other desktop programs; the arrows
@@ -150,7 +154,7 @@ bool Form1::board_key(int key) {
     // Exactly what a click on that cell gives.
     notify_cursor(canvas_);
     if (press) {
-        game_->apply(*press);
+        take(*press);
         announce_stones();
     }
     return true;
@@ -173,7 +177,7 @@ bool Form1::eventFilter(QObject* watched, QEvent* e) {
     // only closes the menu. Once none is open, Esc on the bar quits.
     if (watched == menuBar() && e->type() == QEvent::KeyPress &&
         static_cast<QKeyEvent*>(e)->key() == Qt::Key_Escape && !QApplication::activePopupWidget()) {
-        game_->apply(Command::of(CommandKind::escape));
+        take(Command::of(CommandKind::escape));
         return true;
     }
     return QMainWindow::eventFilter(watched, e);
@@ -181,7 +185,7 @@ bool Form1::eventFilter(QObject* watched, QEvent* e) {
 
 void Form1::closeEvent(QCloseEvent* e) {
     e->ignore();
-    game_->apply(Command::of(CommandKind::SYURYOU));
+    take(Command::of(CommandKind::SYURYOU));
 }
 
 }  // namespace quintora

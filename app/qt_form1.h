@@ -11,6 +11,7 @@
 #include "game/board_cursor.h"
 #include "game/game.h"
 #include "files/posix_storage.h"
+#include "net/session.h"
 #include "ports/canvas_tee.h"
 #include "ports/marks.h"
 #include "app/qt_quit_watch.h"
@@ -27,15 +28,14 @@ public:
     void start();
 
     Game& game() { return *game_; }
+    // The game's one door: every event of the window goes in there.
+    net::Session& session() { return *session_; }
     QtCanvas& canvas() { return *canvas_; }
     Marks& marks() { return *this; }
     QAction* action(const char* name) const;
     // Ends the program if Esc or a close request waits in the queue; called
     // before any message box opens.
     void end_if_quit_waiting();
-    // In a networked game the presses and menu commands go here instead of
-    // to the game; Esc and the close stay this machine's own.
-    std::function<void(Command)> route;
 
 protected:
     void keyPressEvent(QKeyEvent* e) override;
@@ -49,6 +49,8 @@ private:
     void set_checked(Mark m, bool on) override;
     void build_menus();
     void take(Command c);
+    // The title, with the room's line after it in a networked game.
+    void show_title();
 
     // Arrows, Home/End, Page Up/Down, Return and Space on the board; false
     // for any other key.
@@ -65,6 +67,7 @@ private:
     QAction* tick_actions_[3]{};
     bool ticks_[3]{};
     std::unique_ptr<Game> game_;
+    std::unique_ptr<net::Session> session_;
     QuitWatch quit_watch_{this};
 };
 

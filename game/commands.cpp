@@ -43,6 +43,7 @@ constexpr MenuEntry menus[] = {
 constexpr std::string_view press_word = "press";
 constexpr std::string_view escape_word = "esc";
 constexpr std::string_view answer_words[] = {"ok", "yes", "no"};
+constexpr std::string_view computer_word = "computer";
 
 std::optional<int> field_number(std::string_view s) {
     if (s.empty() || s.size() > 2 || s[0] == '0') return std::nullopt;
@@ -82,6 +83,7 @@ std::string command_text(Command c) {
         case CommandKind::ok: return std::string(answer_words[0]);
         case CommandKind::yes: return std::string(answer_words[1]);
         case CommandKind::no: return std::string(answer_words[2]);
+        case CommandKind::computer: return std::string(computer_word) + " " + std::to_string(c.x);
         default: return menu_entry(c.kind)->id;
     }
 }
@@ -96,6 +98,12 @@ std::optional<Command> parse_command(std::string_view text) {
         const auto y = field_number(rest.substr(space + 1));
         if (!x || !y) return std::nullopt;
         return Command::press_at(Cell{*x, *y});
+    }
+    if (text.substr(0, computer_word.size() + 1) == std::string(computer_word) + " ") {
+        const std::string_view rest = text.substr(computer_word.size() + 1);
+        const auto seats = field_number(rest);  // 1..19 without leading zeros
+        if (!seats || *seats > 15) return std::nullopt;
+        return Command::computer_takes(*seats);
     }
     if (text == escape_word) return Command::of(CommandKind::escape);
     if (text == answer_words[0]) return Command::of(CommandKind::ok);

@@ -43,8 +43,11 @@ enum class CommandKind : std::uint8_t {
     ok,
     yes,
     no,
+    // The computer plays the colours of a seat set (black 1, blue 2, white
+    // 4, red 8) from now on: in a room, those of a machine that left.
+    computer,
 };
-inline constexpr int command_kind_count = int(CommandKind::no) + 1;
+inline constexpr int command_kind_count = int(CommandKind::computer) + 1;
 
 struct Command {
     CommandKind kind = CommandKind::press;
@@ -53,6 +56,9 @@ struct Command {
     std::int8_t y = 0;
 
     static constexpr Command of(CommandKind k) { return Command{k, 0, 0}; }
+    static constexpr Command computer_takes(int seats) {
+        return Command{CommandKind::computer, std::int8_t(seats & 15), 0};
+    }
     static constexpr Command press_at(std::optional<Cell> cell) {
         if (!cell || !cell->on_field()) return Command{CommandKind::press, 0, 0};
         return Command{CommandKind::press, std::int8_t(cell->x), std::int8_t(cell->y)};
@@ -72,8 +78,9 @@ struct Command {
 // field (NaN and infinities included).
 std::optional<Cell> cell_under(double x, double y);
 
-// The text form of a command, one word or "press X Y" ("press -" off the
-// field): the journal's line, the network's word.
+// The text form of a command, one word, "press X Y" ("press -" off the
+// field) or "computer S" (a seat set 1..15): the journal's line, the
+// network's word.
 std::string command_text(Command c);
 // The command a text names, or nothing for anything else: exact words, no
 // spaces around, numbers 1..19 without signs or leading zeros.

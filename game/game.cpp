@@ -17,7 +17,8 @@ Game::Game(Platform p)
     dialogs_.on_escape = [this] { 終了(); };
 }
 
-std::uint64_t Game::signature() const { return position_signature(*s_, p_.marks); }
+std::uint64_t Game::signature() const { return position_signature(*s_, p_.marks, computer_seats_); }
+std::uint64_t Game::shared_signature() const { return shared_position_signature(*s_, computer_seats_); }
 
 void Game::refuse() { module1_.play(s_->snd_forbidden); }
 
@@ -59,6 +60,7 @@ void Game::run(Command c) {
         case CommandKind::ok:
         case CommandKind::yes:
         case CommandKind::no: break;
+        case CommandKind::computer: hand_to_computer(c.x); break;
     }
 }
 

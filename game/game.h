@@ -54,8 +54,11 @@ public:
     // not fit the game: a question whose answer is missing or another word.
     // `after_each` is called after each command of the journal.
     bool replay(std::span<const Command> journal, const std::function<void()>& after_each = {});
-    // The signature of the position now (game/signature.h).
+    // The signature of the position now (game/signature.h), and of the
+    // shared game alone: without how this machine shows and sounds it, so
+    // that machines of a room with options of their own agree on it.
     std::uint64_t signature() const;
+    std::uint64_t shared_signature() const;
     // The refusal sound, for a press this machine may not give (a colour
     // another machine holds is to move).
     void refuse();
@@ -85,6 +88,9 @@ public:
     void on_PLAY_4();
     // Lets the computer colours move until a person's colour is to move.
     void 対局_回転(i16& c);
+    // The computer plays the colours of `seats` (a bit per colour, black
+    // first) from now on, in this game and the next.
+    void hand_to_computer(int seats);
 
     // A mouse press at (x, y) twips of the client area, and on a cell (or
     // off the field).
@@ -116,6 +122,7 @@ private:
     void run(Command c);
 
     std::unique_ptr<GameState> s_;
+    int computer_seats_ = 0;  // colours handed to the computer (hand_to_computer)
     Journal journal_;
     bool recording_ = false;  // a command is running
     // Ahead of p_, which hands them out in place of the window's own.

@@ -79,7 +79,10 @@ constexpr SetupCommand setups[mode_count] = {
 
 void Game::run_setup(const SetupCommand& command) {
     GameState& s = *s_;
-    for (const Colour c : Colour::all()) s.player_kind[c.code()] = mode_player_kinds[command.mode - 1][c];
+    for (const Colour c : Colour::all()) {
+        s.player_kind[c.code()] = mode_player_kinds[command.mode - 1][c];
+        if (computer_seats_ & (1 << c.index())) s.player_kind[c.code()] = player_computer;
+    }
     s.game_mode = command.mode;
 
     if (s.to_move == no_game) {
@@ -98,6 +101,17 @@ void Game::run_setup(const SetupCommand& command) {
         if (command.running.icon) view_.描画_打手(s.to_move);
         if (command.running.rotate) 対局_回転(s.to_move);
     }
+    // Colours handed to the computer play in every mode, the four people's too.
+    if (computer_seats_ != 0) 対局_回転(s.to_move);
+}
+
+void Game::hand_to_computer(int seats) {
+    computer_seats_ |= seats & 15;
+    GameState& s = *s_;
+    if (s.game_mode == no_game) return;
+    for (const Colour c : Colour::all())
+        if (computer_seats_ & (1 << c.index())) s.player_kind[c.code()] = player_computer;
+    対局_回転(s.to_move);
 }
 
 void Game::対局_回転(i16& c) {

@@ -13,8 +13,9 @@ void Fnv1a::add(const void* bytes, std::size_t size) {
     }
 }
 
-std::uint64_t position_signature(const GameState& s, const Marks& marks) {
-    Fnv1a h;
+namespace {
+
+void add_position(Fnv1a& h, const GameState& s, int computer_seats) {
     // Integers only, each at its own width: the same bytes on every machine
     // of one byte order. The centre bonus is a constant table, the sound
     // handles are this machine's own: neither is part of a position.
@@ -30,6 +31,21 @@ std::uint64_t position_signature(const GameState& s, const Marks& marks) {
     h.add(s.player_kind, sizeof s.player_kind);
     h.add(s.near_flag, sizeof s.near_flag);
     h.add(s.five_stop, sizeof s.five_stop);
+    // Only a room hands colours to the computer: a game alone hashes as it always did.
+    if (computer_seats != 0) h.add_value(std::uint8_t(computer_seats));
+}
+
+}  // namespace
+
+std::uint64_t shared_position_signature(const GameState& s, int computer_seats) {
+    Fnv1a h;
+    add_position(h, s, computer_seats);
+    return h.value();
+}
+
+std::uint64_t position_signature(const GameState& s, const Marks& marks, int computer_seats) {
+    Fnv1a h;
+    add_position(h, s, computer_seats);
     for (const Mark m : {Mark::TEJYUN, Mark::AICON, Mark::BGM}) h.add_value(std::uint8_t(marks.checked(m)));
     return h.value();
 }

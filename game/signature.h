@@ -11,7 +11,10 @@
 
 namespace quintora {
 
-std::uint64_t position_signature(const GameState& s, const Marks& marks);
+// `computer_seats`: the colours handed to the computer in a room.
+std::uint64_t position_signature(const GameState& s, const Marks& marks, int computer_seats = 0);
+// The same without the marks: what every machine of a room shares.
+std::uint64_t shared_position_signature(const GameState& s, int computer_seats = 0);
 
 // FNV-1a, 64 bits: small, exact on every machine, and good enough to tell
 // positions apart (no adversary chooses them to collide).

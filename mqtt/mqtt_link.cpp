@@ -4,6 +4,8 @@
 #include <algorithm>
 #include <mosquitto.h>
 
+#include "net/protocol.h"
+
 namespace quintora::net {
 
 namespace {
@@ -73,17 +75,6 @@ std::optional<RoomAddress> parse_room_address(std::string_view text) {
     address.host = address.brokers.front().host;
     address.port = address.brokers.front().port;
     return address;
-}
-
-std::size_t first_broker(std::string_view room, std::size_t count) {
-    if (count == 0) return 0;
-    // FNV-1a over the name's bytes: the same on every machine and build.
-    std::uint64_t h = 14695981039346656037ull;
-    for (const unsigned char c : room) {
-        h ^= c;
-        h *= 1099511628211ull;
-    }
-    return std::size_t(h % count);
 }
 
 LinkOptions link_options(const RoomAddress& address, const std::string& room) {
@@ -284,17 +275,19 @@ void MqttLink::on_message(mosquitto*, void* self, const mosquitto_message* m) {
     static_cast<MqttLink*>(self)->queue(Event{Event::message, m->topic ? m->topic : "", std::move(payload)});
 }
 
-std::size_t MqttLink::pump(Room& room) {
+std::size_t MqttLink::pump() {
     std::deque<Event> events;
     {
         std::lock_guard lock(mutex_);
         events.swap(events_);
     }
     for (const Event& e : events) {
+        TransportListener* to = listener();
+        if (!to) continue;
         switch (e.kind) {
-            case Event::connected: room.connected(); break;
-            case Event::disconnected: room.disconnected(); break;
-            case Event::message: room.message(e.topic, e.payload); break;
+            case Event::connected: to->connected(); break;
+            case Event::disconnected: to->disconnected(); break;
+            case Event::message: to->message(e.topic, e.payload); break;
         }
     }
     return events.size();

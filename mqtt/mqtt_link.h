@@ -2,8 +2,8 @@
 #pragma once
 // The room's transport over MQTT 3.1.1, through libmosquitto. Its network
 // thread connects, reconnects with back-off and queues what it hears; the
-// game's thread takes the queue and hands it to the room (pump), so that the
-// room and the game are touched from one thread only. Given several brokers
+// game's thread takes the queue and hands it to the transport's listener
+// (pump), so that the room and the game are touched from one thread only. Given several brokers
 // (the nodes of a cluster), it moves on to the next one when its connection
 // is lost or refused; the room's journal lives with the machines, so nothing
 // the broker kept is needed on the new node.
@@ -18,7 +18,7 @@
 #include <thread>
 #include <vector>
 
-#include "net/room.h"
+#include "net/transport.h"
 
 struct mosquitto;
 struct mosquitto_message;
@@ -61,8 +61,6 @@ struct LinkOptions {
 // machines meet on one node and fail over together, and the rooms spread
 // evenly over the nodes.
 LinkOptions link_options(const RoomAddress& address, const std::string& room);
-// Which of `count` brokers the room `room` starts at: the same on every machine.
-std::size_t first_broker(std::string_view room, std::size_t count);
 
 class MqttLink : public Transport {
 public:
@@ -85,8 +83,8 @@ public:
     // the broker then publishes this machine's will.
     void abandon();
 
-    // Hands what was heard to `room`, in order; the number of events.
-    std::size_t pump(Room& room);
+    // Hands what was heard to the listener, in order; the number of events.
+    std::size_t pump();
     // Waits until something was heard or `timeout` passed.
     bool wait(std::chrono::milliseconds timeout);
     // Called on the network thread whenever something is queued.

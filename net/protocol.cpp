@@ -102,6 +102,12 @@ std::uint64_t token_check(std::string_view token) {
     return h;
 }
 
+std::size_t first_broker(std::string_view room, std::size_t count) {
+    if (count == 0) return 0;
+    // FNV-1a over the name's bytes: the same on every machine and build.
+    return std::size_t(token_check(room) % count);
+}
+
 bool valid_name(std::string_view s) {
     if (s.empty() || s.size() > 64 || s[0] == '-' || s[0] == '_') return false;
     for (const char c : s)
@@ -153,11 +159,12 @@ std::string message_text(const CommandMessage& m) {
 }
 std::string message_text(const LeaveMessage& m) { return "leave " + m.client + " " + m.token; }
 std::string message_text(const StepMessage& m) {
-    return "step " + std::to_string(m.from) + " " + hex64_text(m.signature) + " " + m.origin + "\n" +
+    return "step " + std::to_string(m.from) + " " + hex64_text(m.signature) + " " + m.orderer + " " + m.origin + "\n" +
            journal_text(m.commands);
 }
 std::string message_text(const JournalMessage& m) {
-    return "journal " + hex64_text(m.signature) + "\n" + journal_text(m.journal);
+    return "journal " + hex64_text(m.signature) + " " + m.client + " " + std::to_string(m.epoch) + "\n" +
+           journal_text(m.journal);
 }
 std::string message_text(const SeatsMessage& m) {
     std::string s = "seats";
@@ -165,15 +172,20 @@ std::string message_text(const SeatsMessage& m) {
     return s;
 }
 
-std::string message_text(const OrdererMessage& m) { return "orderer " + m.client + " " + hex64_text(m.check); }
+std::string message_text(const OrdererMessage& m) {
+    return "orderer " + m.client + " " + hex64_text(m.check) + " " + std::to_string(m.epoch) + " " +
+           std::to_string(m.length);
+}
 
 std::optional<OrdererMessage> parse_orderer(std::string_view payload) {
     if (payload.size() > max_seats_message) return std::nullopt;
-    const auto f = fields(payload, 3);
+    const auto f = fields(payload, 5);
     if (!f || (*f)[0] != "orderer" || !valid_name((*f)[1])) return std::nullopt;
     const auto check = hex64((*f)[2]);
-    if (!check) return std::nullopt;
-    return OrdererMessage{std::string((*f)[1]), *check};
+    const auto epoch = number((*f)[3]);
+    const auto length = number((*f)[4]);
+    if (!check || !epoch || !length) return std::nullopt;
+    return OrdererMessage{std::string((*f)[1]), *check, *epoch, *length};
 }
 
 std::optional<LeaveMessage> parse_leave(std::string_view payload) {
@@ -212,24 +224,25 @@ std::optional<ToOrderer> parse_to_orderer(std::string_view payload) {
 std::optional<StepMessage> parse_step(std::string_view payload) {
     if (payload.size() > max_step_message) return std::nullopt;
     const auto [line, rest] = head(payload);
-    const auto f = fields(line, 4);
-    if (!f || (*f)[0] != "step" || !valid_name((*f)[3])) return std::nullopt;
+    const auto f = fields(line, 5);
+    if (!f || (*f)[0] != "step" || !valid_name((*f)[3]) || !valid_name((*f)[4])) return std::nullopt;
     const auto from = number((*f)[1]);
     const auto signature = hex64((*f)[2]);
     auto commands = parse_journal(rest, 64);
     if (!from || !signature || !commands || commands->empty()) return std::nullopt;
-    return StepMessage{*from, *signature, std::string((*f)[3]), std::move(*commands)};
+    return StepMessage{*from, *signature, std::string((*f)[3]), std::string((*f)[4]), std::move(*commands)};
 }
 
 std::optional<JournalMessage> parse_journal_message(std::string_view payload) {
     if (payload.size() > max_journal_message) return std::nullopt;
     const auto [line, rest] = head(payload);
-    const auto f = fields(line, 2);
-    if (!f || (*f)[0] != "journal") return std::nullopt;
+    const auto f = fields(line, 4);
+    if (!f || (*f)[0] != "journal" || !valid_name((*f)[2])) return std::nullopt;
     const auto signature = hex64((*f)[1]);
+    const auto epoch = number((*f)[3]);
     auto journal = parse_journal(rest, max_journal_commands);
-    if (!signature || !journal) return std::nullopt;
-    return JournalMessage{*signature, std::move(*journal)};
+    if (!signature || !epoch || !journal) return std::nullopt;
+    return JournalMessage{*signature, std::string((*f)[2]), *epoch, std::move(*journal)};
 }
 
 std::optional<SeatsMessage> parse_seats(std::string_view payload) {

@@ -17,10 +17,15 @@
 //   join CLIENT TOKEN SEATS         SEATS: colour indexes "0".."3" ascending, or "-"
 //   cmd CLIENT N TOKEN COMMAND      N counts up from 1 per client
 //   leave CLIENT TOKEN
-//   step FROM SIGNATURE ORIGIN\n COMMAND\n...    FROM: the index of its first line
-//   journal SIGNATURE\n COMMAND\n...
+//   step FROM SIGNATURE ORDERER ORIGIN\n COMMAND\n...
+//                                   FROM: the index of its first line; ORDERER: the
+//                                   machine that ordered it; ORIGIN: whose command
+//   journal SIGNATURE CLIENT EPOCH\n COMMAND\n...   CLIENT: the orderer that published it
 //   seats H0 H1 H2 H3               a client, or "-" for a colour nobody holds
-//   orderer CLIENT CHECK            CHECK: 16 hex digits, token_check of its token
+//   orderer CLIENT CHECK EPOCH LENGTH
+//                                   CHECK: 16 hex digits, token_check of its token;
+//                                   EPOCH: how many times ordering passed on;
+//                                   LENGTH: the steps of its journal
 //   (gone carries a leave)
 
 #include <array>
@@ -55,6 +60,11 @@ bool valid_token(std::string_view s);
 // 128 random bits as 32 lowercase hex digits: tokens, and the names of new rooms.
 std::string random_hex128();
 
+// Which of `count` brokers (the nodes of a cluster) the machines of room
+// `room` start at: the same on every machine, desktop or page, so that a
+// room's machines meet on one node and the rooms spread over the nodes.
+std::size_t first_broker(std::string_view room, std::size_t count);
+
 // "黒,青" as the player writes seats; nothing for any other text.
 std::optional<Seats> parse_seat_names(std::string_view text);
 std::string seat_names(Seats seats);
@@ -77,16 +87,21 @@ using ToOrderer = std::variant<JoinMessage, CommandMessage, LeaveMessage>;
 struct StepMessage {
     std::uint64_t from = 0;
     std::uint64_t signature = 0;
+    std::string orderer;
     std::string origin;
     Journal commands;
 };
 struct JournalMessage {
     std::uint64_t signature = 0;
+    std::string client;
+    std::uint64_t epoch = 0;
     Journal journal;
 };
 struct OrdererMessage {
     std::string client;
     std::uint64_t check = 0;
+    std::uint64_t epoch = 0;
+    std::uint64_t length = 0;
 };
 // What the orderer shows of its token, so that its leave, which gives the
 // token, can be told from a forged one. FNV-1a: it keeps out a slip, not an

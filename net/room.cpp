@@ -11,6 +11,8 @@ namespace {
 // later, after this many steps; and whenever a machine joins (or asks again,
 // having missed steps), so that it finds the game as it is.
 constexpr std::uint64_t journal_every = 32;
+// The notes and turned-away messages remembered, the latest ones.
+constexpr std::size_t remembered = 64;
 
 // A message as a log shows it: its first bytes, printable ones only.
 std::string excerpt(std::string_view payload) {
@@ -20,12 +22,31 @@ std::string excerpt(std::string_view payload) {
     return s;
 }
 
-bool local_only(CommandKind k) {
-    return k == CommandKind::escape || k == CommandKind::SYURYOU || k == CommandKind::ok || k == CommandKind::yes ||
-           k == CommandKind::no;
+bool holds_machine_own(const Journal& commands) {
+    for (const Command c : commands)
+        if (machine_own(c.kind)) return true;
+    return false;
+}
+
+// Whether the claim of orderer `a` beats that of `b`: the longer journal,
+// then the later epoch, then the name that sorts first.
+bool beats(const OrdererMessage& a, const OrdererMessage& b) {
+    if (a.length != b.length) return a.length > b.length;
+    if (a.epoch != b.epoch) return a.epoch > b.epoch;
+    return a.client < b.client;
+}
+
+bool begins(const Journal& whole, const Journal& part) {
+    return part.size() <= whole.size() && std::equal(part.begin(), part.end(), whole.begin());
 }
 
 }  // namespace
+
+// Never ordered, and never run from a step or a journal, whoever sent it.
+bool machine_own(CommandKind k) {
+    return k == CommandKind::escape || k == CommandKind::SYURYOU || k == CommandKind::TEJYUN ||
+           k == CommandKind::AICON || k == CommandKind::BGM || k == CommandKind::SONOTA;
+}
 
 std::string farewell(const RoomSetup& setup) { return message_text(LeaveMessage{setup.client, setup.token}); }
 
@@ -34,17 +55,23 @@ Room::Room(Game& game, RoomDialogs& dialogs, QuietSound& sound, Transport& trans
       topics_(setup_.room) {
     if (setup_.token.empty()) setup_.token = random_hex128();
     dialogs_.in_room = true;
+    transport_.listen(this);
 }
 
-void Room::note(std::string text) {
-    notes_.push_back(text);
-    if (on_note) on_note(text);
+Room::~Room() { transport_.listen(nullptr); }
+
+void Room::note(RoomNote n) {
+    notes_.push_back(n);
+    if (notes_.size() > remembered) notes_.pop_front();
+    if (on_note) on_note(n);
 }
 
 void Room::reject(std::string_view what, std::string_view payload) {
     std::string line = "rejected (" + std::string(what) + "): " + excerpt(payload);
-    rejections_.push_back(line);
-    if (on_note) on_note(line);
+    ++rejected_;
+    if (on_rejection) on_rejection(line);
+    rejections_.push_back(std::move(line));
+    if (rejections_.size() > remembered) rejections_.pop_front();
 }
 
 std::optional<int> Room::colour_to_move() const {
@@ -60,6 +87,17 @@ bool Room::may_press(const std::string& client) const {
     if (!colour) return true;  // no game: the game itself says so
     const std::string& holder = holders_[std::size_t(*colour)];
     return holder.empty() || holder == client;
+}
+
+Seats Room::held_by(const std::string& client) const {
+    Seats seats = 0;
+    for (int i = 0; i < seat_count; ++i)
+        if (holders_[std::size_t(i)] == client) seats |= Seats(1 << i);
+    return seats;
+}
+
+OrdererMessage Room::claim() const {
+    return OrdererMessage{setup_.client, token_check(setup_.token), epoch_, journal_.size()};
 }
 
 // --- the connection ---------------------------------------------------------
@@ -83,26 +121,26 @@ void Room::connected() {
         // only, but the orderer answers a join wherever it is.
         send_join();
     }
-    if (back) note("connection to the room is back");
+    if (back) note({Word::back});
 }
 
 void Room::disconnected() {
     if (!connected_) return;
     connected_ = false;
-    note("connection to the room lost; reconnecting");
+    note({Word::lost, {}, 0, 0, true});
 }
 
 void Room::make() {
     if (role_ != Role::waiting) return;
     role_ = Role::orderer;
-    base_ = game_.journal().size();
-    position_ = 0;
     holders_ = {};
     for (int i = 0; i < seat_count; ++i)
         if (setup_.seats & (1 << i)) holders_[std::size_t(i)] = setup_.client;
     held_ = setup_.seats;
     members_[setup_.client] = Member{setup_.token, 0};
     orderer_ = setup_.client;
+    found_ = true;
+    note({Word::made, {}, 0, held_});
     if (connected_) {
         transport_.subscribe(topics_.cmd);
         publish_state();
@@ -131,24 +169,30 @@ void Room::message(std::string_view topic, std::string_view payload) {
     }
 }
 
+void Room::run_pending() {
+    while (!pending_.empty() && !busy_) {
+        auto [topic, payload] = pending_.front();
+        pending_.pop_front();
+        message(topic, payload);
+    }
+}
+
 // --- this machine's commands ------------------------------------------------
 
 void Room::local(Command c) {
-    if (busy_) {
+    if (busy_ || machine_own(c.kind) || c.is_answer()) {
         game_.refuse();
-        return;
-    }
-    if (local_only(c.kind)) {
-        game_.apply(c);
         return;
     }
     if (diverged_) {
         game_.refuse();
-        note("refused: this game differs from the room's");
+        note({Word::differs});
         return;
     }
     if (c.kind == CommandKind::press && !may_press(setup_.client)) {
         game_.refuse();
+        const int colour = *colour_to_move();
+        note({Word::held_elsewhere, holders_[std::size_t(colour)], 0, Seats(1 << colour)});
         return;
     }
     if (role_ == Role::orderer) {
@@ -157,15 +201,13 @@ void Room::local(Command c) {
     }
     if (role_ == Role::waiting || !connected_ || !orderer_here_) {
         game_.refuse();
-        note(!connected_ ? "refused: not connected to the room"
-             : role_ == Role::waiting ? "refused: the room is not found yet"
-                                      : "refused: the machine that orders is not there");
+        note({!connected_ ? Word::not_connected : role_ == Role::waiting ? Word::not_found : Word::no_orderer});
         return;
     }
     const std::string text = message_text(CommandMessage{setup_.client, next_n_, setup_.token, c});
     if (!transport_.publish(topics_.cmd, text, false)) {
         game_.refuse();
-        note("refused: the command could not be sent");
+        note({Word::not_sent});
         return;
     }
     ++next_n_;
@@ -185,44 +227,46 @@ void Room::order(const std::string& origin, Command c) {
     const std::size_t before = game_.journal().size();
     game_.apply(c);
     dialogs_.show_boxes = true;
-    const Journal& journal = game_.journal();
-    const std::uint64_t from = before - base_;
-    position_ = journal.size() - base_;
+    const Journal& ran = game_.journal();
+    const std::uint64_t from = journal_.size();
+    // The command and the answers to its boxes; an Esc the window found
+    // waiting inside it is this machine's own.
+    Journal step;
+    for (auto i = before; i < ran.size(); ++i)
+        if (!machine_own(ran[i].kind)) step.push_back(ran[i]);
+    journal_.insert(journal_.end(), step.begin(), step.end());
     if (connected_) {
-        StepMessage step{from, game_.signature(), origin, Journal(journal.begin() + long(before), journal.end())};
-        transport_.publish(topics_.step, message_text(step), false);
-        if (position_ - journal_published_at_ >= journal_every) publish_journal();
+        transport_.publish(topics_.step,
+                           message_text(StepMessage{from, game_.shared_signature(), setup_.client, origin, step}),
+                           false);
+        if (journal_.size() - journal_published_at_ >= journal_every) publish_journal();
     }
     busy_ = false;
     if (dialogs_.declined) {
         dialogs_.declined = false;
+        const Seats mine = held_;
         for (auto& h : holders_)
             if (h == setup_.client) h.clear();
         held_ = 0;
-        note("this machine's seats are free; the others play on");
+        setup_.seats = 0;
         publish_seats();
+        if (mine) order(setup_.client, Command::computer_takes(mine));
+        note({Word::to_computer, {}, 0, mine});
     }
-    while (!pending_.empty() && !busy_) {
-        auto [topic, payload] = pending_.front();
-        pending_.pop_front();
-        message(topic, payload);
-    }
+    run_pending();
 }
 
 void Room::publish_state() {
     // First the word that this machine orders: what follows comes after it.
-    if (connected_ && role_ == Role::orderer)
-        transport_.publish(topics_.orderer,
-                           message_text(OrdererMessage{setup_.client, token_check(setup_.token)}), true);
+    if (connected_ && role_ == Role::orderer) transport_.publish(topics_.orderer, message_text(claim()), true);
     publish_journal();
     publish_seats();
 }
 
 void Room::publish_journal() {
     if (!connected_ || role_ != Role::orderer) return;
-    const Journal& journal = game_.journal();
-    JournalMessage whole{game_.signature(), Journal(journal.begin() + long(base_), journal.end())};
-    if (transport_.publish(topics_.journal, message_text(whole), true)) journal_published_at_ = position_;
+    const JournalMessage whole{game_.shared_signature(), setup_.client, epoch_, journal_};
+    if (transport_.publish(topics_.journal, message_text(whole), true)) journal_published_at_ = journal_.size();
 }
 
 void Room::publish_seats() {
@@ -258,8 +302,10 @@ void Room::from_machine(std::string_view payload) {
     if (cmd.client == setup_.client || known == members_.end() || known->second.token != cmd.token)
         return reject("unknown machine or wrong token", payload);
     if (cmd.n <= known->second.last_n) return reject("replayed", payload);
-    if (local_only(cmd.command.kind)) return reject("not a room command", payload);
+    if (machine_own(cmd.command.kind) || cmd.command.is_answer()) return reject("not a room command", payload);
     if (cmd.command.kind == CommandKind::press && !may_press(cmd.client)) return reject("out of turn", payload);
+    if (cmd.command.kind == CommandKind::computer && (cmd.command.x & ~held_by(cmd.client)) != 0)
+        return reject("colours of another machine", payload);
     known->second.last_n = cmd.n;
     order(cmd.client, cmd.command);
 }
@@ -273,28 +319,29 @@ void Room::forget(const std::string& client) {
 
 // --- following --------------------------------------------------------------
 
-bool Room::check(std::uint64_t signature, std::string_view where) {
-    if (signature == game_.signature()) return true;
+bool Room::check(std::uint64_t signature) {
+    if (signature == game_.shared_signature()) return true;
     diverged_ = true;
-    note("signature mismatch " + std::string(where) + " (step " + std::to_string(position_) +
-         "): this machine's game differs from the room's");
+    note({Word::mismatch, {}, journal_.size(), 0, true});
     return false;
 }
 
 void Room::take_step(std::string_view payload) {
     auto step = parse_step(payload);
     if (!step) return reject("malformed step", payload);
+    if (holds_machine_own(step->commands)) return reject("not a room command", payload);
     if (role_ == Role::orderer) {
         // Our own steps come back; anything else is another machine ordering.
-        if (step->from + step->commands.size() > position_) reject("step from another machine", payload);
+        if (step->orderer != setup_.client) reject("step from another machine", payload);
         return;
     }
     if (role_ != Role::follower || diverged_) return;
-    if (step->from < position_) return reject("old step", payload);
+    if (step->orderer != orderer_) return reject("step from another machine", payload);
+    if (step->from < journal_.size()) return reject("old step", payload);
     // The orderer takes each machine's commands in the order sent: a step of
     // this machine's settles every command it sent before (run, or turned away).
     if (step->origin == setup_.client) in_flight_ = 0;
-    if (step->from > position_) {
+    if (step->from > journal_.size()) {
         // Steps were missed: joining again has the orderer publish the
         // whole journal, which fills the gap. Once, until a journal comes.
         reject("step out of order", payload);
@@ -311,48 +358,93 @@ void Room::take_step(std::string_view payload) {
             if (!c.is_answer()) game_.apply(c);
         dialogs_.show_boxes = true;
     }
-    position_ = step->from + step->commands.size();
+    journal_.insert(journal_.end(), step->commands.begin(), step->commands.end());
     busy_ = false;
-    check(step->signature, "after a step");
+    check(step->signature);
     if (dialogs_.declined) {
         dialogs_.declined = false;
+        const Seats mine = held_;
+        // The computer plays them from now on, then this machine leaves.
+        if (mine)
+            transport_.publish(
+                topics_.cmd,
+                message_text(CommandMessage{setup_.client, next_n_++, setup_.token, Command::computer_takes(mine)}),
+                false);
         transport_.publish(topics_.cmd, farewell(setup_), false);
         setup_.seats = 0;
-        note("this machine's seats are free; the others play on");
+        held_ = 0;
+        note({Word::to_computer, {}, 0, mine});
     }
-    while (!pending_.empty() && !busy_) {
-        auto [topic, payload] = pending_.front();
-        pending_.pop_front();
-        message(topic, payload);
+    run_pending();
+}
+
+void Room::catch_up(const JournalMessage& m) {
+    if (!begins(m.journal, journal_)) {
+        // The room went on without what this machine ran: it cannot follow.
+        if (!begins(journal_, m.journal)) {
+            diverged_ = true;
+            note({Word::cannot_follow, m.client, 0, 0, true});
+        }
+        // A shorter journal that this one begins with was published before
+        // the steps this machine has run.
+        return;
     }
+    if (m.journal.size() > journal_.size()) {
+        // Caught up with quietly: no waits, no boxes, no sounds.
+        busy_ = true;
+        sound_.quiet = true;
+        Journal rest(m.journal.begin() + long(journal_.size()), m.journal.end());
+        const bool fits = game_.replay(rest, {});
+        sound_.quiet = false;
+        busy_ = false;
+        journal_ = m.journal;
+        if (!fits) {
+            diverged_ = true;
+            note({Word::unfit, {}, 0, 0, true});
+            return;
+        }
+    }
+    check(m.signature);
 }
 
 void Room::take_journal(std::string_view payload) {
     auto m = parse_journal_message(payload);
     if (!m) return reject("malformed journal", payload);
-    if (role_ == Role::orderer || diverged_) return;
+    if (m->client == setup_.client || diverged_) return;
+    if (holds_machine_own(m->journal)) return reject("not a room command", payload);
+    if (role_ == Role::orderer) {
+        // Another machine orders too. Its journal settles it: when its
+        // claim beats this machine's and it goes on from this journal, this
+        // machine follows it; one that does not go on from it cannot.
+        const OrdererMessage other{m->client, 0, m->epoch, m->journal.size()};
+        if (!beats(other, claim())) return;
+        follow(other, Word::two_orderers);
+        catch_up(*m);
+        return;
+    }
+    if (!orderer_.empty() && m->client != orderer_) {
+        // A machine ordered in the present orderer's place while the room was
+        // apart (a broker that came back, a will sent too soon): the longer
+        // game goes on, and its journal shows whether this one can follow.
+        const OrdererMessage present{orderer_, orderer_check_, epoch_, journal_.size()};
+        if (!beats(OrdererMessage{m->client, 0, m->epoch, m->journal.size()}, present))
+            return reject("journal from another machine", payload);
+        note({Word::two_orderers, m->client});
+        orderer_check_ = 0;
+        orderer_here_ = true;
+        asked_for_journal_ = false;
+        orderer_ = m->client;
+        epoch_ = m->epoch;
+        catch_up(*m);
+        send_join();
+        return;
+    }
     asked_for_journal_ = false;
     const bool first = role_ == Role::waiting;
     role_ = Role::follower;
-    if (m->journal.size() > position_) {
-        // Caught up with quietly: no waits, no boxes, no sounds.
-        busy_ = true;
-        sound_.quiet = true;
-        const bool fits =
-            game_.replay(std::span<const Command>(m->journal).subspan(position_), {});
-        sound_.quiet = false;
-        busy_ = false;
-        position_ = m->journal.size();
-        if (!fits) {
-            diverged_ = true;
-            note("the room's journal does not fit this game");
-        } else {
-            check(m->signature, "after catching up");
-        }
-    } else if (m->journal.size() == position_) {
-        check(m->signature, "on the room's journal");
-    }
-    // A shorter journal is one published before the steps this machine has run.
+    orderer_ = m->client;
+    epoch_ = m->epoch;
+    catch_up(*m);
     if (first) send_join();
 }
 
@@ -367,25 +459,46 @@ void Room::take_seats(std::string_view payload) {
         if (holders_[std::size_t(i)] == setup_.client) held_ |= Seats(1 << i);
         if ((setup_.seats & (1 << i)) && holders_[std::size_t(i)].empty()) wanted_free = true;
     }
-    if (wanted_free) send_join();
+    if (wanted_free) {
+        send_join();
+        return;
+    }
+    if (!found_ && role_ == Role::follower) {
+        found_ = true;
+        note({Word::found, {}, 0, held_});
+    }
 }
 
 void Room::take_orderer(std::string_view payload) {
     const auto m = parse_orderer(payload);
     if (!m) return reject("malformed orderer", payload);
+    if (m->client == setup_.client) return;
     if (role_ == Role::orderer) {
-        if (m->client == setup_.client) return;
         // Two machines found the room empty and made it at the same moment:
         // the one whose name sorts first orders, the other follows it, as
         // long as it has run nothing and no machine has joined it yet.
-        if (m->client < setup_.client && position_ == 0 && members_.size() == 1) return step_down(*m);
+        if (m->client < setup_.client && journal_.empty() && members_.size() == 1 && epoch_ == 0 &&
+            m->epoch == 0 && m->length == 0)
+            return follow(*m, Word::same_moment);
         reject("another orderer", payload);
-        if (setup_.client < m->client) publish_state();
+        // The one whose claim loses hears this machine's state again, and
+        // with it the journal it is to follow. The winner's journal settles
+        // it (take_journal): once, this machine asks for it by saying again
+        // that it orders, which the winner answers with its state.
+        if (!beats(*m, claim())) {
+            publish_state();
+        } else if (provoked_ != m->client) {
+            provoked_ = m->client;
+            transport_.publish(topics_.orderer, message_text(claim()), true);
+        }
         return;
     }
+    // Another machine that says it orders changes nothing by saying so: its
+    // journal, when its claim beats the present orderer's, does (take_journal).
     if (!orderer_.empty() && orderer_ != m->client) return reject("another orderer", payload);
     orderer_ = m->client;
     orderer_check_ = m->check;
+    epoch_ = m->epoch;
     orderer_here_ = true;
     if (orderer_lost_) {
         // A new orderer knows no machine's token yet: join it.
@@ -417,39 +530,36 @@ void Room::take_gone(std::string_view payload) {
     orderer_.clear();
     orderer_lost_ = true;
     orderer_here_ = false;
+    ++epoch_;
     if (in_flight_ > 0) {
         // Sent, but the machine that ordered went before running them: said,
         // never silently dropped.
         game_.refuse();
-        note("the machine that ordered left before running " + std::to_string(in_flight_) +
-             (in_flight_ == 1 ? " command" : " commands") + " given here: give them again");
+        note({Word::given_again, {}, in_flight_});
         in_flight_ = 0;
     }
     if (next == setup_.client) return take_over();
-    note(next.empty() ? "the machine that ordered is gone, and no machine with a seat is left to order"
-                      : "the machine that ordered is gone; " + next + " orders now");
+    note({Word::orderer_gone, next});
 }
 
-void Room::step_down(const OrdererMessage& other) {
+void Room::follow(const OrdererMessage& other, Word word) {
     role_ = Role::follower;
     orderer_ = other.client;
     orderer_check_ = other.check;
+    epoch_ = other.epoch;
     orderer_here_ = true;
     orderer_lost_ = false;
     members_.clear();
     holders_ = {};
     held_ = 0;
-    base_ = 0;
     journal_published_at_ = 0;
-    note("another machine made the room at the same moment: " + other.client + " orders it");
+    note({word, other.client});
     send_join();
 }
 
 void Room::take_over() {
     role_ = Role::orderer;
-    const std::uint64_t length = game_.journal().size();
-    base_ = length >= position_ ? length - position_ : 0;
-    journal_published_at_ = position_;
+    journal_published_at_ = journal_.size();
     members_.clear();
     members_[setup_.client] = Member{setup_.token, 0};
     orderer_ = setup_.client;
@@ -461,7 +571,7 @@ void Room::take_over() {
         transport_.subscribe(topics_.cmd);
         publish_state();
     }
-    note("the machine that ordered is gone: this machine orders now");
+    note({Word::took_over});
 }
 
 }  // namespace quintora::net

@@ -10,6 +10,8 @@
 #include <QTest>
 
 #include "game/board_cursor.h"
+#include "net/memory_broker.h"
+#include "net/session.h"
 #include "support/window_harness.h"
 
 using namespace quintora;
@@ -132,6 +134,79 @@ TEST(KeyboardPlay, AGameByKeysIsTheGameByClicks) {
     EXPECT_EQ(log_text(w.log), clicked_log);
     EXPECT_NE(clicked_journal.find("yes"), std::string::npos) << "the game went through its box";
     EXPECT_NE(clicked_log.find("「対局」で始めて下さい"), std::string::npos) << "and on into the new game";
+}
+
+namespace {
+
+// A window of a room on the in-memory broker.
+struct RoomWindow {
+    Log log;
+    ScriptedDialogs shown{log};
+    net::RoomDialogs dialogs{shown};
+    RecordingPause pause{log};
+    FakeSound sound{log};
+    net::QuietSound quiet{sound};
+    ThrowingExit exit{log};
+    Form1 form{dialogs, pause, quiet, exit};
+    net::RoomSetup setup;
+    MemoryBroker::Link link;
+    RoomWindow(MemoryBroker& broker, const std::string& client, const char* seats)
+        : setup{"room", client, *net::parse_seat_names(seats), net::random_hex128()},
+          link(broker, net::Topics("room").gone, net::farewell(setup)) {
+        form.session().join(dialogs, quiet, link, setup);
+        form.start();
+        link.connect();
+    }
+    ~RoomWindow() { form.session().leave(); }
+    std::string journal() const { return journal_text(const_cast<Form1&>(form).session().room()->journal()); }
+};
+
+void keys_to(Form1& form, Cell c) {
+    auto press = [&](Qt::Key k) { QTest::keyClick(&form.canvas(), k); };
+    if (!form.canvas().cursor()) press(Qt::Key_Right);
+    Cell at = *form.canvas().cursor();
+    for (; at.x < c.x; ++at.x) press(Qt::Key_Right);
+    for (; at.x > c.x; --at.x) press(Qt::Key_Left);
+    for (; at.y < c.y; ++at.y) press(Qt::Key_Down);
+    for (; at.y > c.y; --at.y) press(Qt::Key_Up);
+    press(Qt::Key_Return);
+}
+
+}  // namespace
+
+// In a room the board's keys go where a click goes: to the room, so that
+// every machine has the stone; one player by keys, the other by clicks.
+TEST(KeyboardPlay, InARoomAGameByKeysIsTheGameByClicksOnEveryMachine) {
+    std::string clicked_journal;
+    {
+        WindowHarness w;
+        w.form.start();
+        w.form.action("PLAY_4")->trigger();
+        for (const Cell c : game_cells) click_cell(w.form, c);
+        clicked_journal = journal_text(w.form.game().journal());
+    }
+    test_app();
+    ScratchFolder folder;
+    MemoryBroker broker;
+    RoomWindow keys(broker, "keys", "黒,白");
+    broker.run();
+    keys.form.session().tick(0);
+    keys.form.session().tick(net::Session::journal_patience_ms);
+    RoomWindow clicks(broker, "clicks", "青,赤");
+    broker.run();
+    ASSERT_EQ(clicks.form.session().room()->role(), net::Room::Role::follower);
+    keys.form.action("PLAY_4")->trigger();
+    broker.run();
+    for (std::size_t i = 0; i < std::size(game_cells); ++i) {
+        if (i % 2 == 0 || i >= 16)
+            keys_to(keys.form, game_cells[i]);
+        else
+            click_cell(clicks.form, game_cells[i]);
+        broker.run();
+    }
+    EXPECT_EQ(keys.journal(), clicked_journal);
+    EXPECT_EQ(clicks.journal(), clicked_journal);
+    EXPECT_EQ(keys.form.game().shared_signature(), clicks.form.game().shared_signature());
 }
 
 // The cursor is drawn over the window, not into the surface: the surface,

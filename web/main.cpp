@@ -133,15 +133,22 @@ void build_menus() {
     page_menus_built();
 }
 
-// The words of the form that makes a room, in the player's language.
+// The words of the form that makes a room, in the player's language: the
+// page names them, the catalog has them.
+EM_JS(int, page_phrase_size, (), { return lengthBytesUTF8(QuintoraNet.sources()) + 1; });
+EM_JS(void, page_phrase_sources, (char* into, int size), { stringToUTF8(QuintoraNet.sources(), into, size); });
 EM_JS(void, page_phrase, (const char* ja, const char* text),
       { QuintoraNet.translate(UTF8ToString(ja), UTF8ToString(text)); });
 void translate_room_form() {
-    for (const char* ja : {"みんなで遊ぶ", "部屋の場所", "自分の色", "黒", "青", "白", "赤", "部屋を作る",
-                           "リンクをコピー", "この部屋で遊ぶ", "部屋のリンク",
-                           "部屋の場所は ws:// か wss:// で始めてください。",
-                           "まず部屋を作るか、部屋のリンクを貼ってください。"})
-        page_phrase(ja, lang::tr(ja).c_str());
+    std::string sources(std::size_t(page_phrase_size()), '\0');
+    page_phrase_sources(sources.data(), int(sources.size()));
+    std::string_view rest(sources.c_str());
+    while (!rest.empty()) {
+        const auto end = rest.find('\n');
+        const std::string ja(rest.substr(0, end));
+        page_phrase(ja.c_str(), lang::tr(ja).c_str());
+        rest = end == std::string_view::npos ? std::string_view{} : rest.substr(end + 1);
+    }
 }
 
 std::optional<Command> menu_command(int number) {
@@ -176,17 +183,26 @@ int main() {
     // The page's files are emscripten's in-memory ones, which the page fills
     // from the network (the waves) and from its local storage (the settings).
     PosixStorage storage;
-    // In a room, a command's boxes show only on the machine that gave it,
-    // and a journal caught up with is quiet; alone, both pass everything.
-    net::RoomDialogs room_dialogs(dialogs);
-    net::QuietSound room_sound(sound);
-    Game game(Platform{canvas, room_dialogs, pause, room_sound, marks, exit, storage});
+    // The room the page's link names, if any. In a room, a command's boxes
+    // show only on the machine that gave it, and a journal caught up with
+    // is quiet; a game alone has neither.
+    auto room = web::PageRoom::from_link();
+    std::unique_ptr<net::RoomDialogs> room_dialogs;
+    std::unique_ptr<net::QuietSound> room_sound;
+    if (room) {
+        room_dialogs = std::make_unique<net::RoomDialogs>(dialogs);
+        room_sound = std::make_unique<net::QuietSound>(sound);
+    }
+    Game game(Platform{canvas, room_dialogs ? static_cast<Dialogs&>(*room_dialogs) : dialogs, pause,
+                       room_sound ? static_cast<SoundLibrary&>(*room_sound) : sound, marks, exit, storage});
+    // The game's one door: every input of the page goes in there.
+    net::Session session(game);
     // The page draws in IPA P Mincho, shipped with it.
     game.view().use_column_labels(std::string(column_labels_for_ipa_face));
     // An Esc waiting in the queue ends the program before a box can open.
     // Esc inside a box closes it, as on the desktop.
-    dialogs.before_box = [&game] {
-        if (escape_waiting()) game.apply(Command::of(CommandKind::escape));
+    dialogs.before_box = [&session] {
+        if (escape_waiting()) session.give(Command::of(CommandKind::escape));
     };
     build_menus();
     // A wave that comes after the start is said to be damaged as the game
@@ -198,21 +214,14 @@ int main() {
         if (!web::save_settings(settings_file)) game.options().tell_settings_unwritable();
     };
 
-    // The room the page's link names, if any: every command then goes to it.
     translate_room_form();
-    auto room = web::PageRoom::from_link(game, room_dialogs, room_sound);
-    const auto give = [&game, &room](Command c) {
-        if (room)
-            room->local(c);
-        else
-            game.apply(c);
-    };
+    const auto give = [&session](Command c) { session.give(c); };
 
     game.起動(1);
     keep_settings();
     if (room) {
+        room->start(session, *room_dialogs, *room_sound);
         room->show_state(game);
-        room->start();
     }
     BoardCursor cursor;
     BoardReader reader;

@@ -5,9 +5,12 @@
 // recorded. A test drives it line by line on its standard input:
 //
 //   press X Y        a click on the cell, through the window
+//   key NAME...      keys pressed on the board (left right up down home end
+//                    pageup pagedown return space)
 //   menu NAME        the menu item's action triggered, as a click on it does
 //   answer no        the next question is answered No (Yes otherwise)
 //   state            one line: position, signature, role, seats, diverged
+//   title            one line: the window's title
 //   dump FILE        the journal, then the painting and sound, into FILE
 //   vanish           gone without a word, as a crash would
 //   quit             leaves the room and ends
@@ -67,11 +70,12 @@ int main(int argc, char** argv) {
     Form1 form{dialogs, pause, quiet, exit, &paint};
     shown.set_parent(&form);
     std::string error;
-    auto network = NetworkGame::make(form, dialogs, quiet, argv[1], argv[2], error);
-    if (!network) {
+    auto plan = NetworkGame::plan(argv[1], argv[2], error);
+    if (!plan) {
         std::fprintf(stderr, "room_desk: %s\n", error.c_str());
         return 2;
     }
+    auto network = std::make_unique<NetworkGame>(form, dialogs, quiet, std::move(*plan));
 
     // The boxes are answered with the mouse: OK, or the answer asked for.
     std::deque<QMessageBox::StandardButton> answers;
@@ -113,6 +117,16 @@ int main(int argc, char** argv) {
                 line >> x >> y;
                 const QPoint p(int((800 + 315 * x + 157) / 15), int((450 + 315 * y + 157) / 15));
                 QTest::mouseClick(&form.canvas(), Qt::LeftButton, {}, p);
+            } else if (word == "key") {
+                static const std::pair<const char*, Qt::Key> keys[] = {
+                    {"left", Qt::Key_Left}, {"right", Qt::Key_Right},   {"up", Qt::Key_Up},
+                    {"down", Qt::Key_Down}, {"home", Qt::Key_Home},     {"end", Qt::Key_End},
+                    {"pageup", Qt::Key_PageUp}, {"pagedown", Qt::Key_PageDown},
+                    {"return", Qt::Key_Return}, {"space", Qt::Key_Space}};
+                std::string name;
+                while (line >> name)
+                    for (const auto& [n, k] : keys)
+                        if (name == n) QTest::keyClick(&form.canvas(), k);
             } else if (word == "menu") {
                 std::string name;
                 line >> name;
@@ -122,7 +136,7 @@ int main(int argc, char** argv) {
                 line >> a;
                 answers.push_back(a == "no" ? QMessageBox::No : QMessageBox::Yes);
             } else if (word == "state") {
-                const net::Room& r = network->room();
+                const net::Room& r = *form.session().room();
                 const GameState& g = form.game().state();
                 // The board by rows, a digit a cell: 0 empty, 1 to 4 the colours.
                 std::string cells;
@@ -136,14 +150,18 @@ int main(int argc, char** argv) {
                             cells.c_str());
                 std::printf("position=%llu signature=%016llx role=%s seats=%s diverged=%d connected=%d\n",
                             static_cast<unsigned long long>(r.position()),
-                            static_cast<unsigned long long>(form.game().signature()), role_name(r.role()),
+                            static_cast<unsigned long long>(form.game().shared_signature()), role_name(r.role()),
                             net::seat_names(r.seats()).c_str(), r.diverged() ? 1 : 0, r.is_connected() ? 1 : 0);
+                std::fflush(stdout);
+            } else if (word == "title") {
+                std::printf("title %s\n", form.windowTitle().toStdString().c_str());
                 std::fflush(stdout);
             } else if (word == "dump") {
                 std::string path;
                 line >> path;
                 std::ofstream out(path);
-                for (const Command c : form.game().journal()) out << "journal " << command_text(c) << "\n";
+                for (const Command c : form.session().room()->journal())
+                    out << "journal " << command_text(c) << "\n";
                 for (const auto& l : log.lines) out << l << "\n";
                 out.close();
                 std::printf("dumped\n");

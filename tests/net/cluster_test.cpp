@@ -27,7 +27,7 @@ template <class Done>
 bool until(const Machines& machines, Done done, std::chrono::milliseconds within = patience) {
     const auto deadline = std::chrono::steady_clock::now() + within;
     while (std::chrono::steady_clock::now() < deadline) {
-        for (Machine* m : machines) m->link->pump(*m->room);
+        for (Machine* m : machines) m->link->pump();
         if (done()) return true;
         machines.front()->link->wait(5ms);
     }

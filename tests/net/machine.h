@@ -56,7 +56,7 @@ struct Machine {
                 if (l.rfind(p, 0) == 0) out.push_back(l);
         return out;
     }
-    std::string journal() const { return journal_text(game.journal()); }
+    std::string journal() const { return journal_text(room->journal()); }
 };
 
 }  // namespace quintora::testing

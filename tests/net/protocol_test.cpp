@@ -24,28 +24,40 @@ TEST(RoomMessages, EachReadsBackWhatWasWritten) {
     ASSERT_TRUE(cmd);
     EXPECT_EQ(std::get<CommandMessage>(*cmd).n, 12u);
     EXPECT_EQ(std::get<CommandMessage>(*cmd).command, Command::press_at(Cell{3, 19}));
-    StepMessage step{7, 0x0123456789abcdefULL, "m1", {Command::of(CommandKind::PLAY_4), Command::of(CommandKind::ok)}};
-    EXPECT_EQ(message_text(step), "step 7 0123456789abcdef m1\nPLAY_4\nok\n");
+    StepMessage step{7, 0x0123456789abcdefULL, "m0", "m1", {Command::of(CommandKind::PLAY_4), Command::of(CommandKind::ok)}};
+    EXPECT_EQ(message_text(step), "step 7 0123456789abcdef m0 m1\nPLAY_4\nok\n");
     const auto back = parse_step(message_text(step));
     ASSERT_TRUE(back);
     EXPECT_EQ(back->from, 7u);
     EXPECT_EQ(back->signature, step.signature);
+    EXPECT_EQ(back->orderer, "m0");
+    EXPECT_EQ(back->origin, "m1");
     EXPECT_EQ(back->commands, step.commands);
-    const auto journal = parse_journal_message(message_text(JournalMessage{42, {}}));
+    EXPECT_EQ(message_text(JournalMessage{42, "m0", 3, {Command::computer_takes(10)}}),
+              "journal 000000000000002a m0 3\ncomputer 10\n");
+    const auto journal = parse_journal_message("journal 000000000000002a m0 3\ncomputer 10\n");
     ASSERT_TRUE(journal);
     EXPECT_EQ(journal->signature, 42u);
+    EXPECT_EQ(journal->client, "m0");
+    EXPECT_EQ(journal->epoch, 3u);
+    EXPECT_EQ(journal->journal, Journal{Command::computer_takes(10)});
     SeatsMessage seats;
     seats.holders[1] = "m2";
     EXPECT_EQ(message_text(seats), "seats - m2 - -");
     EXPECT_EQ(parse_seats("seats - m2 - -")->holders, seats.holders);
-    const auto orderer = parse_orderer(message_text(OrdererMessage{"m1", token_check(token)}));
+    EXPECT_EQ(message_text(OrdererMessage{"m1", 0xff, 2, 40}), "orderer m1 00000000000000ff 2 40");
+    const auto orderer = parse_orderer(message_text(OrdererMessage{"m1", token_check(token), 2, 40}));
     ASSERT_TRUE(orderer);
     EXPECT_EQ(orderer->client, "m1");
     EXPECT_EQ(orderer->check, token_check(token));
+    EXPECT_EQ(orderer->epoch, 2u);
+    EXPECT_EQ(orderer->length, 40u);
     EXPECT_NE(token_check(token), token_check("1123456789abcdef0123456789abcdef"));
     EXPECT_EQ(parse_leave("leave m1 " + token)->token, token);
     EXPECT_FALSE(parse_leave("join m1 " + token + " 0"));
     EXPECT_FALSE(parse_orderer("orderer m1 0123"));
+    EXPECT_FALSE(parse_orderer("orderer m1 00000000000000ff 2"));
+    EXPECT_FALSE(parse_orderer("orderer m1 00000000000000ff 02 40"));
 }
 
 TEST(RoomMessages, AnythingElseIsRefused) {
@@ -67,7 +79,7 @@ TEST(RoomMessages, AnythingElseIsRefused) {
     std::string many = "step 0 0123456789abcdef m1\n";
     for (int i = 0; i < 65; ++i) many += "ok\n";
     EXPECT_FALSE(parse_step(many)) << "more commands than a step has";
-    EXPECT_FALSE(parse_journal_message("journal 0123456789abcdef\n" + std::string(max_journal_message, '\n')));
+    EXPECT_FALSE(parse_journal_message("journal 0123456789abcdef m0 0\n" + std::string(max_journal_message, '\n')));
     EXPECT_FALSE(parse_journal_message("journal 0123456789abcdef x\n"));
     for (const char* bad : {"seats - - -", "seats - - - - -", "seats -- - - -", "seats a b c d ", "seat - - - -"})
         EXPECT_FALSE(parse_seats(bad)) << bad;

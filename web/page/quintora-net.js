@@ -21,16 +21,23 @@ var QuintoraNet = (function () {
     if (!join) return null;
     return { join: join, seats: h.get("seats") };
   }
-  // The broker's WebSocket address and the room in a join address; null for
-  // anything else. The room is checked again, strictly, by the program.
+  // The brokers' WebSocket addresses and the room in a join address; null
+  // for anything else. Several brokers (the nodes of a cluster) share the
+  // scheme and the path: ws://HOST1:PORT1,HOST2:PORT2/ROOM. The room is
+  // checked again, strictly, by the program.
   function split(join) {
-    let url;
-    try { url = new URL(join); } catch (e) { return null; }
-    if (url.protocol !== "ws:" && url.protocol !== "wss:") return null;
-    if (url.search || url.hash || url.username || url.password) return null;
-    const cut = url.pathname.lastIndexOf("/");
-    return { endpoint: url.protocol + "//" + url.host + url.pathname.slice(0, cut + 1),
-             room: url.pathname.slice(cut + 1) };
+    const m = /^(wss?):\/\/([^/?#]+)(\/[^?#]*)$/.exec(join);
+    if (!m) return null;
+    const cut = m[3].lastIndexOf("/");
+    const path = m[3].slice(0, cut + 1);
+    const endpoints = [];
+    for (const host of m[2].split(",")) {
+      let url;
+      try { url = new URL(m[1] + "://" + host + path); } catch (e) { return null; }
+      if (!url.hostname || url.username || url.password) return null;
+      endpoints.push(m[1] + "://" + url.host + path);
+    }
+    return { endpoints: endpoints.join(" "), room: m[3].slice(cut + 1) };
   }
   net.split = split;
   function link(join, seats) {
@@ -52,13 +59,18 @@ var QuintoraNet = (function () {
     const broker = document.getElementById("room-broker");
     const room = document.getElementById("room-link");
     const wanted = fromHash();
-    // make serve's room broker: plain on this machine, over TLS for the others.
-    const here = !location.hostname || location.hostname === "127.0.0.1" || location.hostname === "localhost";
-    broker.value = (here ? "ws://" : "wss://") + (location.hostname || "127.0.0.1") + ":9001/";
+    // The broker of the server that served the page (make serve's), when it
+    // says where it is; the player writes one otherwise.
+    fetch("room-broker.txt", { cache: "no-store" }).then(function (r) {
+      return r.ok ? r.text() : "";
+    }).then(function (text) {
+      const found = text.trim();
+      if (!broker.value && /^wss?:\/\/[^\s]+\/$/.test(found)) broker.value = found;
+    }).catch(function () {});
     if (wanted) {
       const parts = split(wanted.join);
       if (parts) {
-        broker.value = parts.endpoint;
+        broker.value = wanted.join.slice(0, wanted.join.length - parts.room.length);
         room.value = link(wanted.join, "");
       }
       form.open = !wanted.seats;
@@ -71,7 +83,7 @@ var QuintoraNet = (function () {
     document.getElementById("room-make").addEventListener("click", function () {
       const endpoint = broker.value.trim().replace(/\/*$/, "/");
       if (!split(endpoint + "x")) {
-        net.say(net.phrase("部屋の場所は ws:// か wss:// で始めてください。"));
+        net.say(net.phrase(spoken[0]));
         return;
       }
       room.value = link(endpoint + newRoom(), "");
@@ -85,7 +97,7 @@ var QuintoraNet = (function () {
       const h = new URLSearchParams((room.value.split("#")[1]) || "");
       const join = h.get("join");
       if (!join) {
-        net.say(net.phrase("まず部屋を作るか、部屋のリンクを貼ってください。"));
+        net.say(net.phrase(spoken[1]));
         return;
       }
       location.hash = "join=" + join + "&seats=" + chosenSeats();
@@ -93,7 +105,14 @@ var QuintoraNet = (function () {
     });
   }
 
-  // The form's own words, in the player's language (the program hands them over).
+  // The form's own words, in the player's language: the program looks up
+  // each of these (the form's, and the two it says) in the catalog.
+  const spoken = ["部屋の場所は ws:// か wss:// で始めてください。", "まず部屋を作るか、部屋のリンクを貼ってください。"];
+  net.sources = function () {
+    const all = new Set(spoken);
+    document.querySelectorAll("[data-ja]").forEach(function (e) { all.add(e.dataset.ja); });
+    return Array.from(all).join("\n");
+  };
   const phrases = new Map();
   net.phrase = function (ja) { return phrases.get(ja) || ja; };
   net.translate = function (ja, text) {
@@ -126,8 +145,8 @@ var QuintoraNet = (function () {
   const encoder = new TextEncoder();
   function event(kind) { QuintoraUI.network(kind); }
   // What the program is told: 1 connected, 2 connection lost, 3 a message
-  // (in the inbox), 4 the wait for a room's journal is over.
-  net.CONNECTED = 1; net.LOST = 2; net.MESSAGE = 3; net.PATIENCE = 4;
+  // (in the inbox), 4 a quarter of a second has passed.
+  net.CONNECTED = 1; net.LOST = 2; net.MESSAGE = 3; net.TICK = 4;
 
   function loadClient() {
     if (window.mqtt) return Promise.resolve(window.mqtt);
@@ -140,14 +159,21 @@ var QuintoraNet = (function () {
     });
   }
 
-  // Connects as `id` to the broker's WebSocket `endpoint` for `room`; the
-  // broker publishes `will` on `willTopic` should the page vanish. Reconnects
-  // with back-off, from one second to eight.
-  net.start = function (endpoint, room, id, willTopic, will) {
+  // Connects as `id` to the first of the brokers' WebSocket `endpoints`
+  // (separated by spaces) for `room`; the broker publishes `will` on
+  // `willTopic` should the page vanish. Reconnects with back-off, from one
+  // second to eight; a broker that did not take the connection is left for
+  // the next one, as the desktop does.
+  net.start = function (endpoints, room, id, willTopic, will) {
     net.state = "loading";
+    const brokers = endpoints.split(" ");
+    let at = 0;
+    let took = false;
+    // The clock of the room's rules: the program hears the time pass.
+    setInterval(function () { event(net.TICK); }, 250);
     loadClient().then(function (mqtt) {
       let wait = 1000;
-      client = mqtt.connect(endpoint, {
+      client = mqtt.connect(brokers[0], {
         clientId: id,
         // The room's name is its key: the broker lets a client into the
         // room it names as its user name, and into no other. RabbitMQ wants
@@ -160,10 +186,12 @@ var QuintoraNet = (function () {
         connectTimeout: 5000,
         reconnectPeriod: wait,
         resubscribe: false,
+        transformWsUrl: function () { return brokers[at]; },
         will: { topic: willTopic, payload: will, qos: 1, retain: false },
       });
       client.on("connect", function () {
         wait = 1000;
+        took = true;
         client.options.reconnectPeriod = wait;
         net.state = "connected";
         event(net.CONNECTED);
@@ -171,6 +199,8 @@ var QuintoraNet = (function () {
       client.on("close", function () {
         if (net.state === "connected") event(net.LOST);
         net.state = "lost";
+        if (!took) at = (at + 1) % brokers.length;
+        took = false;
         wait = Math.min(wait * 2, 8000);
         client.options.reconnectPeriod = wait;
       });
@@ -192,7 +222,6 @@ var QuintoraNet = (function () {
   net.subscribe = function (topic) {
     if (client) client.subscribe(topic, { qos: 1 });
   };
-  net.patience = function (ms) { setTimeout(function () { event(net.PATIENCE); }, ms); };
   // The oldest message heard: its sizes, then its bytes.
   net.sizes = function () {
     return inbox.length ? [inbox[0].topic.length, inbox[0].payload.length] : [-1, -1];

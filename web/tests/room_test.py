@@ -91,8 +91,11 @@ class Broker:
 class Desk:
     """One room_desk: the desktop window in the room, driven by lines."""
 
-    def __init__(self, address, seats):
+    def __init__(self, address, seats, settings=None):
         self.dir = tempfile.mkdtemp(prefix="quintora-desk-")
+        if settings is not None:
+            with open(os.path.join(self.dir, "Quintora.ini"), "wb") as f:
+                f.write(settings)
         env = dict(os.environ, QT_QPA_PLATFORM="offscreen", SDL_AUDIODRIVER="dummy", LANGUAGE="ja", LANG="C.UTF-8")
         self.errors = open(os.path.join(self.dir, "errors.log"), "w")
         self.process = subprocess.Popen([DESK, address, seats], stdin=subprocess.PIPE, stdout=subprocess.PIPE,
@@ -194,8 +197,8 @@ class MachinesTest(unittest.TestCase):
         self.close_machines()
         self.broker.close()
 
-    def desk(self, seats):
-        d = Desk(self.address, seats)
+    def desk(self, seats, settings=None):
+        d = Desk(self.address, seats, settings)
         self.desks.append(d)
         return d
 
@@ -338,7 +341,7 @@ class MachinesTest(unittest.TestCase):
         self.browser.wait_for("document.documentElement && document.documentElement.dataset.state === 'running'")
         self.browser.wait_for("(document.documentElement.dataset.room || '').includes('orderer')", timeout=20)
         self.assertEqual(self.browser.evaluate("typeof mqtt"), "object")
-        self.assertIn("this page makes it", page.note())
+        self.assertIn("この機械が部屋を作り", page.note())
         # The desktop that follows the link's room gets the colours left.
         self.address = "mqtt://127.0.0.1:%d/%s" % (self.broker.port, room)
         d = self.desk("黒,青")
@@ -421,7 +424,7 @@ class MachinesTest(unittest.TestCase):
                 self.assertLess(time.monotonic(), deadline)
         # The browser's own word on the refused reconnections, nothing else.
         self.assertEqual([e for e in self.browser.errors() if "ERR_CONNECTION_REFUSED" not in e], [])
-        self.assertIn("connection", self.page.note())
+        self.assertNotIn("切れました", self.page.note())
 
 
 class ClusterPageTest(MachinesTest):
