@@ -1,8 +1,11 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "mqtt/mqtt_link.h"
 
-#include <algorithm>
+#include <dlfcn.h>
 #include <mosquitto.h>
+
+#include <algorithm>
+#include <type_traits>
 
 #include "net/protocol.h"
 
@@ -10,12 +13,66 @@ namespace quintora::net {
 
 namespace {
 
-// The library's global set-up, once for the process.
-struct Library {
-    Library() { mosquitto_lib_init(); }
-    ~Library() { mosquitto_lib_cleanup(); }
+// libmosquitto is opened when a room is first joined, not with the program:
+// a game alone never maps it, nor the TLS libraries it brings along.
+struct Api {
+    int (*lib_init)();
+    int (*lib_cleanup)();
+    mosquitto* (*new_)(const char*, bool, void*);
+    int (*reinitialise)(mosquitto*, const char*, bool, void*);
+    void (*destroy)(mosquitto*);
+    int (*threaded_set)(mosquitto*, bool);
+    int (*int_option)(mosquitto*, mosq_opt_t, int);
+    int (*will_set)(mosquitto*, const char*, int, const void*, int, bool);
+    int (*username_pw_set)(mosquitto*, const char*, const char*);
+    void (*connect_callback_set)(mosquitto*, void (*)(mosquitto*, void*, int));
+    void (*disconnect_callback_set)(mosquitto*, void (*)(mosquitto*, void*, int));
+    void (*message_callback_set)(mosquitto*, void (*)(mosquitto*, void*, const mosquitto_message*));
+    int (*tls_set)(mosquitto*, const char*, const char*, const char*, const char*,
+                   int (*)(char*, int, int, void*));
+    int (*connect_async)(mosquitto*, const char*, int, int);
+    int (*disconnect)(mosquitto*);
+    int (*loop)(mosquitto*, int, int);
+    int (*publish)(mosquitto*, int*, const char*, int, const void*, int, bool);
+    int (*subscribe)(mosquitto*, int*, const char*, int);
 };
-void use_library() { static Library library; }
+
+// The library's entry points and its global set-up, once for the process;
+// nothing when it cannot be opened.
+const Api* api() {
+    static const Api* const loaded = []() -> const Api* {
+        void* library = dlopen("libmosquitto.so.1", RTLD_NOW | RTLD_LOCAL);
+        if (!library) return nullptr;
+        static Api a;
+        bool all = true;
+        const auto take = [&](auto& entry, const char* name) {
+            entry = reinterpret_cast<std::remove_reference_t<decltype(entry)>>(dlsym(library, name));
+            all = all && entry != nullptr;
+        };
+        take(a.lib_init, "mosquitto_lib_init");
+        take(a.lib_cleanup, "mosquitto_lib_cleanup");
+        take(a.new_, "mosquitto_new");
+        take(a.reinitialise, "mosquitto_reinitialise");
+        take(a.destroy, "mosquitto_destroy");
+        take(a.threaded_set, "mosquitto_threaded_set");
+        take(a.int_option, "mosquitto_int_option");
+        take(a.will_set, "mosquitto_will_set");
+        take(a.username_pw_set, "mosquitto_username_pw_set");
+        take(a.connect_callback_set, "mosquitto_connect_callback_set");
+        take(a.disconnect_callback_set, "mosquitto_disconnect_callback_set");
+        take(a.message_callback_set, "mosquitto_message_callback_set");
+        take(a.tls_set, "mosquitto_tls_set");
+        take(a.connect_async, "mosquitto_connect_async");
+        take(a.disconnect, "mosquitto_disconnect");
+        take(a.loop, "mosquitto_loop");
+        take(a.publish, "mosquitto_publish");
+        take(a.subscribe, "mosquitto_subscribe");
+        if (!all) return nullptr;
+        a.lib_init();
+        return &a;
+    }();
+    return loaded;
+}
 
 }  // namespace
 
@@ -97,9 +154,8 @@ MqttLink::MqttLink(std::string host, int port, const std::string& client, const 
 MqttLink::MqttLink(LinkOptions options, const std::string& client, const std::string& will_topic,
                    const std::string& will)
     : options_(std::move(options)), client_name_(client), will_topic_(will_topic), will_(will) {
-    use_library();
-    if (options_.brokers.empty()) return;
-    client_ = mosquitto_new(client_id(0).c_str(), true, this);
+    if (options_.brokers.empty() || !api()) return;
+    client_ = api()->new_(client_id(0).c_str(), true, this);
     if (client_) configure();
 }
 
@@ -109,17 +165,17 @@ std::string MqttLink::client_id(std::size_t index) const {
 
 void MqttLink::configure() {
     // Published to from the game's thread while the network thread reads.
-    mosquitto_threaded_set(client_, true);
-    mosquitto_int_option(client_, MOSQ_OPT_PROTOCOL_VERSION, MQTT_PROTOCOL_V311);
+    api()->threaded_set(client_, true);
+    api()->int_option(client_, MOSQ_OPT_PROTOCOL_VERSION, MQTT_PROTOCOL_V311);
     // A step is small and wanted at once: no waiting to fill a packet.
-    mosquitto_int_option(client_, MOSQ_OPT_TCP_NODELAY, 1);
-    mosquitto_will_set(client_, will_topic_.c_str(), int(will_.size()), will_.data(), 1, false);
+    api()->int_option(client_, MOSQ_OPT_TCP_NODELAY, 1);
+    api()->will_set(client_, will_topic_.c_str(), int(will_.size()), will_.data(), 1, false);
     if (!options_.username.empty())
-        mosquitto_username_pw_set(client_, options_.username.c_str(),
+        api()->username_pw_set(client_, options_.username.c_str(),
                                   options_.password.empty() ? nullptr : options_.password.c_str());
-    mosquitto_connect_callback_set(client_, on_connect);
-    mosquitto_disconnect_callback_set(client_, on_disconnect);
-    mosquitto_message_callback_set(client_, on_message);
+    api()->connect_callback_set(client_, on_connect);
+    api()->disconnect_callback_set(client_, on_disconnect);
+    api()->message_callback_set(client_, on_message);
 }
 
 bool MqttLink::set_tls() {
@@ -127,8 +183,8 @@ bool MqttLink::set_tls() {
     // The broker's certificate is checked, its name too: against the
     // given authorities, or the system's.
     const int rc = options_.ca_file.empty()
-                       ? mosquitto_int_option(client_, MOSQ_OPT_TLS_USE_OS_CERTS, 1)
-                       : mosquitto_tls_set(client_, options_.ca_file.c_str(), nullptr, nullptr, nullptr, nullptr);
+                       ? api()->int_option(client_, MOSQ_OPT_TLS_USE_OS_CERTS, 1)
+                       : api()->tls_set(client_, options_.ca_file.c_str(), nullptr, nullptr, nullptr, nullptr);
     return rc == MOSQ_ERR_SUCCESS;
 }
 
@@ -138,9 +194,9 @@ MqttLink::~MqttLink() {
         stop_thread();
         // The network thread is gone: the DISCONNECT is sent from here, so
         // that the broker drops this machine's will.
-        if (mosquitto_disconnect(client_) == MOSQ_ERR_SUCCESS) mosquitto_loop(client_, 100, 1);
+        if (api()->disconnect(client_) == MOSQ_ERR_SUCCESS) api()->loop(client_, 100, 1);
     }
-    mosquitto_destroy(client_);
+    api()->destroy(client_);
 }
 
 void MqttLink::stop_thread() {
@@ -157,7 +213,7 @@ void MqttLink::abandon() {
     if (!client_) return;
     if (started_) stop_thread();
     // Destroying the client closes its socket with no DISCONNECT sent.
-    mosquitto_destroy(client_);
+    api()->destroy(client_);
     client_ = nullptr;
 }
 
@@ -189,7 +245,7 @@ void MqttLink::run() {
         }
         if (index != id_index_) {
             std::lock_guard lock(client_mutex_);
-            mosquitto_reinitialise(client_, client_id(index).c_str(), true, this);
+            api()->reinitialise(client_, client_id(index).c_str(), true, this);
             configure();
             set_tls();
             id_index_ = index;
@@ -197,14 +253,14 @@ void MqttLink::run() {
         // A broker not there yet is no failure: the next one is tried. The
         // connection is made without blocking (the loop finishes it), so
         // that a stop never waits for a host that does not answer.
-        if (mosquitto_connect_async(client_, broker.host.c_str(), broker.port, 10) == MOSQ_ERR_SUCCESS) {
+        if (api()->connect_async(client_, broker.host.c_str(), broker.port, 10) == MOSQ_ERR_SUCCESS) {
             int rc = MOSQ_ERR_SUCCESS;
             while (rc == MOSQ_ERR_SUCCESS) {
                 {
                     std::lock_guard lock(mutex_);
                     if (stop_) return;
                 }
-                rc = mosquitto_loop(client_, 100, 1);
+                rc = api()->loop(client_, 100, 1);
             }
         }
         std::unique_lock lock(mutex_);
@@ -230,7 +286,7 @@ void MqttLink::run() {
 bool MqttLink::publish(const std::string& topic, const std::string& payload, bool retain) {
     std::lock_guard client_lock(client_mutex_);
     if (!client_) return false;
-    const int rc = mosquitto_publish(client_, nullptr, topic.c_str(), int(payload.size()), payload.data(), 1, retain);
+    const int rc = api()->publish(client_, nullptr, topic.c_str(), int(payload.size()), payload.data(), 1, retain);
     if (rc != MOSQ_ERR_SUCCESS) return false;
     std::lock_guard lock(mutex_);
     sent_ += payload.size() + topic.size();
@@ -239,7 +295,7 @@ bool MqttLink::publish(const std::string& topic, const std::string& payload, boo
 
 void MqttLink::subscribe(const std::string& topic) {
     std::lock_guard client_lock(client_mutex_);
-    if (client_) mosquitto_subscribe(client_, nullptr, topic.c_str(), 1);
+    if (client_) api()->subscribe(client_, nullptr, topic.c_str(), 1);
 }
 
 void MqttLink::queue(Event e) {

@@ -8,10 +8,16 @@ strict Content-Security-Policy, under which the page runs as it is.
     serve.py SITE_FOLDER PORT [ADDRESS]
 
 ADDRESS is 127.0.0.1 unless given (0.0.0.0 for the local network).
+
+With QUINTORA_ROOM_WS_PORT set (make serve sets it to its room broker's
+WebSocket port), room-broker.txt tells the page's room form where that broker
+is, on the host the page was reached by (wss:// when QUINTORA_ROOM_WS_TLS is
+1); it is empty otherwise, and the form asks the player.
 """
 
 import functools
 import http.server
+import os
 import sys
 
 # Scripts from the site only, no eval of any text; the program's compiled
@@ -33,6 +39,20 @@ class Handler(http.server.SimpleHTTPRequestHandler):
     def end_headers(self):
         self.send_header("Content-Security-Policy", POLICY)
         super().end_headers()
+
+    def do_GET(self):
+        if self.path.split("?")[0] != "/room-broker.txt":
+            return super().do_GET()
+        port = os.environ.get("QUINTORA_ROOM_WS_PORT", "")
+        host = (self.headers.get("Host") or "127.0.0.1").rsplit(":", 1)[0]
+        scheme = "wss" if os.environ.get("QUINTORA_ROOM_WS_TLS") == "1" else "ws"
+        body = ("%s://%s:%s/\n" % (scheme, host, port) if port.isdigit() else "").encode()
+        self.send_response(200)
+        self.send_header("Content-Type", "text/plain; charset=utf-8")
+        self.send_header("Cache-Control", "no-store")
+        self.send_header("Content-Length", str(len(body)))
+        self.end_headers()
+        self.wfile.write(body)
 
 
 def main():

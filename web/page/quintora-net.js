@@ -60,13 +60,19 @@ var QuintoraNet = (function () {
     const room = document.getElementById("room-link");
     const wanted = fromHash();
     // The broker of the server that served the page (make serve's), when it
-    // says where it is; the player writes one otherwise.
-    fetch("room-broker.txt", { cache: "no-store" }).then(function (r) {
-      return r.ok ? r.text() : "";
-    }).then(function (text) {
-      const found = text.trim();
-      if (!broker.value && /^wss?:\/\/[^\s]+\/$/.test(found)) broker.value = found;
-    }).catch(function () {});
+    // says where it is, asked once the form is opened; the player writes
+    // one otherwise.
+    let asked = false;
+    form.addEventListener("toggle", function () {
+      if (!form.open || asked) return;
+      asked = true;
+      fetch("room-broker.txt", { cache: "no-store" }).then(function (r) {
+        return r.ok ? r.text() : "";
+      }).then(function (text) {
+        const found = text.trim();
+        if (!broker.value && /^wss?:\/\/[^\s]+\/$/.test(found)) broker.value = found;
+      }).catch(function () {});
+    });
     if (wanted) {
       const parts = split(wanted.join);
       if (parts) {
