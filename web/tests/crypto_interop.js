@@ -4,16 +4,19 @@
 // from the same seeds, messages, nonces and keys both give the same public
 // and secret keys, signatures, SHA-512 digests and sealed boxes, byte for
 // byte and for every byte value; each verifies and opens what the other
-// made, and both refuse a box or a signature with one bit changed.
+// made, and both refuse a box or a signature with one bit changed. The
+// program's own adapter (web_crypto.cpp, built by emcc as PAGE_VECTORS) is
+// asked every question the desktop is and must answer alike, so that the
+// bytes cross between the program and the script exactly.
 //
-//   node crypto_interop.js SITE_FOLDER SODIUM_VECTORS
+//   node crypto_interop.js SITE_FOLDER SODIUM_VECTORS [PAGE_VECTORS]
 "use strict";
 const fs = require("fs");
 const path = require("path");
 const vm = require("vm");
 const { execFileSync } = require("child_process");
 
-const [site, tool] = process.argv.slice(2);
+const [site, tool, pageTool] = process.argv.slice(2);
 if (!site || !tool) {
   console.error("usage: crypto_interop.js SITE_FOLDER SODIUM_VECTORS");
   process.exit(2);
@@ -21,8 +24,8 @@ if (!site || !tool) {
 // As in the page: the scripts see the global object as `self`, and Node's
 // crypto.getRandomValues as the browser's.
 globalThis.self = globalThis;
-for (const f of ["nacl.min.js", "quintora-crypto.js"])
-  vm.runInThisContext(fs.readFileSync(path.join(site, f), "utf8"), { filename: f });
+const pageScripts = ["nacl.min.js", "quintora-crypto.js"].map((f) => path.join(site, f));
+for (const f of pageScripts) vm.runInThisContext(fs.readFileSync(f, "utf8"), { filename: f });
 const C = globalThis.QuintoraCrypto;
 
 let failures = 0, checks = 0;
@@ -103,6 +106,15 @@ for (const m of messages) {
         (a) => check(a === "refused", "the desktop refuses a changed box"));
   }
 }
+// Wrong sizes: refused alike by both sides (and by the program's adapter).
+const [n0, k0] = boxes[0];
+ask("keys " + hex(seeds[0].slice(1)), (a) => check(a === ". .", "a short seed gives no keys"));
+ask(["sign", hex(messages[2]), hex(new Uint8Array(63))].join(" "), (a) => check(a === ".", "a short secret key signs nothing"));
+ask(["verify", hex(messages[2]), hex(new Uint8Array(65)), hex(seeds[0])].join(" "), (a) => check(a === "0", "a long signature is refused"));
+ask(["seal", hex(messages[2]), hex(n0.slice(1)), hex(k0)].join(" "), (a) => check(a === ".", "a short nonce seals nothing"));
+ask(["open", hex(new Uint8Array(15)), hex(n0), hex(k0)].join(" "), (a) => check(a === "refused", "a box shorter than its tag is refused"));
+ask(["open", ".", hex(n0), hex(k0)].join(" "), (a) => check(a === "refused", "no box is refused"));
+
 // Keys from no seed: each side's fresh pair signs what the other verifies.
 const fresh = C.keys(null);
 const freshMessage = messages[2];
@@ -128,9 +140,36 @@ check(C.open(new Uint8Array(15), boxes[0][0], boxes[0][1]) === null, "a box shor
 check(C.random(24).length === 24, "random bytes of the size asked");
 
 // Answers may ask more (the fresh pair's signature): run until none is left.
+const scratch = fs.mkdtempSync(path.join(require("os").tmpdir(), "quintora-crypto-"));
+process.on("exit", () => fs.rmSync(scratch, { recursive: true, force: true }));
 for (let round = 0; ops.length; round++) {
   const lines = ops.splice(0), answers = expect.splice(0);
-  const out = execFileSync(tool, { input: lines.join("\n") + "\n", encoding: "utf8" }).split("\n");
+  // Read from a file: the compiled program reads its standard input as a
+  // blocking file, which a pipe filled meanwhile is not.
+  const input = path.join(scratch, "lines" + round);
+  fs.writeFileSync(input, lines.join("\n") + "\n");
+  const fed = (program, args) => {
+    const fd = fs.openSync(input, "r");
+    try {
+      return execFileSync(program, args, { stdio: [fd, "pipe", "inherit"], encoding: "utf8" }).split("\n");
+    } finally {
+      fs.closeSync(fd);
+    }
+  };
+  const out = fed(tool, []);
+  if (pageTool) {
+    // The compiled program, with the page's scripts loaded first as the page
+    // does; from a file, where no `module` of Node's is in the scripts' sight.
+    const start = "globalThis.self = globalThis; const fs = require('fs'), vm = require('vm');" +
+      JSON.stringify(pageScripts) + ".forEach((f) => vm.runInThisContext(fs.readFileSync(f, 'utf8'), { filename: f }));" +
+      "require(" + JSON.stringify(path.resolve(pageTool)) + ");";
+    const starter = path.join(scratch, "start.js");
+    fs.writeFileSync(starter, start);
+    const page = fed(process.execPath, [starter]);
+    lines.forEach((line, i) => {
+      if (!line.startsWith("fresh")) check(page[i] === out[i], "the program's adapter answers as libsodium to: " + line.slice(0, 60));
+    });
+  }
   answers.forEach((f, i) => f(out[i]));
 }
 console.log(checks + " checks, " + failures + " failed");

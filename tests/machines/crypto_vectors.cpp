@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// The desktop's cryptography driven line by line, for the test that holds
-// the page's to the same bytes (web/tests/crypto_interop.js). Each line of
+// A side's cryptography driven line by line, for the test that holds the
+// page's and the desktop's to the same bytes (web/tests/crypto_interop.js):
+// built natively it is the desktop's (libsodium), built by emcc and run by
+// Node the page's adapter (web_crypto.cpp over TweetNaCl). Each line of
 // stdin is an operation with its inputs in hex ("." for no bytes); each line
 // of stdout its answer:
 //   keys SEED | fresh          -> PUBLIC SECRET
@@ -14,7 +16,11 @@
 #include <sstream>
 #include <string>
 
+#ifdef __EMSCRIPTEN__
+#include "web/web_crypto.h"
+#else
 #include "sodium/sodium_crypto.h"
+#endif
 
 namespace {
 
@@ -41,7 +47,12 @@ Bytes unhex(const std::string& h) {
 }  // namespace
 
 int main() {
+#ifdef __EMSCRIPTEN__
+    if (!quintora::web::PageCrypto::load()) return 1;
+    quintora::web::PageCrypto crypto;
+#else
     quintora::sodium::SodiumCrypto crypto;
+#endif
     std::string line;
     while (std::getline(std::cin, line)) {
         std::istringstream in(line);
