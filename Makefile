@@ -72,7 +72,7 @@ autopkgtest:
 # The browser tests play the site `make web` builds.
 test: deps web
 	@cmake -S . -B $(BUILD_TEST) -G Ninja -DCMAKE_BUILD_TYPE=Debug -DQUINTORA_SANITIZE=ON \
-	  -DQUINTORA_WEB_SITE=$(CURDIR)/$(WEB_SITE) >/dev/null
+	  -DQUINTORA_WEB_SITE=$(CURDIR)/$(WEB_SITE) -DQUINTORA_PAGE_CRYPTO_VECTORS=$(CURDIR)/$(BUILD_WEB)/bin/page_crypto_vectors.js >/dev/null
 	@cmake --build $(BUILD_TEST) -j $(JOBS)
 	cd $(BUILD_TEST) && ctest --output-on-failure -j $(JOBS)
 

@@ -1,0 +1,67 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// The page's signatures and sealed boxes for rooms: TweetNaCl (nacl.min.js,
+// bundled with the site, loaded only when a room is about to be made), and
+// what the program's adapter (web_crypto.cpp) calls of it. Bytes come and go
+// as Uint8Array; anything of the wrong size gives null or false, never an
+// exception, as the desktop's libsodium adapter does.
+"use strict";
+
+var QuintoraCrypto = (function () {
+  const c = {};
+  let loading = null;
+
+  // Resolves true once nacl is there (and can draw random bytes from the
+  // browser's crypto.getRandomValues), false when it cannot be loaded.
+  c.load = function () {
+    if (self.nacl) return Promise.resolve(true);
+    if (!loading) {
+      loading = new Promise(function (resolve) {
+        const s = document.createElement("script");
+        s.src = "nacl.min.js";
+        s.onload = function () { resolve(!!self.nacl); };
+        s.onerror = function () { loading = null; resolve(false); };
+        document.head.appendChild(s);
+      });
+    }
+    return loading;
+  };
+  c.ready = function () { return !!self.nacl; };
+
+  function sized(b, n) { return b instanceof Uint8Array && b.length === n; }
+  // TweetNaCl throws on what it cannot take (a size, no source of randomness).
+  function guarded(f) {
+    return function () {
+      if (!self.nacl) return null;
+      try { return f.apply(null, arguments); } catch (e) { return null; }
+    };
+  }
+
+  // The public key (32 bytes), then libsodium's secret key (64: the seed,
+  // then the public key); a fresh pair without a seed.
+  c.keys = guarded(function (seed) {
+    if (seed !== null && !sized(seed, 32)) return null;
+    const k = seed === null ? nacl.sign.keyPair() : nacl.sign.keyPair.fromSeed(seed);
+    const both = new Uint8Array(96);
+    both.set(k.publicKey, 0);
+    both.set(k.secretKey, 32);
+    return both;
+  });
+  c.sign = guarded(function (message, secretKey) {
+    return sized(secretKey, 64) ? nacl.sign.detached(message, secretKey) : null;
+  });
+  c.verify = function (message, signature, publicKey) {
+    if (!self.nacl || !sized(signature, 64) || !sized(publicKey, 32)) return false;
+    try { return nacl.sign.detached.verify(message, signature, publicKey); } catch (e) { return false; }
+  };
+  c.random = guarded(function (n) { return nacl.randomBytes(n); });
+  c.sha512 = guarded(function (data) { return nacl.hash(data); });
+  // nacl.secretbox gives what crypto_secretbox_easy gives: the tag, then the text.
+  c.seal = guarded(function (plain, nonce, key) {
+    return sized(nonce, 24) && sized(key, 32) ? nacl.secretbox(plain, nonce, key) : null;
+  });
+  c.open = guarded(function (sealed, nonce, key) {
+    if (!sized(nonce, 24) || !sized(key, 32) || sealed.length < 16) return null;
+    return nacl.secretbox.open(sealed, nonce, key);
+  });
+  return c;
+})();
