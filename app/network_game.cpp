@@ -43,11 +43,12 @@ std::optional<RoomPlan> NetworkGame::plan(const std::string& address, const std:
 
 NetworkGame::NetworkGame(Form1& form, net::RoomDialogs& dialogs, net::QuietSound& sound, RoomPlan plan)
     : form_(form), plan_(std::move(plan)),
-      link_(net::link_options(plan_.address, plan_.setup.room), plan_.setup.client,
-            net::Topics(plan_.setup.room).gone, net::farewell(plan_.setup)) {
+      // The broker knows the room by its id alone, never by its secret.
+      link_(net::link_options(plan_.address, net::room_keys(crypto_, plan_.setup.room).id), plan_.setup.client, {},
+            {}) {
     net::Session& session = form_.session();
     session.on_log = [](const std::string& line) { std::fprintf(stderr, "quintora: %s\n", line.c_str()); };
-    session.join(dialogs, sound, link_, plan_.setup);
+    session.join(dialogs, sound, link_, crypto_, plan_.setup);
     // Called on the network thread: what it heard is handed over on the window's.
     link_.wakeup = [this] { QMetaObject::invokeMethod(&context_, [this] { link_.pump(); }, Qt::QueuedConnection); };
     clock_.setInterval(250);

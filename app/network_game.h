@@ -14,6 +14,7 @@
 #include "app/qt_form1.h"
 #include "mqtt/mqtt_link.h"
 #include "net/room.h"
+#include "sodium/sodium_crypto.h"
 
 namespace quintora {
 
@@ -42,6 +43,7 @@ private:
     Form1& form_;
     RoomPlan plan_;
     QObject context_;  // what the network thread's calls are queued to
+    sodium::SodiumCrypto crypto_;
     net::MqttLink link_;
     QTimer clock_;
 };

@@ -43,7 +43,7 @@ void Game::on_cell_press(std::optional<Cell> cell) {
     if (four_people_skip_five_stops(s)) {
         pass_turn(s.to_move, *to_move);
         // Colours a room handed to the computer move here too.
-        対局_回転(s.to_move);
+        if (computer_seats_ != 0) 対局_回転(s.to_move);
         return;
     }
     note_five_stops(s, *cell, *to_move);

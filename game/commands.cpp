@@ -101,6 +101,7 @@ std::optional<Command> parse_command(std::string_view text) {
     }
     if (text.substr(0, computer_word.size() + 1) == std::string(computer_word) + " ") {
         const std::string_view rest = text.substr(computer_word.size() + 1);
+        if (rest == "0") return Command::computer_takes(0);
         const auto seats = field_number(rest);  // 1..19 without leading zeros
         if (!seats || *seats > 15) return std::nullopt;
         return Command::computer_takes(*seats);

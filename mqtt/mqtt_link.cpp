@@ -293,6 +293,13 @@ bool MqttLink::publish(const std::string& topic, const std::string& payload, boo
     return true;
 }
 
+void MqttLink::will(const std::string& topic, const std::string& payload) {
+    std::lock_guard client_lock(client_mutex_);
+    will_topic_ = topic;
+    will_ = payload;
+    if (client_) api()->will_set(client_, will_topic_.c_str(), int(will_.size()), will_.data(), 1, false);
+}
+
 void MqttLink::subscribe(const std::string& topic) {
     std::lock_guard client_lock(client_mutex_);
     if (client_) api()->subscribe(client_, nullptr, topic.c_str(), 1);

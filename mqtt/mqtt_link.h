@@ -78,6 +78,7 @@ public:
 
     bool publish(const std::string& topic, const std::string& payload, bool retain) override;
     void subscribe(const std::string& topic) override;
+    void will(const std::string& topic, const std::string& payload) override;
 
     // Ends the connection without a word to the broker, as a crash would:
     // the broker then publishes this machine's will.

@@ -116,6 +116,13 @@ bool valid_name(std::string_view s) {
     return true;
 }
 
+bool valid_key(std::string_view s) {
+    if (s.size() != 64) return false;
+    for (const char c : s)
+        if (!((c >= '0' && c <= '9') || (c >= 'a' && c <= 'f'))) return false;
+    return true;
+}
+
 bool valid_token(std::string_view s) {
     if (s.size() != 32) return false;
     for (const char c : s)
@@ -153,7 +160,10 @@ std::string seat_names(Seats seats) {
     return s;
 }
 
-std::string message_text(const JoinMessage& m) { return "join " + m.client + " " + m.token + " " + seats_field(m.seats); }
+std::string message_text(const JoinMessage& m) {
+    return "join " + m.client + " " + m.token + " " + seats_field(m.seats) + " " + m.key;
+}
+std::string message_text(const HereMessage& m) { return "here " + m.client; }
 std::string message_text(const CommandMessage& m) {
     return "cmd " + m.client + " " + std::to_string(m.n) + " " + m.token + " " + command_text(m.command);
 }
@@ -169,23 +179,25 @@ std::string message_text(const JournalMessage& m) {
 std::string message_text(const SeatsMessage& m) {
     std::string s = "seats";
     for (const auto& h : m.holders) s += " " + (h.empty() ? std::string("-") : h);
+    for (std::size_t i = 0; i < m.keys.size(); ++i)
+        s += " " + (m.holders[i].empty() || m.keys[i].empty() ? std::string("-") : m.keys[i]);
     return s;
 }
 
 std::string message_text(const OrdererMessage& m) {
     return "orderer " + m.client + " " + hex64_text(m.check) + " " + std::to_string(m.epoch) + " " +
-           std::to_string(m.length);
+           std::to_string(m.length) + " " + m.key;
 }
 
 std::optional<OrdererMessage> parse_orderer(std::string_view payload) {
     if (payload.size() > max_seats_message) return std::nullopt;
-    const auto f = fields(payload, 5);
-    if (!f || (*f)[0] != "orderer" || !valid_name((*f)[1])) return std::nullopt;
+    const auto f = fields(payload, 6);
+    if (!f || (*f)[0] != "orderer" || !valid_name((*f)[1]) || !valid_key((*f)[5])) return std::nullopt;
     const auto check = hex64((*f)[2]);
     const auto epoch = number((*f)[3]);
     const auto length = number((*f)[4]);
     if (!check || !epoch || !length) return std::nullopt;
-    return OrdererMessage{std::string((*f)[1]), *check, *epoch, *length};
+    return OrdererMessage{std::string((*f)[1]), *check, *epoch, *length, std::string((*f)[5])};
 }
 
 std::optional<LeaveMessage> parse_leave(std::string_view payload) {
@@ -199,11 +211,16 @@ std::optional<ToOrderer> parse_to_orderer(std::string_view payload) {
     const auto space = payload.find(' ');
     const std::string_view word = payload.substr(0, space);
     if (word == "join") {
-        const auto f = fields(payload, 4);
-        if (!f || !valid_name((*f)[1]) || !valid_token((*f)[2])) return std::nullopt;
+        const auto f = fields(payload, 5);
+        if (!f || !valid_name((*f)[1]) || !valid_token((*f)[2]) || !valid_key((*f)[4])) return std::nullopt;
         const auto seats = parse_seats_field((*f)[3]);
         if (!seats) return std::nullopt;
-        return JoinMessage{std::string((*f)[1]), std::string((*f)[2]), *seats};
+        return JoinMessage{std::string((*f)[1]), std::string((*f)[2]), *seats, std::string((*f)[4])};
+    }
+    if (word == "here") {
+        const auto f = fields(payload, 2);
+        if (!f || !valid_name((*f)[1])) return std::nullopt;
+        return HereMessage{std::string((*f)[1])};
     }
     if (word == "cmd") {
         const auto f = fields(payload, 5, true);
@@ -247,14 +264,16 @@ std::optional<JournalMessage> parse_journal_message(std::string_view payload) {
 
 std::optional<SeatsMessage> parse_seats(std::string_view payload) {
     if (payload.size() > max_seats_message) return std::nullopt;
-    const auto f = fields(payload, 1 + seat_count);
+    const auto f = fields(payload, 1 + 2 * seat_count);
     if (!f || (*f)[0] != "seats") return std::nullopt;
     SeatsMessage m;
     for (int i = 0; i < seat_count; ++i) {
         const std::string_view h = (*f)[std::size_t(i) + 1];
-        if (h == "-") continue;
-        if (!valid_name(h)) return std::nullopt;
+        const std::string_view k = (*f)[std::size_t(i + seat_count) + 1];
+        if (h == "-" && k == "-") continue;
+        if (!valid_name(h) || !valid_key(k)) return std::nullopt;
         m.holders[std::size_t(i)] = std::string(h);
+        m.keys[std::size_t(i)] = std::string(k);
     }
     return m;
 }

@@ -14,15 +14,18 @@
 //   quintora/ROOM/orderer  the orderer, retained: which machine orders
 //   quintora/ROOM/gone     the broker: the will of a machine that vanished
 //
-//   join CLIENT TOKEN SEATS         SEATS: colour indexes "0".."3" ascending, or "-"
+//   join CLIENT TOKEN SEATS KEY     SEATS: colour indexes "0".."3" ascending, or "-";
+//                                   KEY: its public signing key, 64 hex digits
+//   here CLIENT                     a machine still there (every few seconds)
 //   cmd CLIENT N TOKEN COMMAND      N counts up from 1 per client
 //   leave CLIENT TOKEN
 //   step FROM SIGNATURE ORDERER ORIGIN\n COMMAND\n...
 //                                   FROM: the index of its first line; ORDERER: the
 //                                   machine that ordered it; ORIGIN: whose command
 //   journal SIGNATURE CLIENT EPOCH\n COMMAND\n...   CLIENT: the orderer that published it
-//   seats H0 H1 H2 H3               a client, or "-" for a colour nobody holds
-//   orderer CLIENT CHECK EPOCH LENGTH
+//   seats H0 H1 H2 H3 K0 K1 K2 K3   a client, or "-" for a colour nobody holds, then
+//                                   each holder's public key ("-" for none)
+//   orderer CLIENT CHECK EPOCH LENGTH KEY
 //                                   CHECK: 16 hex digits, token_check of its token;
 //                                   EPOCH: how many times ordering passed on;
 //                                   LENGTH: the steps of its journal
@@ -41,8 +44,10 @@ namespace quintora::net {
 
 inline constexpr std::size_t max_command_message = 256;
 inline constexpr std::size_t max_step_message = 4096;
-inline constexpr std::size_t max_journal_message = 1 << 20;
-inline constexpr std::size_t max_seats_message = 256;
+// A journal of max_journal_commands commands of at most 12 bytes fits, sealed,
+// within what the brokers take (1,100,000 bytes a message).
+inline constexpr std::size_t max_journal_message = 800000;
+inline constexpr std::size_t max_seats_message = 1024;
 inline constexpr std::size_t max_journal_commands = 60000;
 inline constexpr int seat_count = 4;
 
@@ -57,6 +62,8 @@ struct Topics {
 // Room names and client ids: 1..64 of [A-Za-z0-9_-]. Tokens: 32 lowercase hex digits.
 bool valid_name(std::string_view s);
 bool valid_token(std::string_view s);
+// Public keys as the messages carry them: 64 lowercase hex digits.
+bool valid_key(std::string_view s);
 // 128 random bits as 32 lowercase hex digits: tokens, and the names of new rooms.
 std::string random_hex128();
 
@@ -72,6 +79,10 @@ std::string seat_names(Seats seats);
 struct JoinMessage {
     std::string client, token;
     Seats seats = 0;
+    std::string key;  // 64 hex digits
+};
+struct HereMessage {
+    std::string client;
 };
 struct CommandMessage {
     std::string client;
@@ -82,7 +93,7 @@ struct CommandMessage {
 struct LeaveMessage {
     std::string client, token;
 };
-using ToOrderer = std::variant<JoinMessage, CommandMessage, LeaveMessage>;
+using ToOrderer = std::variant<JoinMessage, CommandMessage, LeaveMessage, HereMessage>;
 
 struct StepMessage {
     std::uint64_t from = 0;
@@ -102,6 +113,7 @@ struct OrdererMessage {
     std::uint64_t check = 0;
     std::uint64_t epoch = 0;
     std::uint64_t length = 0;
+    std::string key;  // 64 hex digits
 };
 // What the orderer shows of its token, so that its leave, which gives the
 // token, can be told from a forged one. FNV-1a: it keeps out a slip, not an
@@ -110,11 +122,13 @@ std::uint64_t token_check(std::string_view token);
 
 struct SeatsMessage {
     std::array<std::string, seat_count> holders;  // empty: nobody
+    std::array<std::string, seat_count> keys;     // the holders' public keys, 64 hex digits
 };
 
 std::string message_text(const JoinMessage& m);
 std::string message_text(const CommandMessage& m);
 std::string message_text(const LeaveMessage& m);
+std::string message_text(const HereMessage& m);
 std::string message_text(const StepMessage& m);
 std::string message_text(const JournalMessage& m);
 std::string message_text(const SeatsMessage& m);

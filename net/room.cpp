@@ -40,6 +40,15 @@ bool begins(const Journal& whole, const Journal& part) {
     return part.size() <= whole.size() && std::equal(part.begin(), part.end(), whole.begin());
 }
 
+// The topics by kind, as messages are signed for them.
+enum Kind { cmd_kind, step_kind, journal_kind, seats_kind, orderer_kind, gone_kind };
+const char* const kind_names[] = {"cmd", "step", "journal", "seats", "orderer", "gone"};
+
+// Messages waiting while a command runs, at most.
+constexpr std::size_t max_pending = 256;
+// Machines whose keys a follower keeps, at most.
+constexpr std::size_t max_known = 32;
+
 }  // namespace
 
 // Never ordered, and never run from a step or a journal, whoever sent it.
@@ -48,14 +57,19 @@ bool machine_own(CommandKind k) {
            k == CommandKind::AICON || k == CommandKind::BGM || k == CommandKind::SONOTA;
 }
 
-std::string farewell(const RoomSetup& setup) { return message_text(LeaveMessage{setup.client, setup.token}); }
-
-Room::Room(Game& game, RoomDialogs& dialogs, QuietSound& sound, Transport& transport, RoomSetup setup)
-    : game_(game), dialogs_(dialogs), sound_(sound), transport_(transport), setup_(std::move(setup)),
-      topics_(setup_.room) {
+Room::Room(Game& game, RoomDialogs& dialogs, QuietSound& sound, Transport& transport, Crypto& crypto,
+           RoomSetup setup)
+    : game_(game), dialogs_(dialogs), sound_(sound), transport_(transport), crypto_(crypto),
+      setup_(std::move(setup)), keys_(room_keys(crypto_, setup_.room)), signing_(crypto_.signing_keys()),
+      public_key_(hex_text(signing_.public_key)), topics_(keys_.id) {
     if (setup_.token.empty()) setup_.token = random_hex128();
     dialogs_.in_room = true;
     transport_.listen(this);
+    // The will is this machine's leave, signed and sealed now; the number 0
+    // is the will's alone.
+    transport_.will(topics_.gone, seal_message(crypto_, keys_, kind_names[gone_kind], setup_.client, 0,
+                                               signing_.secret_key,
+                                               message_text(LeaveMessage{setup_.client, setup_.token})));
 }
 
 Room::~Room() { transport_.listen(nullptr); }
@@ -64,6 +78,32 @@ void Room::note(RoomNote n) {
     notes_.push_back(n);
     if (notes_.size() > remembered) notes_.pop_front();
     if (on_note) on_note(n);
+}
+
+bool Room::send(const std::string& topic, std::string_view body, bool retain) {
+    int kind = cmd_kind;
+    for (int k = 0; k < 6; ++k)
+        if (topic == topics_.cmd.substr(0, topics_.cmd.size() - 3) + kind_names[k]) kind = k;
+    const std::string wire =
+        seal_message(crypto_, keys_, kind_names[kind], setup_.client, ++seq_, signing_.secret_key, body);
+    return !wire.empty() && transport_.publish(topic, wire, retain);
+}
+
+Room::Known* Room::learn(const std::string& client, const Bytes& key) {
+    auto it = known_.find(client);
+    if (it != known_.end()) return it->second.key == key ? &it->second : nullptr;
+    if (known_.size() >= max_known) return nullptr;
+    return &known_.emplace(client, Known{key, {}}).first->second;
+}
+
+bool Room::fresh(Known& known, int kind, std::uint64_t seq) {
+    // Kept messages come again on every subscription: the same one is no
+    // replay. On the others each message is newer than the last.
+    const bool kept = kind == journal_kind || kind == seats_kind || kind == orderer_kind;
+    if (kind == gone_kind ? seq != 0 : kept ? seq < known.last[std::size_t(kind)] : seq <= known.last[std::size_t(kind)])
+        return false;
+    known.last[std::size_t(kind)] = seq;
+    return true;
 }
 
 void Room::reject(std::string_view what, std::string_view payload) {
@@ -97,7 +137,7 @@ Seats Room::held_by(const std::string& client) const {
 }
 
 OrdererMessage Room::claim() const {
-    return OrdererMessage{setup_.client, token_check(setup_.token), epoch_, journal_.size()};
+    return OrdererMessage{setup_.client, token_check(setup_.token), epoch_, journal_.size(), public_key_};
 }
 
 // --- the connection ---------------------------------------------------------
@@ -107,10 +147,12 @@ void Room::connected() {
     connected_ = true;
     // After a broker's restart the orderer is back once it says so again.
     orderer_here_ = false;
+    // The orderer's word first: it carries the key its kept journal and
+    // seats are signed with.
+    transport_.subscribe(topics_.orderer);
     transport_.subscribe(topics_.journal);
     transport_.subscribe(topics_.seats);
     transport_.subscribe(topics_.step);
-    transport_.subscribe(topics_.orderer);
     transport_.subscribe(topics_.gone);
     if (role_ == Role::orderer) {
         transport_.subscribe(topics_.cmd);
@@ -137,7 +179,7 @@ void Room::make() {
     for (int i = 0; i < seat_count; ++i)
         if (setup_.seats & (1 << i)) holders_[std::size_t(i)] = setup_.client;
     held_ = setup_.seats;
-    members_[setup_.client] = Member{setup_.token, 0};
+    members_[setup_.client] = Member{setup_.token, 0, signing_.public_key, now_, 0, burst, false};
     orderer_ = setup_.client;
     found_ = true;
     note({Word::made, {}, 0, held_});
@@ -149,23 +191,46 @@ void Room::make() {
 
 void Room::message(std::string_view topic, std::string_view payload) {
     if (busy_) {
-        pending_.emplace_back(topic, payload);
+        if (pending_.size() < max_pending)
+            pending_.emplace_back(topic, payload);
+        else
+            reject("too many while a command runs", payload);
         return;
     }
-    if (topic == topics_.cmd) {
-        if (role_ == Role::orderer) from_machine(payload);
-    } else if (topic == topics_.step) {
-        take_step(payload);
-    } else if (topic == topics_.journal) {
-        take_journal(payload);
-    } else if (topic == topics_.seats) {
-        take_seats(payload);
-    } else if (topic == topics_.orderer) {
-        take_orderer(payload);
-    } else if (topic == topics_.gone) {
-        take_gone(payload);
-    } else {
-        reject("another topic", topic);
+    int kind = -1;
+    for (int k = 0; k < 6; ++k)
+        if (topic == topics_.cmd.substr(0, topics_.cmd.size() - 3) + kind_names[k]) kind = k;
+    if (kind < 0) return reject("another topic", topic);
+    const auto opened = open_message(crypto_, keys_, payload);
+    if (!opened) return reject("not sealed with the room's key", payload);
+    if (opened->sender == setup_.client) return;  // our own, come back
+    if (kind == cmd_kind) {
+        if (role_ == Role::orderer) from_machine(*opened);
+        return;
+    }
+    if (kind == orderer_kind) return take_orderer(*opened);
+    // The rest is signed by a machine whose key this one has: the orderer,
+    // the machines it named in its seats, or (on the orderer) a member.
+    Known* known = nullptr;
+    Known member_known;
+    if (role_ == Role::orderer && kind == gone_kind) {
+        const auto m = members_.find(opened->sender);
+        if (m != members_.end()) {
+            member_known.key = m->second.key;
+            known = &member_known;
+        }
+    } else if (const auto k = known_.find(opened->sender); k != known_.end()) {
+        known = &k->second;
+    }
+    if (!known || !signed_by(crypto_, keys_, kind_names[kind], *opened, known->key))
+        return reject("not signed by a machine known here", opened->body);
+    if (!fresh(*known, kind, opened->seq)) return reject("replayed", opened->body);
+    switch (kind) {
+        case step_kind: take_step(opened->sender, opened->body); break;
+        case journal_kind: take_journal(opened->sender, opened->body); break;
+        case seats_kind: take_seats(opened->sender, opened->body); break;
+        case gone_kind: take_gone(opened->sender, opened->body); break;
+        default: break;
     }
 }
 
@@ -195,6 +260,11 @@ void Room::local(Command c) {
         note({Word::held_elsewhere, holders_[std::size_t(colour)], 0, Seats(1 << colour)});
         return;
     }
+    if (journal_.size() + 64 > max_journal_commands) {
+        game_.refuse();
+        note({Word::journal_full});
+        return;
+    }
     if (role_ == Role::orderer) {
         order(setup_.client, c);
         return;
@@ -204,19 +274,55 @@ void Room::local(Command c) {
         note({!connected_ ? Word::not_connected : role_ == Role::waiting ? Word::not_found : Word::no_orderer});
         return;
     }
-    const std::string text = message_text(CommandMessage{setup_.client, next_n_, setup_.token, c});
-    if (!transport_.publish(topics_.cmd, text, false)) {
+    const CommandMessage m{setup_.client, next_n_, setup_.token, c};
+    if (!send(topics_.cmd, message_text(m), false)) {
         game_.refuse();
         note({Word::not_sent});
         return;
     }
     ++next_n_;
     ++in_flight_;
+    if (unsettled_.empty()) {
+        sent_at_ = now_;
+        told_slow_ = false;
+    }
+    unsettled_.push_back(m);
+    if (unsettled_.size() > 64) unsettled_.pop_front();
 }
 
 void Room::send_join() {
-    if (connected_ && role_ != Role::orderer)
-        transport_.publish(topics_.cmd, message_text(JoinMessage{setup_.client, setup_.token, setup_.seats}), false);
+    if (connected_ && role_ != Role::orderer) {
+        send(topics_.cmd, message_text(JoinMessage{setup_.client, setup_.token, setup_.seats, public_key_}), false);
+        last_here_ = now_;
+    }
+}
+
+void Room::tick(std::uint64_t now_ms) {
+    const std::uint64_t elapsed = now_ms > now_ ? now_ms - now_ : 0;
+    now_ = now_ms;
+    if (role_ == Role::orderer) {
+        std::vector<std::string> silent;
+        for (auto& [client, m] : members_) {
+            m.allowance = std::min(burst, m.allowance + per_second * double(elapsed) / 1000.0);
+            if (client != setup_.client && now_ - m.heard > silence_ms) silent.push_back(client);
+        }
+        for (const auto& client : silent) {
+            const Seats freed = held_by(client);
+            forget(client);
+            if (freed) note({Word::seat_freed, client, 0, freed});
+        }
+        return;
+    }
+    if (role_ == Role::follower && connected_ && orderer_here_ && now_ - last_here_ >= here_every_ms) {
+        send(topics_.cmd, message_text(HereMessage{setup_.client}), false);
+        last_here_ = now_;
+    }
+    // A command that the orderer has not run for a while: most likely a box
+    // stands open on the ordering machine. Said, once.
+    if (!unsettled_.empty() && !told_slow_ && now_ - sent_at_ >= 4000) {
+        told_slow_ = true;
+        note({Word::orderer_slow, orderer_});
+    }
 }
 
 // --- ordering ---------------------------------------------------------------
@@ -236,9 +342,8 @@ void Room::order(const std::string& origin, Command c) {
         if (!machine_own(ran[i].kind)) step.push_back(ran[i]);
     journal_.insert(journal_.end(), step.begin(), step.end());
     if (connected_) {
-        transport_.publish(topics_.step,
-                           message_text(StepMessage{from, game_.shared_signature(), setup_.client, origin, step}),
-                           false);
+        send(topics_.step, message_text(StepMessage{from, game_.shared_signature(), setup_.client, origin, step}),
+             false);
         if (journal_.size() - journal_published_at_ >= journal_every) publish_journal();
     }
     busy_ = false;
@@ -258,7 +363,7 @@ void Room::order(const std::string& origin, Command c) {
 
 void Room::publish_state() {
     // First the word that this machine orders: what follows comes after it.
-    if (connected_ && role_ == Role::orderer) transport_.publish(topics_.orderer, message_text(claim()), true);
+    if (connected_ && role_ == Role::orderer) send(topics_.orderer, message_text(claim()), true);
     publish_journal();
     publish_seats();
 }
@@ -266,47 +371,94 @@ void Room::publish_state() {
 void Room::publish_journal() {
     if (!connected_ || role_ != Role::orderer) return;
     const JournalMessage whole{game_.shared_signature(), setup_.client, epoch_, journal_};
-    if (transport_.publish(topics_.journal, message_text(whole), true)) journal_published_at_ = journal_.size();
+    if (send(topics_.journal, message_text(whole), true)) journal_published_at_ = journal_.size();
 }
 
 void Room::publish_seats() {
     if (!connected_ || role_ != Role::orderer) return;
     SeatsMessage seats;
     seats.holders = holders_;
-    transport_.publish(topics_.seats, message_text(seats), true);
+    for (int i = 0; i < seat_count; ++i) {
+        // A holder that has not joined this orderer yet is known from the seats before.
+        const std::string& h = holders_[std::size_t(i)];
+        if (const auto m = members_.find(h); m != members_.end())
+            seats.keys[std::size_t(i)] = hex_text(m->second.key);
+        else if (const auto k = known_.find(h); k != known_.end())
+            seats.keys[std::size_t(i)] = hex_text(k->second.key);
+        else
+            seats.holders[std::size_t(i)].clear();
+    }
+    send(topics_.seats, message_text(seats), true);
 }
 
-void Room::from_machine(std::string_view payload) {
+void Room::from_machine(const Opened& opened) {
+    const std::string_view payload = opened.body;
     const auto m = parse_to_orderer(payload);
     if (!m) return reject("malformed", payload);
+    const std::string& client = std::visit([](const auto& v) -> const std::string& { return v.client; }, *m);
+    if (client != opened.sender) return reject("in another machine's name", payload);
     if (const auto* join = std::get_if<JoinMessage>(&*m)) {
-        const auto known = members_.find(join->client);
-        if (join->client == setup_.client || (known != members_.end() && known->second.token != join->token))
+        // A join carries the key its machine signs with, and is signed by it.
+        const auto key = hex_bytes(join->key);
+        if (!key || !signed_by(crypto_, keys_, kind_names[cmd_kind], opened, *key))
+            return reject("not signed by its machine", payload);
+        auto known = members_.find(join->client);
+        if (known != members_.end() && (known->second.token != join->token || known->second.key != *key))
             return reject("forged machine", payload);
-        if (known == members_.end()) members_[join->client] = Member{join->token, 0};
+        bool changed = false;
+        if (known == members_.end()) {
+            if (members_.size() >= max_members) return reject("room full", payload);
+            known = members_.emplace(join->client, Member{join->token, 0, *key, now_, 0, burst, false}).first;
+            changed = true;
+        }
+        Member& member = known->second;
+        if (opened.seq <= member.last_seq) return reject("replayed", payload);
+        member.last_seq = opened.seq;
+        member.heard = now_;
         for (int i = 0; i < seat_count; ++i)
-            if ((join->seats & (1 << i)) && holders_[std::size_t(i)].empty())
+            if ((join->seats & (1 << i)) && holders_[std::size_t(i)].empty()) {
                 holders_[std::size_t(i)] = join->client;
-        publish_state();
+                changed = true;
+            }
+        // A join is answered with the room's state: at once when it changed
+        // something, otherwise (a machine that missed steps asks again) once
+        // a second at most, so that joins never multiply into a flood.
+        if (changed || member.answered == 0 || now_ - member.answered >= 1000) {
+            member.answered = now_ + 1;
+            publish_state();
+        }
         return;
     }
+    const auto known = members_.find(client);
+    if (known == members_.end() || !signed_by(crypto_, keys_, kind_names[cmd_kind], opened, known->second.key))
+        return reject("unknown machine", payload);
+    Member& member = known->second;
+    if (opened.seq <= member.last_seq) return reject("replayed", payload);
+    member.last_seq = opened.seq;
+    member.heard = now_;
+    if (std::holds_alternative<HereMessage>(*m)) return;
     if (const auto* leave = std::get_if<LeaveMessage>(&*m)) {
-        const auto known = members_.find(leave->client);
-        if (leave->client == setup_.client || known == members_.end() || known->second.token != leave->token)
-            return reject("forged leave", payload);
+        if (leave->token != member.token) return reject("forged leave", payload);
         forget(leave->client);
         return;
     }
     const auto& cmd = std::get<CommandMessage>(*m);
-    const auto known = members_.find(cmd.client);
-    if (cmd.client == setup_.client || known == members_.end() || known->second.token != cmd.token)
-        return reject("unknown machine or wrong token", payload);
-    if (cmd.n <= known->second.last_n) return reject("replayed", payload);
+    if (cmd.token != member.token) return reject("unknown machine or wrong token", payload);
+    if (cmd.n <= member.last_n) return reject("replayed", payload);
+    if (member.allowance < 1) {
+        // Faster than anyone plays: dropped, and said once.
+        if (!member.flood_told) note({Word::flood, client});
+        member.flood_told = true;
+        return reject("flood", payload);
+    }
+    member.allowance -= 1;
+    if (member.allowance >= burst / 2) member.flood_told = false;
     if (machine_own(cmd.command.kind) || cmd.command.is_answer()) return reject("not a room command", payload);
     if (cmd.command.kind == CommandKind::press && !may_press(cmd.client)) return reject("out of turn", payload);
     if (cmd.command.kind == CommandKind::computer && (cmd.command.x & ~held_by(cmd.client)) != 0)
         return reject("colours of another machine", payload);
-    known->second.last_n = cmd.n;
+    if (journal_.size() + 64 > max_journal_commands) return reject("journal full", payload);
+    member.last_n = cmd.n;
     order(cmd.client, cmd.command);
 }
 
@@ -326,9 +478,10 @@ bool Room::check(std::uint64_t signature) {
     return false;
 }
 
-void Room::take_step(std::string_view payload) {
+void Room::take_step(const std::string& sender, std::string_view payload) {
     auto step = parse_step(payload);
     if (!step) return reject("malformed step", payload);
+    if (step->orderer != sender) return reject("step in another machine's name", payload);
     if (holds_machine_own(step->commands)) return reject("not a room command", payload);
     if (role_ == Role::orderer) {
         // Our own steps come back; anything else is another machine ordering.
@@ -340,7 +493,10 @@ void Room::take_step(std::string_view payload) {
     if (step->from < journal_.size()) return reject("old step", payload);
     // The orderer takes each machine's commands in the order sent: a step of
     // this machine's settles every command it sent before (run, or turned away).
-    if (step->origin == setup_.client) in_flight_ = 0;
+    if (step->origin == setup_.client) {
+        in_flight_ = 0;
+        unsettled_.clear();
+    }
     if (step->from > journal_.size()) {
         // Steps were missed: joining again has the orderer publish the
         // whole journal, which fills the gap. Once, until a journal comes.
@@ -366,11 +522,10 @@ void Room::take_step(std::string_view payload) {
         const Seats mine = held_;
         // The computer plays them from now on, then this machine leaves.
         if (mine)
-            transport_.publish(
-                topics_.cmd,
-                message_text(CommandMessage{setup_.client, next_n_++, setup_.token, Command::computer_takes(mine)}),
-                false);
-        transport_.publish(topics_.cmd, farewell(setup_), false);
+            send(topics_.cmd,
+                 message_text(CommandMessage{setup_.client, next_n_++, setup_.token, Command::computer_takes(mine)}),
+                 false);
+        send(topics_.cmd, message_text(LeaveMessage{setup_.client, setup_.token}), false);
         setup_.seats = 0;
         held_ = 0;
         note({Word::to_computer, {}, 0, mine});
@@ -407,9 +562,10 @@ void Room::catch_up(const JournalMessage& m) {
     check(m.signature);
 }
 
-void Room::take_journal(std::string_view payload) {
+void Room::take_journal(const std::string& sender, std::string_view payload) {
     auto m = parse_journal_message(payload);
     if (!m) return reject("malformed journal", payload);
+    if (m->client != sender) return reject("journal in another machine's name", payload);
     if (m->client == setup_.client || diverged_) return;
     if (holds_machine_own(m->journal)) return reject("not a room command", payload);
     if (role_ == Role::orderer) {
@@ -448,10 +604,22 @@ void Room::take_journal(std::string_view payload) {
     if (first) send_join();
 }
 
-void Room::take_seats(std::string_view payload) {
+void Room::take_seats(const std::string& sender, std::string_view payload) {
     const auto m = parse_seats(payload);
     if (!m) return reject("malformed seats", payload);
     if (role_ == Role::orderer) return;
+    if (sender != orderer_) return reject("seats from another machine", payload);
+    // The orderer vouches for the holders' keys: whoever follows it as
+    // orderer is known by them.
+    for (int i = 0; i < seat_count; ++i)
+        if (const auto key = hex_bytes(m->keys[std::size_t(i)]); key && !m->holders[std::size_t(i)].empty())
+            learn(m->holders[std::size_t(i)], *key);
+    // Seats freed while their machine was away: said on every machine.
+    for (int i = 0; i < seat_count; ++i) {
+        const std::string& before = holders_[std::size_t(i)];
+        if (found_ && !before.empty() && before != orderer_ && m->holders[std::size_t(i)].empty())
+            note({Word::seat_freed, before, 0, Seats(1 << i)});
+    }
     holders_ = m->holders;
     held_ = 0;
     bool wanted_free = false;
@@ -469,10 +637,19 @@ void Room::take_seats(std::string_view payload) {
     }
 }
 
-void Room::take_orderer(std::string_view payload) {
+void Room::take_orderer(const Opened& opened) {
+    const std::string_view payload = opened.body;
     const auto m = parse_orderer(payload);
     if (!m) return reject("malformed orderer", payload);
-    if (m->client == setup_.client) return;
+    if (m->client != opened.sender) return reject("orderer in another machine's name", payload);
+    // Signed with the key it names; a machine known here by another key is
+    // someone else using its name.
+    const auto key = hex_bytes(m->key);
+    if (!key || !signed_by(crypto_, keys_, kind_names[orderer_kind], opened, *key))
+        return reject("not signed by its machine", payload);
+    Known* known = learn(m->client, *key);
+    if (!known) return reject("forged orderer", payload);
+    if (!fresh(*known, orderer_kind, opened.seq)) return reject("replayed", payload);
     if (role_ == Role::orderer) {
         // Two machines found the room empty and made it at the same moment:
         // the one whose name sorts first orders, the other follows it, as
@@ -489,7 +666,7 @@ void Room::take_orderer(std::string_view payload) {
             publish_state();
         } else if (provoked_ != m->client) {
             provoked_ = m->client;
-            transport_.publish(topics_.orderer, message_text(claim()), true);
+            send(topics_.orderer, message_text(claim()), true);
         }
         return;
     }
@@ -500,6 +677,11 @@ void Room::take_orderer(std::string_view payload) {
     orderer_check_ = m->check;
     epoch_ = m->epoch;
     orderer_here_ = true;
+    // The orderer says that it orders (again: it, or its broker, may have
+    // been away): what this machine sent and saw no step of is sent again;
+    // the orderer runs each number once.
+    if (!orderer_lost_)
+        for (const CommandMessage& c : unsettled_) send(topics_.cmd, message_text(c), false);
     if (orderer_lost_) {
         // A new orderer knows no machine's token yet: join it.
         orderer_lost_ = false;
@@ -507,9 +689,10 @@ void Room::take_orderer(std::string_view payload) {
     }
 }
 
-void Room::take_gone(std::string_view payload) {
+void Room::take_gone(const std::string& sender, std::string_view payload) {
     const auto m = parse_leave(payload);
     if (!m) return reject("malformed will", payload);
+    if (m->client != sender) return reject("will in another machine's name", payload);
     if (role_ == Role::orderer) {
         // A machine that vanished: its seats are free. One that left with a
         // word before is forgotten already.
@@ -538,6 +721,7 @@ void Room::take_gone(std::string_view payload) {
         note({Word::given_again, {}, in_flight_});
         in_flight_ = 0;
     }
+    unsettled_.clear();
     if (next == setup_.client) return take_over();
     note({Word::orderer_gone, next});
 }
@@ -561,7 +745,7 @@ void Room::take_over() {
     role_ = Role::orderer;
     journal_published_at_ = journal_.size();
     members_.clear();
-    members_[setup_.client] = Member{setup_.token, 0};
+    members_[setup_.client] = Member{setup_.token, 0, signing_.public_key, now_, 0, burst, false};
     orderer_ = setup_.client;
     orderer_lost_ = false;
     held_ = 0;

@@ -29,17 +29,19 @@
 #include <vector>
 
 #include "game/game.h"
+#include "net/crypto.h"
 #include "net/protocol.h"
 #include "net/room_platform.h"
+#include "net/sealed.h"
 #include "net/transport.h"
 
 namespace quintora::net {
 
 struct RoomSetup {
-    std::string room;
+    std::string room;    // the room's secret, as its link gives it
     std::string client;  // this machine's name in the room
     Seats seats = 0;     // the colours it asks for
-    std::string token;   // the secret its commands carry; made when empty
+    std::string token;   // a secret of this machine's; made when empty
 };
 
 // Commands that belong to the machine that gave them, never to a room: Esc,
@@ -47,8 +49,6 @@ struct RoomSetup {
 // answers to its boxes.
 bool machine_own(CommandKind k);
 
-// What the broker says for a machine that goes without a word: its leave.
-std::string farewell(const RoomSetup& setup);
 
 // What the room tells the player, as a word and its details; the session
 // puts it into the player's language.
@@ -72,6 +72,10 @@ enum class Word : std::uint8_t {
     same_moment,       // another machine made the room at the same moment: `who` orders it
     two_orderers,      // another machine ordered too (`who`): this one follows it
     cannot_follow,     // another machine's journal does not go on from this one's
+    journal_full,      // the room's journal holds all it can: no more commands
+    seat_freed,        // `seats` were freed: their machine (`who`) was not heard for a while
+    orderer_slow,      // the machine that orders has not run this one's command yet (a box open there?)
+    flood,             // a machine (`who`) sent faster than a person plays: the rest was dropped
     unreachable,       // the room's broker has not answered yet: still trying
     no_network,        // the network client could not be started
 };
@@ -90,7 +94,8 @@ struct RoomNote {
 
 class Room : public TransportListener {
 public:
-    Room(Game& game, RoomDialogs& dialogs, QuietSound& sound, Transport& transport, RoomSetup setup);
+    Room(Game& game, RoomDialogs& dialogs, QuietSound& sound, Transport& transport, Crypto& crypto,
+         RoomSetup setup);
     ~Room() override;
     Room(const Room&) = delete;
     Room& operator=(const Room&) = delete;
@@ -104,6 +109,19 @@ public:
 
     // A room command given on this machine (a press, a setup or history command).
     void local(Command c);
+    // Time passes: milliseconds of a monotonic clock. A follower says that it
+    // is still there; the orderer frees the seats of machines not heard for
+    // a while and lets the members send again at a person's pace.
+    void tick(std::uint64_t now_ms);
+
+    // How long a machine may go unheard before its seats are freed, and how
+    // often a follower says that it is there.
+    static constexpr std::uint64_t silence_ms = 30000;
+    static constexpr std::uint64_t here_every_ms = 10000;
+    // The machines a room takes (strangers beyond it are turned away), and
+    // the commands a member may send at once and each second after.
+    static constexpr std::size_t max_members = 16;
+    static constexpr double burst = 40, per_second = 8;
 
     enum class Role { waiting, orderer, follower };
     Role role() const { return role_; }
@@ -124,6 +142,9 @@ public:
     bool diverged() const { return diverged_; }
     const std::string& client() const { return setup_.client; }
     const std::string& orderer() const { return orderer_; }
+    // The room's id: its topics and the broker's user name.
+    const std::string& id() const { return keys_.id; }
+    std::size_t members() const { return members_.size(); }
 
     // What the room says to the player, and each message it turned away (a
     // line for the log). Both lists keep only the latest ones.
@@ -141,10 +162,25 @@ private:
     struct Member {
         std::string token;
         std::uint64_t last_n = 0;
+        Bytes key;
+        std::uint64_t heard = 0;     // when last heard (tick time)
+        std::uint64_t answered = 0;  // when its join was last answered
+        double allowance = burst;    // commands it may still send
+        bool flood_told = false;
+        std::uint64_t last_seq = 0;  // its last message's number: an older one is a replay
+    };
+    // A machine whose key this one knows, and the last message it numbered
+    // on each topic: an older one is a replay.
+    struct Known {
+        Bytes key;
+        std::array<std::uint64_t, 6> last{};
     };
 
     void note(RoomNote n);
     void reject(std::string_view what, std::string_view payload);
+    bool send(const std::string& topic, std::string_view body, bool retain);
+    bool fresh(Known& known, int kind, std::uint64_t seq);
+    Known* learn(const std::string& client, const Bytes& key);
     bool may_press(const std::string& client) const;
     Seats held_by(const std::string& client) const;
     std::optional<int> colour_to_move() const;
@@ -152,17 +188,17 @@ private:
 
     // The orderer's side.
     void order(const std::string& origin, Command c);
-    void from_machine(std::string_view payload);
+    void from_machine(const Opened& opened);
     void publish_state();
     void publish_journal();
     void publish_seats();
     OrdererMessage claim() const;
     // A follower's side.
-    void take_step(std::string_view payload);
-    void take_journal(std::string_view payload);
-    void take_seats(std::string_view payload);
-    void take_orderer(std::string_view payload);
-    void take_gone(std::string_view payload);
+    void take_step(const std::string& sender, std::string_view payload);
+    void take_journal(const std::string& sender, std::string_view payload);
+    void take_seats(const std::string& sender, std::string_view payload);
+    void take_orderer(const Opened& opened);
+    void take_gone(const std::string& sender, std::string_view payload);
     // Runs `journal` on from this machine's journal, which must begin it.
     void catch_up(const JournalMessage& m);
     // The machine that ordered vanished and this one is next: it orders now.
@@ -177,8 +213,21 @@ private:
     RoomDialogs& dialogs_;
     QuietSound& sound_;
     Transport& transport_;
+    Crypto& crypto_;
     RoomSetup setup_;
+    RoomKeys keys_;
+    SigningKeys signing_;
+    std::string public_key_;  // hex
     Topics topics_;
+    std::uint64_t seq_ = 0;
+    std::uint64_t now_ = 0;
+    std::uint64_t last_here_ = 0;
+    std::map<std::string, Known> known_;
+    // This machine's commands sent and not yet settled by a step of its own:
+    // sent again when the orderer comes back (it runs each number once).
+    std::deque<CommandMessage> unsettled_;
+    std::uint64_t sent_at_ = 0;
+    bool told_slow_ = false;
     Role role_ = Role::waiting;
     bool connected_ = false;
     bool busy_ = false;

@@ -58,6 +58,12 @@ std::string note_text(const RoomNote& n) {
         case Word::same_moment: return fill(tr("別の機械（%1）が同時に部屋を作りました。そちらが進行役です"), n.who);
         case Word::two_orderers: return fill(tr("進行役が二つありました。%1に従います"), n.who);
         case Word::cannot_follow: return fill(tr("部屋の対局（%1）はこの機械の対局の続きではありません。続けられません"), n.who);
+        case Word::journal_full: return tr("部屋の手順がいっぱいです。これ以上打てません");
+        case Word::seat_freed:
+            return fill(tr("%1の機械（%2）から便りがないので、%1を空けました"), seats_text(n.seats), n.who);
+        case Word::orderer_slow:
+            return tr("進行役の機械がまだ手を受けていません（そちらで箱が開いているのかもしれません）");
+        case Word::flood: return fill(tr("機械（%1）が速すぎる手を送りました。残りは捨てました"), n.who);
         case Word::unreachable: return tr("部屋のブローカーにつながりません。試し続けています");
         case Word::no_network: return tr("ネットワークを始められませんでした");
     }
@@ -68,8 +74,8 @@ Session::Session(Game& game) : game_(game) {}
 
 Session::~Session() = default;
 
-void Session::join(RoomDialogs& dialogs, QuietSound& sound, Transport& transport, RoomSetup setup) {
-    room_ = std::make_unique<Room>(game_, dialogs, sound, transport, std::move(setup));
+void Session::join(RoomDialogs& dialogs, QuietSound& sound, Transport& transport, Crypto& crypto, RoomSetup setup) {
+    room_ = std::make_unique<Room>(game_, dialogs, sound, transport, crypto, std::move(setup));
     room_->on_note = [this](const RoomNote& n) { take_note(n); };
     room_->on_rejection = [this](const std::string& line) {
         if (on_log) on_log(line);
@@ -98,6 +104,7 @@ void Session::tick(std::uint64_t now_ms) {
         ticked_ = true;
         started_ = now_ms;
     }
+    if (room_) room_->tick(now_ms);
     if (room_ && room_->role() == Room::Role::waiting && now_ - started_ >= journal_patience_ms) {
         if (room_->is_connected()) {
             room_->make();

@@ -32,7 +32,7 @@ public:
     // Plays in the room of `setup` through `transport` from now on. The game
     // must have been made over `dialogs` and `sound`. Once, before the
     // transport connects.
-    void join(RoomDialogs& dialogs, QuietSound& sound, Transport& transport, RoomSetup setup);
+    void join(RoomDialogs& dialogs, QuietSound& sound, Transport& transport, Crypto& crypto, RoomSetup setup);
 
     // Leaves the room before its transport goes: the game plays on alone.
     void leave();

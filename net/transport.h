@@ -25,6 +25,9 @@ public:
     // False when the message could not be handed over (not connected).
     virtual bool publish(const std::string& topic, const std::string& payload, bool retain) = 0;
     virtual void subscribe(const std::string& topic) = 0;
+    // What the broker is to publish should this machine vanish without a
+    // word; given before the transport first connects.
+    virtual void will(const std::string& topic, const std::string& payload) = 0;
     // Who hears this transport's events from now on (nobody: nullptr).
     void listen(TransportListener* listener) { listener_ = listener; }
 

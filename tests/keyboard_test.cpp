@@ -12,6 +12,7 @@
 #include "game/board_cursor.h"
 #include "net/memory_broker.h"
 #include "net/session.h"
+#include "sodium/sodium_crypto.h"
 #include "support/window_harness.h"
 
 using namespace quintora;
@@ -148,12 +149,12 @@ struct RoomWindow {
     net::QuietSound quiet{sound};
     ThrowingExit exit{log};
     Form1 form{dialogs, pause, quiet, exit};
+    sodium::SodiumCrypto crypto;
     net::RoomSetup setup;
     MemoryBroker::Link link;
     RoomWindow(MemoryBroker& broker, const std::string& client, const char* seats)
-        : setup{"room", client, *net::parse_seat_names(seats), net::random_hex128()},
-          link(broker, net::Topics("room").gone, net::farewell(setup)) {
-        form.session().join(dialogs, quiet, link, setup);
+        : setup{"room", client, *net::parse_seat_names(seats), net::random_hex128()}, link(broker) {
+        form.session().join(dialogs, quiet, link, crypto, setup);
         form.start();
         link.connect();
     }

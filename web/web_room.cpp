@@ -106,19 +106,8 @@ std::unique_ptr<PageRoom> PageRoom::from_link() {
         name = net::random_hex128();
         page_room_named((join + name).c_str(), net::seat_names(*seats).c_str());
     }
-    // Every machine of the room starts at the same broker of the list.
-    std::vector<std::string> list;
-    for (std::string_view rest = endpoints; !rest.empty();) {
-        const auto space = rest.find(' ');
-        list.emplace_back(rest.substr(0, space));
-        rest = space == std::string_view::npos ? std::string_view{} : rest.substr(space + 1);
-    }
-    std::string ordered;
-    const std::size_t first = net::first_broker(name, list.size());
-    for (std::size_t i = 0; i < list.size(); ++i)
-        ordered += (i ? " " : "") + list[(first + i) % list.size()];
     net::RoomSetup setup{name, "p" + net::random_hex128().substr(0, 15), *seats, net::random_hex128()};
-    return std::unique_ptr<PageRoom>(new PageRoom(ordered, std::move(setup)));
+    return std::unique_ptr<PageRoom>(new PageRoom(endpoints, std::move(setup)));
 }
 
 PageRoom::PageRoom(std::string endpoint, net::RoomSetup setup)
@@ -129,10 +118,26 @@ PageRoom::~PageRoom() = default;
 void PageRoom::start(net::Session& session, net::RoomDialogs& dialogs, net::QuietSound& sound) {
     session_ = &session;
     session.on_log = [](const std::string& line) { std::fprintf(stderr, "quintora: %s\n", line.c_str()); };
-    session.join(dialogs, sound, transport_, setup_);
+    if (!PageCrypto::load()) {
+        session.tell({net::Word::no_network, {}, 0, 0, true});
+        return;
+    }
+    session.join(dialogs, sound, transport_, crypto_, setup_);
     session.tick(std::uint64_t(page_now()));
-    page_net_start(endpoint_.c_str(), setup_.room.c_str(), setup_.client.c_str(),
-                   net::Topics(setup_.room).gone.c_str(), net::farewell(setup_).c_str());
+    // The broker knows the room by its id alone, never by its secret; every
+    // machine of the room starts at the broker of the list its id picks.
+    const std::string id = session.room()->id();
+    std::vector<std::string> list;
+    for (std::string_view rest = endpoint_; !rest.empty();) {
+        const auto space = rest.find(' ');
+        list.emplace_back(rest.substr(0, space));
+        rest = space == std::string_view::npos ? std::string_view{} : rest.substr(space + 1);
+    }
+    std::string ordered;
+    const std::size_t first = net::first_broker(id, list.size());
+    for (std::size_t i = 0; i < list.size(); ++i) ordered += (i ? " " : "") + list[(first + i) % list.size()];
+    page_net_start(ordered.c_str(), id.c_str(), setup_.client.c_str(), transport_.will_topic.c_str(),
+                   transport_.will_payload.c_str());
 }
 
 void PageRoom::event(int kind) {

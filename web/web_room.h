@@ -11,6 +11,7 @@
 
 #include "game/game.h"
 #include "net/session.h"
+#include "web/web_crypto.h"
 
 namespace quintora::web {
 
@@ -20,6 +21,11 @@ class PageTransport : public net::Transport {
 public:
     bool publish(const std::string& topic, const std::string& payload, bool retain) override;
     void subscribe(const std::string& topic) override;
+    void will(const std::string& topic, const std::string& payload) override {
+        will_topic = topic;
+        will_payload = payload;
+    }
+    std::string will_topic, will_payload;
     // An event of the page's client (quintora-net.js: CONNECTED, LOST,
     // MESSAGE); false for any other.
     bool event(int kind);
@@ -47,6 +53,7 @@ private:
 
     std::string endpoint_;
     net::RoomSetup setup_;
+    PageCrypto crypto_;
     PageTransport transport_;
     net::Session* session_ = nullptr;  // made before this is started, gone after it
     mutable std::string shown_line_;

@@ -96,7 +96,7 @@ TEST(Cluster, AGameGoesOnWhenTheNodeItsMachinesUseIsKilledAndFinishesTheSameEver
     ASSERT_TRUE(turn(4));
     // Every machine is on the node the room's name picks.
     for (Machine* m : all) ASSERT_EQ(m->link->broker_index(), 0u);
-    const int node = int(first_broker(address->room, 3)) + 1;
+    const int node = int(first_broker(Machine::id_of(address->room), 3)) + 1;
     // Black's press goes out and the node goes at once, the press maybe
     // still on its way.
     all[0]->room->local(at(5, 10));

@@ -10,6 +10,7 @@
 
 #include "mqtt/mqtt_link.h"
 #include "net/room.h"
+#include "sodium/sodium_crypto.h"
 #include "support/fakes.h"
 
 namespace quintora::testing {
@@ -27,6 +28,7 @@ struct Machine {
     net::QuietSound sound{sound_out};
     PosixStorage storage;
     Game game{Platform{canvas, dialogs, pause, sound, marks, exit, storage}};
+    sodium::SodiumCrypto crypto;
     net::RoomSetup setup;
     std::unique_ptr<net::MqttLink> link;
     std::unique_ptr<net::Room> room;
@@ -38,14 +40,18 @@ struct Machine {
                   wanted) {}
     // In the room of `address`, through its brokers as the desktop reaches them.
     Machine(const net::RoomAddress& address, const std::string& client, net::Seats wanted)
-        : Machine(net::link_options(address, address.room), address.room, client, wanted) {}
+        : Machine(net::link_options(address, id_of(address.room)), address.room, client, wanted) {}
+    // The id the broker knows a room by (its user name and topics).
+    static std::string id_of(const std::string& room) {
+        sodium::SodiumCrypto c;
+        return net::room_keys(c, room).id;
+    }
     Machine(net::LinkOptions options, const std::string& room_name, const std::string& client, net::Seats wanted) {
         game.起動(1);
         log.clear();
         setup = net::RoomSetup{room_name, client, wanted, net::random_hex128()};
-        link = std::make_unique<net::MqttLink>(std::move(options), client, net::Topics(room_name).gone,
-                                               net::farewell(setup));
-        room = std::make_unique<net::Room>(game, dialogs, sound, *link, setup);
+        link = std::make_unique<net::MqttLink>(std::move(options), client, std::string{}, std::string{});
+        room = std::make_unique<net::Room>(game, dialogs, sound, *link, crypto, setup);
         started = link->start();
     }
     // What a player sees and hears: the paint and sound lines of the log.

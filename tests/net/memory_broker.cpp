@@ -40,6 +40,16 @@ void MemoryBroker::Link::drop(bool for_good) {
     if (wanted_) broker_.queue_connection(*this);
 }
 
+void MemoryBroker::Link::cut() {
+    connected_ = false;
+    topics_.clear();
+}
+
+void MemoryBroker::Link::restore() {
+    broker_.events_.push_back({id_, Event::disconnected, {}, {}});
+    if (broker_.up_) broker_.queue_connection(*this);
+}
+
 void MemoryBroker::queue_connection(Link& link) {
     // Connected from the moment the broker takes it; the link hears of it in turn.
     link.connected_ = true;

@@ -20,18 +20,28 @@ public:
     class Link : public net::Transport {
     public:
         // A client of `broker`; `will` goes to `will_topic` should it be lost.
-        Link(MemoryBroker& broker, std::string will_topic, std::string will);
+        explicit Link(MemoryBroker& broker, std::string will_topic = {}, std::string will = {});
         ~Link() override;  // leaves with a word: no will
         Link(const Link&) = delete;
         Link& operator=(const Link&) = delete;
 
         bool publish(const std::string& topic, const std::string& payload, bool retain) override;
         void subscribe(const std::string& topic) override;
+        void will(const std::string& topic, const std::string& payload) override {
+            will_topic_ = topic;
+            will_ = payload;
+        }
         // Connects (now, or once the broker is up), and keeps reconnecting.
         void connect();
         // The connection is lost without a word: the broker publishes the
         // will, and the link connects again at once unless `for_good`.
         void drop(bool for_good = false);
+        // Cut off without the link hearing of it (a broker node that died
+        // with its sessions, no will sent); what is published to it is lost
+        // until restore(), which lets it hear that it lost the connection
+        // and has it back.
+        void cut();
+        void restore();
         bool connected() const { return connected_; }
 
     private:

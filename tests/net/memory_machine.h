@@ -11,6 +11,7 @@
 
 #include "net/memory_broker.h"
 #include "net/session.h"
+#include "sodium/sodium_crypto.h"
 #include "settings/settings_lines.h"
 #include "support/fakes.h"
 
@@ -29,6 +30,7 @@ struct MemoryMachine {
     net::QuietSound sound{sound_out};
     PosixStorage storage;
     Game game{Platform{canvas, dialogs, pause, sound, marks, exit, storage}};
+    sodium::SodiumCrypto crypto;
     net::RoomSetup setup;
     MemoryBroker::Link link;  // outlives the session's room, which listens to it
     net::Session session{game};
@@ -38,12 +40,12 @@ struct MemoryMachine {
     MemoryMachine(MemoryBroker& broker, const std::string& room_name, const std::string& client, net::Seats wanted,
                   const std::string& settings = {})
         : setup{room_name, client, wanted, net::random_hex128()},
-          link(broker, net::Topics(room_name).gone, net::farewell(setup)) {
+          link(broker) {
         game.options().settings_path = settings_file().string();
         if (!settings.empty()) std::ofstream(settings_file(), std::ios::binary) << settings;
         game.起動(1);
         log.clear();
-        session.join(dialogs, sound, link, setup);
+        session.join(dialogs, sound, link, crypto, setup);
         link.connect();
     }
     net::Room& room() { return *session.room(); }

@@ -13,13 +13,16 @@ using namespace quintora::net;
 
 namespace {
 const std::string token = "0123456789abcdef0123456789abcdef";
+const std::string key = token + token;
 }
 
 TEST(RoomMessages, EachReadsBackWhatWasWritten) {
-    const auto join = parse_to_orderer(message_text(JoinMessage{"m1", token, Seats(0b0101)}));
+    const auto join = parse_to_orderer(message_text(JoinMessage{"m1", token, Seats(0b0101), key}));
     ASSERT_TRUE(join);
     EXPECT_EQ(std::get<JoinMessage>(*join).seats, Seats(0b0101));
-    EXPECT_EQ(message_text(JoinMessage{"m1", token, 0}), "join m1 " + token + " -");
+    EXPECT_EQ(std::get<JoinMessage>(*join).key, key);
+    EXPECT_EQ(message_text(JoinMessage{"m1", token, 0, key}), "join m1 " + token + " - " + key);
+    EXPECT_EQ(std::get<HereMessage>(*parse_to_orderer("here m1")).client, "m1");
     const auto cmd = parse_to_orderer(message_text(CommandMessage{"m1", 12, token, Command::press_at(Cell{3, 19})}));
     ASSERT_TRUE(cmd);
     EXPECT_EQ(std::get<CommandMessage>(*cmd).n, 12u);
@@ -43,10 +46,12 @@ TEST(RoomMessages, EachReadsBackWhatWasWritten) {
     EXPECT_EQ(journal->journal, Journal{Command::computer_takes(10)});
     SeatsMessage seats;
     seats.holders[1] = "m2";
-    EXPECT_EQ(message_text(seats), "seats - m2 - -");
-    EXPECT_EQ(parse_seats("seats - m2 - -")->holders, seats.holders);
-    EXPECT_EQ(message_text(OrdererMessage{"m1", 0xff, 2, 40}), "orderer m1 00000000000000ff 2 40");
-    const auto orderer = parse_orderer(message_text(OrdererMessage{"m1", token_check(token), 2, 40}));
+    seats.keys[1] = key;
+    EXPECT_EQ(message_text(seats), "seats - m2 - - - " + key + " - -");
+    EXPECT_EQ(parse_seats("seats - m2 - - - " + key + " - -")->keys, seats.keys);
+    EXPECT_FALSE(parse_seats("seats - m2 - - - - - -")) << "a holder without its key";
+    EXPECT_EQ(message_text(OrdererMessage{"m1", 0xff, 2, 40, key}), "orderer m1 00000000000000ff 2 40 " + key);
+    const auto orderer = parse_orderer(message_text(OrdererMessage{"m1", token_check(token), 2, 40, key}));
     ASSERT_TRUE(orderer);
     EXPECT_EQ(orderer->client, "m1");
     EXPECT_EQ(orderer->check, token_check(token));

@@ -8,6 +8,8 @@
 #include <memory>
 
 #include "net/memory_machine.h"
+#include "net/sealed.h"
+#include "sodium/sodium_crypto.h"
 
 using namespace quintora;
 using namespace quintora::net;
@@ -348,56 +350,178 @@ TEST_F(Room2, AMachineThatSkipsACommandIsCaughtByTheSignature) {
     EXPECT_EQ(b->journal(), journal);
 }
 
-TEST_F(Room2, HostileMessagesAreRejectedOnceEachAndChangeNothing) {
+// A machine that has the room's link (it can seal) but speaks as it likes.
+struct Intruder {
+    sodium::SodiumCrypto crypto;
+    RoomKeys keys;
+    SigningKeys signing = crypto.signing_keys();
+    Topics topics;
+    std::uint64_t seq = 1000;
+    explicit Intruder(const std::string& secret) : keys(room_keys(crypto, secret)), topics(keys.id) {}
+    std::string wire(const char* kind, const std::string& body, const std::string& sender = "intruder") {
+        return seal_message(crypto, keys, kind, sender, ++seq, signing.secret_key, body);
+    }
+    std::string key() const { return hex_text(signing.public_key); }
+};
+
+TEST_F(Room2, AStrangerWithoutTheLinkReadsNothingAndChangesNothing) {
+    give(*a, cmd(CommandKind::PLAY_4));
+    give(*a, at(3, 10));
+    const auto journal = a->journal();
+    // What the broker carried: the room's id in the topics, and sealed text.
+    for (const auto& [topic, payload] : broker.published) {
+        EXPECT_EQ(topic.find(name), std::string::npos);
+        for (const char* word : {"press", "maker", "second", "join", "PLAY_4"})
+            EXPECT_EQ(payload.find(word), std::string::npos) << word;
+    }
+    const Topics t(a->room().id());
+    for (const std::string& p : {std::string("step 0 0000000000000000 maker intruder\nesc\n"),
+                                 std::string("cmd second 9 0123 press 10 10"), std::string("\xff\xfe", 2)}) {
+        broker.inject(t.step, p);
+        broker.inject(t.cmd, p);
+        broker.inject(t.journal, p, true);
+    }
+    // Sealed with a key of its own: no better.
+    Intruder other("another room");
+    broker.inject(t.step, other.wire("step", "step 2 0000000000000000 maker maker\nSAISYO\n", "maker"));
+    broker.run();
+    // A hears the three on every topic and the fourth; B is not on the commands' topic.
+    EXPECT_EQ(reasons(a->room()), std::vector<std::string>(10, "rejected (not sealed with the room's key)"));
+    EXPECT_EQ(reasons(b->room()), std::vector<std::string>(7, "rejected (not sealed with the room's key)"));
+    EXPECT_EQ(a->journal(), journal);
+    same_game();
+}
+
+TEST_F(Room2, AMemberCannotSpeakInAnotherMachinesNameNorEndAnyonesProgram) {
     give(*a, cmd(CommandKind::PLAY_4));
     give(*a, at(3, 10));
     give(*b, at(3, 1));
-    const Topics t(name);
-    const std::string copied = broker.published.back().first == t.cmd ? broker.published.back().second : "";
-    std::string victim_cmd;
+    Intruder i(name);
+    const Topics& t = i.topics;
+    std::string victim;
     for (const auto& [topic, payload] : broker.published)
-        if (topic == t.cmd && payload.rfind("cmd second ", 0) == 0) victim_cmd = payload;
-    ASSERT_FALSE(victim_cmd.empty());
-    const std::string mine = random_hex128(), other = random_hex128();
+        if (topic == t.cmd) victim = payload;  // B's press, as sealed
     const auto position = a->room().position();
     const auto journal = a->journal();
-    for (const std::string& p :
-         {std::string("\xff\xfe garbage\x00", 11), "cmd " + std::string(300000, 'a'), victim_cmd,
-          "cmd second 9 " + other + " press 10 10", "join second " + other + " 0123", "leave second " + other,
-          "join intruder " + mine + " 3", "cmd intruder 1 " + mine + " press 10 10", "cmd intruder 2 " + mine + " esc",
-          "cmd intruder 3 " + mine + " press 0 0", "cmd intruder 4 " + mine + " SYURYOU",
-          "cmd intruder 5 " + mine + " computer 15"})
-        broker.inject(t.cmd, p);
-    for (const std::string& p : {std::string("step 1 2 3"), std::string("step 0 0000000000000000 maker intruder\nPLAY_4\n"),
-                                 std::string("step 99999 0000000000000000 maker intruder\nPLAY_4\n"),
-                                 "step " + std::to_string(position) + " 0000000000000000 maker intruder\nesc\n"})
-        broker.inject(t.step, p);
-    broker.inject(t.journal, "journal zz\nPLAY_4\n");
-    broker.inject(t.seats, "seats intruder intruder");
-    broker.inject(t.orderer, "orderer intruder 0123456789abcdef");
-    broker.inject(t.gone, "leave maker " + other);
+    broker.inject(t.cmd, victim);  // again
+    broker.inject(t.cmd, i.wire("cmd", "cmd second 9 0123456789abcdef0123456789abcdef press 10 10", "second"));
+    broker.inject(t.step, i.wire("step", "step " + std::to_string(position) +
+                                              " 0000000000000000 maker second\nesc\nSYURYOU\n", "maker"));
+    broker.inject(t.step, i.wire("step", "step " + std::to_string(position) +
+                                              " 0000000000000000 maker second\npress 9 9\n", "maker"));
+    broker.inject(t.journal, i.wire("journal", "journal 0000000000000000 maker 0\nesc\n", "maker"), true);
+    broker.inject(t.orderer, i.wire("orderer", "orderer maker 0000000000000000 9 999 " + i.key(), "maker"));
+    broker.inject(t.gone, i.wire("gone", "leave maker 0123456789abcdef0123456789abcdef", "maker"));
+    // As a machine of its own it joins, and may then give only room commands
+    // for colours it holds (none are free).
+    const std::string mine = random_hex128();
+    broker.inject(t.cmd, i.wire("cmd", "join intruder " + mine + " 3 " + i.key()));
+    broker.inject(t.cmd, i.wire("cmd", "cmd intruder 1 " + mine + " esc"));
+    broker.inject(t.cmd, i.wire("cmd", "cmd intruder 2 " + mine + " computer 15"));
+    broker.inject(t.cmd, i.wire("cmd", "cmd intruder 3 " + mine + " press 10 10"));
     broker.run();
-    const std::vector<std::string> at_orderer{
-        "rejected (malformed)", "rejected (malformed)", "rejected (replayed)",
-        "rejected (unknown machine or wrong token)", "rejected (forged machine)", "rejected (forged leave)",
-        "rejected (out of turn)", "rejected (not a room command)", "rejected (malformed)",
-        "rejected (not a room command)", "rejected (colours of another machine)", "rejected (malformed step)",
-        // The two steps in the orderer's own name are taken there for its own, come back: nothing.
-        "rejected (not a room command)", "rejected (malformed journal)", "rejected (malformed seats)",
-        "rejected (malformed orderer)"};
+    // The orderer message in A's own name A takes for its own, come back.
+    const std::vector<std::string> at_orderer{"rejected (replayed)", "rejected (unknown machine)",
+                                              "rejected (not a room command)",
+                                              "rejected (colours of another machine)", "rejected (out of turn)"};
     EXPECT_EQ(reasons(a->room()), at_orderer);
-    const std::vector<std::string> at_follower{"rejected (malformed step)", "rejected (old step)",
-                                               "rejected (step out of order)", "rejected (not a room command)",
-                                               "rejected (malformed journal)", "rejected (malformed seats)",
-                                               "rejected (malformed orderer)", "rejected (forged will)"};
+    const std::string unsigned_here = "rejected (not signed by a machine known here)";
+    const std::vector<std::string> at_follower{unsigned_here, unsigned_here, unsigned_here,
+                                               "rejected (forged orderer)", unsigned_here};
     EXPECT_EQ(reasons(b->room()), at_follower);
     EXPECT_EQ(a->journal(), journal);
-    EXPECT_EQ(a->room().position(), position);
     EXPECT_EQ(b->room().role(), Room::Role::follower) << "the forged will took no one's place";
     EXPECT_EQ(a->log.count("exit"), 0u);
     EXPECT_EQ(b->log.count("exit"), 0u);
+    EXPECT_EQ(b->game.state().board[9][9], cell_empty);
     give(*b, at(4, 1));
     same_game();
+}
+
+TEST_F(Room2, FloodsAndFakeJoinsCostABoundedAmountAndAreSaidOnce) {
+    give(*a, cmd(CommandKind::PLAY_4));
+    Intruder i(name);
+    const std::string mine = random_hex128();
+    broker.inject(i.topics.cmd, i.wire("cmd", "join intruder " + mine + " - " + i.key()));
+    for (int n = 1; n <= 500; ++n)
+        broker.inject(i.topics.cmd, i.wire("cmd", "cmd intruder " + std::to_string(n) + " " + mine + " SAISYO"));
+    const auto published = broker.published.size();
+    for (int n = 0; n < 2000; ++n) {
+        Intruder stranger(name);
+        broker.inject(i.topics.cmd, stranger.wire("cmd", "join fake" + std::to_string(n) + " " + mine + " 0123 " +
+                                                             stranger.key(), "fake" + std::to_string(n)));
+    }
+    broker.run();
+    EXPECT_EQ(a->room().members(), Room::max_members);
+    EXPECT_LE(a->room().rejections().size(), 64u);
+    EXPECT_GT(a->room().rejected(), 2000u);
+    // A join that changes something is answered; fourteen more machines fit.
+    // The 2,000 joins themselves; the state answered to the fourteen that
+    // fit; the forty commands of the flood's first burst, ordered (40 steps,
+    // and the journal after 32 of them).
+    EXPECT_EQ(broker.published.size() - published, 2000u + 3 * 14u + 40u + 1u);
+    EXPECT_EQ(std::count_if(a->room().notes().begin(), a->room().notes().end(),
+                            [](const RoomNote& n) { return n.word == Word::flood; }),
+              1);
+    // At a person's pace it is heard again.
+    a->session.tick(Session::journal_patience_ms + 10000);
+    const auto position = a->room().position();
+    broker.inject(i.topics.cmd, i.wire("cmd", "cmd intruder 501 " + mine + " SAISYO"));
+    broker.run();
+    EXPECT_EQ(a->room().position(), position + 1);
+    same_game();
+}
+
+TEST_F(Room2, ASeatWhoseMachineIsNotHeardIsFreedAndSaidOnEveryMachine) {
+    give(*a, cmd(CommandKind::PLAY_4));
+    // A join without a will, then silence: blue and red would be held for ever.
+    MemoryMachine c(broker, name, "third", 0);
+    broker.run();
+    std::uint64_t now = Session::journal_patience_ms;
+    b->link.cut();  // as a squatter that never speaks again, and left no will
+    for (int s = 0; s <= 40; ++s) {
+        now += 1000;
+        for (MemoryMachine* m : {a.get(), &c}) m->session.tick(now);
+        broker.run();
+    }
+    EXPECT_EQ(std::count(a->room().holders().begin(), a->room().holders().end(), "second"), 0);
+    EXPECT_TRUE(has_note(a->room(), Word::seat_freed));
+    EXPECT_TRUE(has_note(c.room(), Word::seat_freed));
+    Seats freed = 0;
+    for (const RoomNote& n : c.room().notes())
+        if (n.word == Word::seat_freed && n.who == "second") freed |= n.seats;
+    EXPECT_EQ(freed, seats("青,赤"));
+    EXPECT_EQ(a->room().members(), 2u) << "the follower that speaks stays";
+}
+
+TEST_F(Room2, APressGivenWhileTheOrderersBrokerWasAwayIsOrderedOnceWhenItIsBack) {
+    give(*a, cmd(CommandKind::PLAY_4));
+    give(*a, at(10, 10));
+    const auto position = a->room().position();
+    // The orderer's node goes: A is cut off on a clean session, B is not.
+    a->link.cut();
+    b->session.give(at(10, 11));  // sent, and lost on the way
+    broker.run();
+    EXPECT_EQ(a->room().position(), position);
+    // A is back and says so: B sends what it saw no step of, once.
+    a->link.restore();
+    broker.run();
+    EXPECT_EQ(a->room().position(), position + 1);
+    a->link.cut();
+    a->link.restore();
+    broker.run();
+    EXPECT_EQ(a->room().position(), position + 1) << "never twice";
+    same_game();
+}
+
+TEST_F(Room2, APressThatWaitsOnTheOrderersOpenBoxIsSaidToWait) {
+    give(*a, cmd(CommandKind::PLAY_4));
+    give(*a, at(10, 10));
+    a->link.cut();  // as good as a box that holds the orderer: nothing is answered
+    b->session.tick(Session::journal_patience_ms);
+    b->session.give(at(10, 11));
+    b->session.tick(Session::journal_patience_ms + 5000);
+    EXPECT_TRUE(has_note(b->room(), Word::orderer_slow));
 }
 
 TEST(Rooms, TwoMachinesThatMakeOneRoomAtTheSameMomentEndWithOneOrderer) {
@@ -425,7 +549,8 @@ TEST(Rooms, TwoMachinesThatMakeOneRoomAtTheSameMomentEndWithOneOrderer) {
 }
 
 TEST_F(Room2, AForgedOrdererInAFreshRoomTakesNoOnesPlace) {
-    broker.inject(Topics(name).orderer, message_text(OrdererMessage{"aaaa", 1, 0, 0}));
+    Intruder i(name);
+    broker.inject(i.topics.orderer, i.wire("orderer", message_text(OrdererMessage{"aaaa", 1, 0, 0, i.key()}), "aaaa"));
     broker.run();
     EXPECT_EQ(a->room().role(), Room::Role::orderer);
     EXPECT_EQ(reasons(a->room()).back(), "rejected (another orderer)");
