@@ -71,16 +71,19 @@ var QuintoraCrypto = (function () {
   }
   // Whether eight times the point whose y the encoding gives is the neutral
   // point. Doubling needs only x², which y gives (-x² + y² = 1 + d x² y²),
-  // so no square root is taken; an encoding of no point may be called small
-  // too, and is refused anyway.
+  // so no square root is taken; y is kept as a fraction Y/Z, so no division
+  // either. An encoding of no point may be called small too, and is refused
+  // anyway.
   function smallOrder(encoded) {
-    let y = number(encoded, 255) % P;
+    let y = number(encoded, 255) % P, z = 1n;
     for (let i = 0; i < 3; i++) {
-      const yy = y * y % P;
-      const xx = (yy - 1n + P) * inverse((D * yy + 1n) % P) % P;
-      y = (yy + xx) * inverse((2n + xx - yy + P) % P) % P;
+      // x² = (Y² - Z²) / (d Y² + Z²); y' = (y² + x²) / (2 + x² - y²).
+      const yy = y * y % P, zz = z * z % P;
+      const n = (yy - zz + P) % P, m = (D * yy + zz) % P;
+      y = (yy * m + n * zz) % P;
+      z = ((2n * zz * m + n * zz - yy * m) % P + P) % P;
     }
-    return y === 1n;
+    return z !== 0n && y === z;
   }
   c.verify = function (message, signature, publicKey) {
     if (!self.nacl || !sized(signature, 64) || !sized(publicKey, 32)) return false;

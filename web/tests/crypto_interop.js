@@ -134,17 +134,24 @@ for (const h of smallOrder) {
         (a) => check(a === "0", "the desktop refuses a signature under the small-order key " + hex(point)));
   }
 }
-// Under the neutral key even an R of full order passes TweetNaCl: R = aB, S = a.
-{
-  const h = C.sha512(seeds[2]);
+// Scalars of this test's own: little-endian numbers modulo L.
+const order = (1n << 252n) + 27742317777372353535851937790883648493n;
+const scalar = (b) => b.reduceRight((n, x) => (n << 8n) | BigInt(x), 0n) % order;
+const secretScalar = (seed) => {  // a, the key's secret: its public key is aB
+  const h = C.sha512(seed).slice(0, 32);
   h[0] &= 248;
   h[31] = (h[31] & 127) | 64;
-  let a = 0n;
-  for (let i = 31; i >= 0; i--) a = (a << 8n) | BigInt(h[i]);
-  a %= (1n << 252n) + 27742317777372353535851937790883648493n;
-  const forged = new Uint8Array(64);
-  forged.set(C.keys(seeds[2]).slice(0, 32));
-  for (let i = 0; i < 32; i++, a >>= 8n) forged[32 + i] = Number(a & 255n);
+  return scalar(h);
+};
+const withS = (r, s) => {
+  const sig = new Uint8Array(64);
+  sig.set(r);
+  for (let i = 0; i < 32; i++, s >>= 8n) sig[32 + i] = Number(s & 255n);
+  return sig;
+};
+// Under the neutral key even an R of full order passes TweetNaCl: R = aB, S = a.
+{
+  const forged = withS(C.keys(seeds[2]).slice(0, 32), secretScalar(seeds[2]));
   for (const top of [0, 0x80]) {
     const neutral = new Uint8Array(32);
     neutral[0] = 1;
@@ -153,6 +160,21 @@ for (const h of smallOrder) {
     ask(["verify", hex(messages[1]), hex(forged), hex(neutral)].join(" "),
         (a) => check(a === "0", "the desktop refuses R of full order under the neutral key"));
   }
+}
+// With a real key, R = neutral and S = h a (h the hash of R, the key and the
+// message) passes TweetNaCl too: only R's small order refuses it.
+{
+  const pk = C.keys(seeds[3]).slice(0, 32);
+  const neutral = new Uint8Array(32);
+  neutral[0] = 1;
+  const hashed = new Uint8Array(64 + messages[3].length);
+  hashed.set(neutral);
+  hashed.set(pk, 32);
+  hashed.set(messages[3], 64);
+  const forged = withS(neutral, scalar(C.sha512(hashed)) * secretScalar(seeds[3]) % order);
+  check(!C.verify(messages[3], forged, pk), "the page refuses R of small order under a real key");
+  ask(["verify", hex(messages[3]), hex(forged), hex(pk)].join(" "),
+      (a) => check(a === "0", "the desktop refuses R of small order under a real key"));
 }
 {
   const k = C.keys(seeds[1]);
