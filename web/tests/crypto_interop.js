@@ -115,6 +115,81 @@ ask(["seal", hex(messages[2]), hex(n0.slice(1)), hex(k0)].join(" "), (a) => chec
 ask(["open", hex(new Uint8Array(15)), hex(n0), hex(k0)].join(" "), (a) => check(a === "refused", "a box shorter than its tag is refused"));
 ask(["open", ".", hex(n0), hex(k0)].join(" "), (a) => check(a === "refused", "no box is refused"));
 
+// Signatures TweetNaCl alone would take and libsodium refuses: both sides
+// refuse them. A key of small order with R = that point and S = 0 (under the
+// neutral point's key that "signs" every message), with the sign bit set too;
+// and a real signature with L added to its S.
+const smallOrder = ["0000000000000000000000000000000000000000000000000000000000000000",  // order 4
+  "0100000000000000000000000000000000000000000000000000000000000000",  // neutral
+  "ecffffffffffffffffffffffffffffffffffffffffffffffffffffffffffff7f",  // order 2 (y = p - 1)
+  "26e8958fc2b227b045c3f489f2ef98f0d5dfac05d3c63339b13802886d53fc05"]; // order 8
+for (const h of smallOrder) {
+  for (const top of [0, 0x80]) {
+    const point = bytes(h);
+    point[31] |= top;
+    const forged = new Uint8Array(64);
+    forged.set(point);
+    check(!C.verify(messages[3], forged, point), "the page refuses a signature under the small-order key " + hex(point));
+    ask(["verify", hex(messages[3]), hex(forged), hex(point)].join(" "),
+        (a) => check(a === "0", "the desktop refuses a signature under the small-order key " + hex(point)));
+  }
+}
+// Scalars of this test's own: little-endian numbers modulo L.
+const order = (1n << 252n) + 27742317777372353535851937790883648493n;
+const scalar = (b) => b.reduceRight((n, x) => (n << 8n) | BigInt(x), 0n) % order;
+const secretScalar = (seed) => {  // a, the key's secret: its public key is aB
+  const h = C.sha512(seed).slice(0, 32);
+  h[0] &= 248;
+  h[31] = (h[31] & 127) | 64;
+  return scalar(h);
+};
+const withS = (r, s) => {
+  const sig = new Uint8Array(64);
+  sig.set(r);
+  for (let i = 0; i < 32; i++, s >>= 8n) sig[32 + i] = Number(s & 255n);
+  return sig;
+};
+// Under the neutral key even an R of full order passes TweetNaCl: R = aB, S = a.
+{
+  const forged = withS(C.keys(seeds[2]).slice(0, 32), secretScalar(seeds[2]));
+  for (const top of [0, 0x80]) {
+    const neutral = new Uint8Array(32);
+    neutral[0] = 1;
+    neutral[31] = top;
+    check(!C.verify(messages[1], forged, neutral), "the page refuses R of full order under the neutral key");
+    ask(["verify", hex(messages[1]), hex(forged), hex(neutral)].join(" "),
+        (a) => check(a === "0", "the desktop refuses R of full order under the neutral key"));
+  }
+}
+// With a real key, R = neutral and S = h a (h the hash of R, the key and the
+// message) passes TweetNaCl too: only R's small order refuses it.
+{
+  const pk = C.keys(seeds[3]).slice(0, 32);
+  const neutral = new Uint8Array(32);
+  neutral[0] = 1;
+  const hashed = new Uint8Array(64 + messages[3].length);
+  hashed.set(neutral);
+  hashed.set(pk, 32);
+  hashed.set(messages[3], 64);
+  const forged = withS(neutral, scalar(C.sha512(hashed)) * secretScalar(seeds[3]) % order);
+  check(!C.verify(messages[3], forged, pk), "the page refuses R of small order under a real key");
+  ask(["verify", hex(messages[3]), hex(forged), hex(pk)].join(" "),
+      (a) => check(a === "0", "the desktop refuses R of small order under a real key"));
+}
+{
+  const k = C.keys(seeds[1]);
+  const good = C.sign(messages[3], k.slice(32));
+  const raised = Uint8Array.from(good);
+  const order = bytes("edd3f55c1a631258d69cf7a2def9de1400000000000000000000000000000010");
+  for (let i = 0, carry = 0; i < 32; i++) {
+    const v = raised[32 + i] + order[i] + carry;
+    raised[32 + i] = v & 255;
+    carry = v >> 8;
+  }
+  check(!C.verify(messages[3], raised, k.slice(0, 32)), "the page refuses S + L");
+  ask(["verify", hex(messages[3]), hex(raised), hex(k.slice(0, 32))].join(" "), (a) => check(a === "0", "the desktop refuses S + L"));
+}
+
 // Keys from no seed: each side's fresh pair signs what the other verifies.
 const fresh = C.keys(null);
 const freshMessage = messages[2];
