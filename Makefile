@@ -91,7 +91,7 @@ artwork: deps
 	$(BUILD_RELEASE)/bin/make_sounds sound/waves
 
 # The libFuzzer targets, built with clang into their own folder; see
-# README.md ("Fuzzing") for how to run them.
+# docs/testing.md ("Fuzzing") for how to run them.
 fuzz: deps
 	@cmake -S . -B $(BUILD_FUZZ) -G Ninja -DCMAKE_BUILD_TYPE=Debug -DCMAKE_CXX_COMPILER=clang++ -DQUINTORA_FUZZ=ON -DQUINTORA_TESTS=OFF >/dev/null
 	@cmake --build $(BUILD_FUZZ) -j $(JOBS) --target settings_reader_fuzz wave_fuzz
