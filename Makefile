@@ -16,10 +16,10 @@ WEB_PORT ?= 8023
 EMSCRIPTEN_ENV := NODE_PATH=/usr/share/nodejs$${NODE_PATH:+:$$NODE_PATH}
 JOBS ?= 2
 
-.PHONY: run test build bench fuzz deps run-deps clean install uninstall package autopkgtest web serve artwork load cluster-start cluster-stop
+.PHONY: run test build bench fuzz deps run-deps web-deps clean install uninstall package autopkgtest web serve artwork load cluster-start cluster-stop
 
-# Playing needs only the build and run packages; tests, benchmarks, fuzzing
-# and packaging need their tools too.
+# Playing needs only the build and run packages, the page its own (web-deps);
+# tests, benchmarks, fuzzing and packaging need their tools too.
 run-deps:
 	@scripts/install-deps run
 
@@ -91,14 +91,18 @@ artwork: deps
 	$(BUILD_RELEASE)/bin/make_sounds sound/waves
 
 # The libFuzzer targets, built with clang into their own folder; see
-# README.md ("Fuzzing") for how to run them.
+# docs/testing.md ("Fuzzing") for how to run them.
 fuzz: deps
 	@cmake -S . -B $(BUILD_FUZZ) -G Ninja -DCMAKE_BUILD_TYPE=Debug -DCMAKE_CXX_COMPILER=clang++ -DQUINTORA_FUZZ=ON -DQUINTORA_TESTS=OFF >/dev/null
 	@cmake --build $(BUILD_FUZZ) -j $(JOBS) --target settings_reader_fuzz wave_fuzz box_open_fuzz
 
 # The game for the browser: a static site in $(WEB_SITE), built with
-# emscripten from the same core libraries.
-web: deps
+# emscripten from the same core libraries. It needs emscripten, npm and the
+# font tools, not the test tools.
+web-deps:
+	@scripts/install-deps web
+
+web: web-deps
 	@$(EMSCRIPTEN_ENV) emcmake cmake -S . -B $(BUILD_WEB) -G Ninja -DCMAKE_BUILD_TYPE=Release \
 	  -DQUINTORA_WEB=ON -DQUINTORA_TESTS=OFF -DQUINTORA_WEB_SITE=$(CURDIR)/$(WEB_SITE) >/dev/null
 	@$(EMSCRIPTEN_ENV) cmake --build $(BUILD_WEB) -j $(JOBS)
@@ -115,9 +119,11 @@ MQTTS_PORT ?= 8883
 LAN ?= 0
 TLS_CERT ?=
 TLS_KEY ?=
+# The script in place of make's shell (exec): a shell between them would end
+# by Ctrl-C itself, and make would report it, however cleanly the script stopped.
 serve: web
 	@QUINTORA_TLS_CERT='$(TLS_CERT)' QUINTORA_TLS_KEY='$(TLS_KEY)' QUINTORA_MQTTS_PORT=$(MQTTS_PORT) \
-	  scripts/serve $(WEB_SITE) $(WEB_PORT) $(MQTT_PORT) $(MQTT_WS_PORT) $(LAN)
+	  exec scripts/serve $(WEB_SITE) $(WEB_PORT) $(MQTT_PORT) $(MQTT_WS_PORT) $(LAN)
 
 # Many rooms at once, four machines each, against a broker this starts on
 # loopback and stops: BROKER=mosquitto or cluster (three RabbitMQ nodes),

@@ -1,11 +1,11 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include <QApplication>
 #include <cstdio>
-#include <cstring>
 #include <memory>
 #include <optional>
 #include <string>
 
+#include "app/command_line.h"
 #include "app/network_game.h"
 #include "app/program.h"
 #include "app/qt_dialogs.h"
@@ -15,29 +15,46 @@
 // runs in the player's own folder with links to the installed waves.
 // Started without it, the game runs in the current folder.
 // `quintora --join mqtt://HOST:PORT/ROOM --seats 黒,青` plays in a room of a
-// broker, holding the colours named (none when left out).
+// broker, holding the colours named (none when left out). app/command_line.h
+// reads them; --help lists them.
+namespace {
+
+// Answers --help and --version, or says why the command line is refused;
+// returns the status to end with, or nothing when the game is to start.
+std::optional<int> answer(const quintora::CommandLine& line) {
+    using Action = quintora::CommandLine::Action;
+    switch (line.action) {
+    case Action::help: std::fputs(quintora::usage_text().c_str(), stdout); return 0;
+    case Action::version: std::fputs(quintora::version_text().c_str(), stdout); return 0;
+    case Action::refuse:
+        std::fprintf(stderr, "quintora: %s\nquintora: see quintora --help\n", line.refusal.c_str());
+        return quintora::refused_status;
+    case Action::play: break;
+    }
+    return std::nullopt;
+}
+
+}  // namespace
+
 int main(int argc, char** argv) {
+    // Before Qt, which needs a display: what is not the game's own may be Qt's.
+    if (auto status = answer(quintora::read_command_line(argc, argv, true))) return *status;
     QApplication app(argc, argv);
+    // Qt has taken its own options out: whatever is left must be the game's.
+    const auto line = quintora::read_command_line(argc, argv, false);
+    if (auto status = answer(line)) return *status;
     quintora::prepare_application();
-    for (int i = 1; i + 1 < argc; ++i)
-        if (std::strcmp(argv[i], "--installed") == 0) {
-            quintora::QtDialogs dialogs;
-            if (!quintora::enter_user_folder(argv[i + 1], dialogs)) return 1;
-            break;
-        }
-    const char* join = nullptr;
-    const char* seats = "";
-    for (int i = 1; i + 1 < argc; ++i) {
-        if (std::strcmp(argv[i], "--join") == 0) join = argv[i + 1];
-        if (std::strcmp(argv[i], "--seats") == 0) seats = argv[i + 1];
+    if (line.installed) {
+        quintora::QtDialogs dialogs;
+        if (!quintora::enter_user_folder(*line.installed, dialogs)) return 1;
     }
     std::optional<quintora::RoomPlan> plan;
-    if (join) {
+    if (line.join) {
         std::string error;
-        plan = quintora::NetworkGame::plan(join, seats, error);
+        plan = quintora::NetworkGame::plan(*line.join, line.seats.value_or(""), error);
         if (!plan) {
             std::fprintf(stderr, "quintora: %s\n", error.c_str());
-            return 2;
+            return quintora::refused_status;
         }
     }
     // A game alone makes nothing of rooms.

@@ -22,6 +22,7 @@
 #include <vector>
 
 #include "boards.h"
+#include "app/loaded_library.h"
 #include "app/sleeping_pause.h"
 #include "qt_setup.h"
 

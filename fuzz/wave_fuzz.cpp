@@ -23,7 +23,7 @@
 // chunks instead (see the custom mutator at the end).
 //
 // Run it with the dictionary beside it (fuzz/wave.dict), which hands the
-// mutator chunk names and header fields whole; see README.md ("Fuzzing").
+// mutator chunk names and header fields whole; see docs/testing.md ("Fuzzing").
 #include <SDL.h>
 
 #include <cstddef>

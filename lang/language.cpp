@@ -87,7 +87,11 @@ std::string tr(std::string_view source, std::string_view context) {
             std::string_view rest = source.substr(close + close_quote.size());
             const bool colon = rest.substr(0, 2) == ": ";
             if (colon) rest.remove_prefix(2);
-            return "\"" + std::string(name) + "\"" + (colon ? ": " : " ") + tr(rest);
+            // Appended piece by piece: GCC 12 takes "x" + std::string&& for
+            // an overlapping copy (-Wrestrict) where there is none.
+            std::string said = "\"";
+            said.append(name).append("\"").append(colon ? ": " : " ").append(tr(rest));
+            return said;
         }
     }
     return std::string(source);

@@ -65,7 +65,7 @@ TEST(HeldLoops, MusicSwitchedOffInTheSettingsNeverReachesTheLibrary) {
 }
 
 TEST(HeldLoops, MusicSwitchedOnStartsOnceWhenReleased) {
-    for (const std::string settings : {std::string("BGM=OK\r\n"), aicon + "=OK\r\n", std::string()}) {
+    for (const std::string& settings : {std::string("BGM=OK\r\n"), aicon + "=OK\r\n", std::string()}) {
         SCOPED_TRACE(settings.empty() ? "first run, no file" : settings);
         GatedGame g;
         g.start_with_settings(settings);

@@ -253,8 +253,9 @@ TEST(InterfaceFont, KnowsTheInstalledJapaneseSansFacesAndNoMincho) {
     if (known_japanese_sans_installed().isEmpty() && QFontDatabase::families(QFontDatabase::Japanese).size() ==
                                                         QFontDatabase::families(QFontDatabase::Japanese)
                                                             .filter(QRegularExpression("Mincho|明朝"))
-                                                            .size())
+                                                            .size()) {
         EXPECT_TRUE(faces.isEmpty()) << faces.join(", ").toStdString();
+    }
 }
 
 // Where the desktop has a Japanese sans face, the captions keep the desktop's

@@ -148,7 +148,9 @@ TEST(SettingsSafety, AReplacedFileKeepsItsOwnerGroupAndPermissions) {
     write_bytes(ini, "BGM=NG\r\n");
     fs::permissions(ini, fs::perms(0646));
     const bool other_owner = root();
-    if (other_owner) ASSERT_EQ(::chown(ini, nobody, nobody), 0);
+    if (other_owner) {
+        ASSERT_EQ(::chown(ini, nobody, nobody), 0);
+    }
     struct stat before {};
     ASSERT_EQ(::stat(ini, &before), 0);
     h.start();

@@ -12,6 +12,7 @@
 #   check_install.sh make-prefix  make install passes a prefix with a space to CMake as one word
 #   check_install.sh read-only    a complete data folder that may not be written is played in
 #   check_install.sh no-home      without HOME the game says so and makes nothing
+#   check_install.sh command-line --help, --version and a refused --seats, without a display
 #   check_install.sh package      the Debian packages share out the installed files; one version
 #   check_install.sh uninstall    the uninstall removes every installed file
 #
@@ -238,6 +239,24 @@ check_no_home() {
     [ -z "$(ls -A "$work/here")" ] || fail "made in the current folder: $(ls -A "$work/here")"
 }
 
+# What the launcher answers at once, with no display to reach and nothing
+# made in HOME: its usage, its version, and --seats without a room refused
+# with a word and status 2.
+check_command_line() {
+    mkdir "$work/home"
+    run() { env -i PATH="$PATH" LANG=C.UTF-8 HOME="$work/home" "$launcher" "$@" >"$work/out.txt" 2>"$work/err.txt"; }
+    run --help || fail "--help ended with status $?"
+    grep -q '^Usage: quintora ' "$work/out.txt" || fail "--help printed: $(cat "$work/out.txt")"
+    grep -q -- '--join ADDRESS' "$work/out.txt" || fail "--help says nothing of --join"
+    run --version || fail "--version ended with status $?"
+    [ "$(cat "$work/out.txt")" = "quintora $VERSION" ] || fail "--version printed: $(cat "$work/out.txt")"
+    status=0
+    run --seats 黒 || status=$?
+    [ "$status" = 2 ] || fail "--seats without --join ended with status $status, not 2"
+    grep -q -- '--join' "$work/err.txt" || fail "--seats without --join said: $(cat "$work/err.txt")"
+    [ -z "$(home_contents)" ] || fail "HOME holds: $(home_contents)"
+}
+
 check_links() {
     for w in $WAVES; do
         [ -L "$1/$w" ] || fail "$w in $1 is not a link"
@@ -345,6 +364,7 @@ case "${1:-}" in
     make-prefix) check_make_prefix ;;
     read-only) check_read_only ;;
     no-home) check_no_home ;;
+    command-line) check_command_line ;;
     package) check_package ;;
     uninstall) check_uninstall ;;
     *) fail "unknown check ${1:-}" ;;

@@ -100,7 +100,7 @@ var QuintoraUI = (function () {
     // would show it shifted by part of a pixel: the page's compositing
     // there, as before.
     const exact = Number.isInteger(WIDTH * ratio) && Number.isInteger(HEIGHT * ratio);
-    screen = canvas.getContext("2d", { alpha: false, desynchronized: exact });
+    screen = canvas.getContext("2d", { alpha: false });
     back = document.createElement("canvas");
     back.width = canvas.width;
     back.height = canvas.height;
