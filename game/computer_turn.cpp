@@ -14,6 +14,7 @@ std::optional<i16> Game::com_ban(i16& turn) {
     view_.描画_文字列(22, 11, "思考中", palette_white, 12);
     view_.refresh();
     p_.pause.wait(0.5);
+    if (before_search) before_search(turn);
     const std::optional<Cell> cell = com置場所取得(s.board, {s.near_flag, s.five_stop, s.centre_bonus}, turn);
     view_.描画_四角形(22, 11, 1000, 300, board_colour);
 

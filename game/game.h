@@ -94,6 +94,10 @@ public:
     // A computer's turn: the kind of player who holds the next colour, or
     // nothing when the game ended inside the turn.
     std::optional<i16> com_ban(i16& turn);
+    // Told of each computer turn just before its search, with the colour to
+    // play: a watcher (the signature line) may read what the computer
+    // judges in the position. It must change nothing.
+    std::function<void(i16 colour)> before_search;
     void 対局_判定(i16 c);
     void 描画_5並点滅(i16 colour, int x, int y);
 
