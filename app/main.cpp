@@ -42,6 +42,11 @@ int main(int argc, char** argv) {
         }
     }
     program.show_and_start();
-    if (network) network->start();
+    if (network)
+        network->start();
+    else {
+        program.form().think_beside_the_window();
+        program.form().game().restore_strength();
+    }
     return app.exec();
 }

@@ -1,11 +1,13 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "app/qt_form1.h"
 
+#include <QActionGroup>
 #include <QApplication>
 #include <QCloseEvent>
 #include <QGuiApplication>
 #include <QKeyEvent>
 #include <QMenuBar>
+#include <utility>
 #include <vector>
 
 #include "app/qt_accessible.h"
@@ -74,6 +76,12 @@ void Form1::build_menus() {
             a->setCheckable(true);
             const Mark mark = e.mark;
             tick_actions_[int(mark)] = a;
+            // The strengths are one choice of four: shown as radio items.
+            if (mark >= Mark::NYUMON) {
+                if (!strengths_) strengths_ = new QActionGroup(this);
+                strengths_->setExclusionPolicy(QActionGroup::ExclusionPolicy::ExclusiveOptional);
+                strengths_->addAction(a);
+            }
             // Qt flips the tick before it tells us; the game decides the tick itself.
             connect(a, &QAction::triggered, this, [this, a, mark, command] {
                 a->setChecked(ticks_[int(mark)]);
@@ -103,10 +111,12 @@ void Form1::build_menus() {
 }
 
 void Form1::take(Command c) {
+    if (thinking_.busy() && c.kind != CommandKind::SYURYOU) return waiting_.push_back(c);
     if (route && c.kind != CommandKind::SYURYOU)
         route(c);
     else
         game_->apply(c);
+    for (const Command w : std::exchange(waiting_, {})) take(w);
 }
 
 void Form1::end_if_quit_waiting() {
@@ -149,8 +159,11 @@ bool Form1::board_key(int key) {
     canvas_->show_cursor(cursor_.at());
     // Exactly what a click on that cell gives.
     notify_cursor(canvas_);
-    if (press) {
+    if (press && thinking_.busy()) {
+        waiting_.push_back(*press);
+    } else if (press) {
         game_->apply(*press);
+        for (const Command w : std::exchange(waiting_, {})) take(w);
         announce_stones();
     }
     return true;
