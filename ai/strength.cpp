@@ -92,20 +92,6 @@ Shape shape_of(const Board& board, i16 colour, int x, int y) {
     return s;
 }
 
-// What a stone of `colour` on (x, y) builds for it, every line counted: a
-// cell where two lines grow is worth more than either.
-double attack_of(const Board& board, i16 colour, int x, int y) {
-    static constexpr double worth[4][3] = {{0, 0, 0}, {0, 5, 20}, {0, 50, 400}, {0, 500, 800}};
-    double sum = 0;
-    for (const Line& l : lines) {
-        const int n = count_run(board, l.back, colour, x, y) + count_run(board, l.forward, colour, x, y);
-        const int open = (probe_run_end_through(board, l.back, colour, x, y) == cell_empty) +
-                         (probe_run_end_through(board, l.forward, colour, x, y) == cell_empty);
-        if (n <= 3) sum += worth[n][open];
-    }
-    return sum;
-}
-
 // What lines of five cells hold for each colour: a line with stones of one
 // colour only counts for that colour, the more stones the more.
 constexpr double window_weight[five_length + 1] = {0, 1, 8, 60, 700, 0};
@@ -203,15 +189,11 @@ private:
                     }
             return best;
         }
-        // Deeper down, fewer of its cells, ranked by what they build for it
-        // alone: the others stop each other's threats anyway.
+        // Deeper down, fewer of its cells, ranked by the one-ply score.
+        Board working{};
+        working_board(board_, me_, working);
         CandidateScores scores;
-        for (int i = 1; i <= field_last; ++i)
-            for (int j = 1; j <= field_last; ++j)
-                if (near_[i][j] == flag_yes && board_[i][j] == cell_empty) {
-                    scores.cell[scores.count] = Cell{i, j};
-                    scores.score[scores.count++] = attack_of(board_, me_, i, j);
-                }
+        score_candidates(working, {near_, stops_, bonus_}, scores);
         Ranked moves;
         rank_cells(scores, plan_.reply_width, moves);
         if (moves.count == 0) return evaluate(me_);
@@ -331,8 +313,8 @@ private:
 }  // namespace
 
 SearchPlan search_plan(i16 strength) {
-    if (strength == strength_master) return SearchPlan{SearchMethod::forecast, 4, 5, 5, 4000};
-    return SearchPlan{SearchMethod::forecast, 2, 6, 4, 400};
+    if (strength == strength_master) return SearchPlan{SearchMethod::forecast, 4, 5, 5, 4000, 0};
+    return SearchPlan{SearchMethod::forecast, 2, 6, 4, 400, 0};
 }
 
 std::optional<Cell> choose_cell(const Board& board, const ScoreTables& t, i16 colour, i16 strength) {
