@@ -156,7 +156,7 @@ Tally tournament(const std::array<i16, colour_count>& players, const std::array<
 }  // namespace
 
 int main(int argc, char** argv) {
-    int openings = 40, threads = 2;
+    int openings = 10, threads = 2;
     for (int i = 1; i + 1 < argc; i += 2) {
         if (std::strcmp(argv[i], "--openings") == 0) openings = std::max(1, std::atoi(argv[i + 1]));
         else if (std::strcmp(argv[i], "--threads") == 0) threads = std::max(1, std::atoi(argv[i + 1]));
