@@ -16,7 +16,7 @@ WEB_PORT ?= 8023
 EMSCRIPTEN_ENV := NODE_PATH=/usr/share/nodejs$${NODE_PATH:+:$$NODE_PATH}
 JOBS ?= 2
 
-.PHONY: run test build bench fuzz deps run-deps web-deps clean install uninstall package autopkgtest web serve artwork load cluster-start cluster-stop
+.PHONY: strength run test build bench fuzz deps run-deps web-deps clean install uninstall package autopkgtest web serve artwork load cluster-start cluster-stop
 
 # Playing needs only the build and run packages, the page its own (web-deps);
 # tests, benchmarks, fuzzing and packaging need their tools too.
@@ -80,6 +80,14 @@ bench: deps
 	@cmake -S . -B $(BUILD_BENCH) -G Ninja -DCMAKE_BUILD_TYPE=Release -DQUINTORA_TESTS=OFF -DQUINTORA_BENCH=ON >/dev/null
 	@cmake --build $(BUILD_BENCH) -j $(JOBS)
 	$(BUILD_BENCH)/bin/quintora_bench
+
+# Tournaments of the computer's strengths, without a window: one line per
+# level (STRENGTH_ARGS="--openings N" for more or fewer games).
+BUILD_STRENGTH := build/strength
+strength: run-deps
+	@cmake -S . -B $(BUILD_STRENGTH) -G Ninja -DCMAKE_BUILD_TYPE=Release -DQUINTORA_TESTS=OFF -DQUINTORA_STRENGTH=ON >/dev/null
+	@cmake --build $(BUILD_STRENGTH) -j $(JOBS) --target quintora_strength
+	$(BUILD_STRENGTH)/bin/quintora_strength $(STRENGTH_ARGS)
 
 # The committed artwork, icons and waves made again by their generators
 # (tools/), into the source tree. The picture generator needs Qt SVG, one of

@@ -67,4 +67,23 @@ double 調査_得点(const Board& working, const ScoreTables& t, int x, int y) {
     return base;
 }
 
+void working_board(const Board& board, i16 colour, Board& working) {
+    for (int i = 1; i <= field_last; ++i)
+        for (int j = 1; j <= field_last; ++j) {
+            const i16 c = board[i][j];
+            working[i][j] = c == cell_empty ? cell_empty : c == colour ? player_computer : player_human;
+        }
+}
+
+void score_candidates(const Board& working, const ScoreTables& t, CandidateScores& out) {
+    out.count = 0;
+    for (int i = 1; i <= field_last; ++i)
+        for (int j = 1; j <= field_last; ++j) {
+            if (t.near_flag[i][j] != flag_yes || working[i][j] != cell_empty) continue;
+            out.cell[out.count] = Cell{i, j};
+            out.score[out.count] = 調査_得点(working, t, i, j);
+            ++out.count;
+        }
+}
+
 }  // namespace quintora

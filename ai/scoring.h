@@ -3,6 +3,7 @@
 // The computer player's view of one cell: which cells are candidates and how
 // much a stone on a candidate is worth, looking one move deep.
 
+#include "state/cell.h"
 #include "state/game_state.h"
 
 namespace quintora {
@@ -20,5 +21,18 @@ struct ScoreTables {
 // Score of the empty cell (x, y) on a working board, where own stones hold
 // player_computer and every other colour's stones hold player_human.
 double 調査_得点(const Board& working, const ScoreTables& t, int x, int y);
+
+// The board as the computer playing `colour` sees it: its own stones
+// player_computer, every other colour's player_human, empty cells empty.
+void working_board(const Board& board, i16 colour, Board& working);
+
+// Every candidate cell of a position with its one-ply score, columns outer
+// and rows inner: the order in which the computer looks at them.
+struct CandidateScores {
+    int count = 0;
+    Cell cell[field_last * field_last];
+    double score[field_last * field_last];
+};
+void score_candidates(const Board& working, const ScoreTables& t, CandidateScores& out);
 
 }  // namespace quintora

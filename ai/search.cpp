@@ -5,24 +5,17 @@ namespace quintora {
 
 std::optional<Cell> com置場所取得(const Board& board, const ScoreTables& t, i16 colour) {
     Board working{};
-    for (int i = 1; i <= field_last; ++i)
-        for (int j = 1; j <= field_last; ++j) {
-            const i16 c = board[i][j];
-            working[i][j] = c == cell_empty ? cell_empty : c == colour ? player_computer : player_human;
-        }
-
+    working_board(board, colour, working);
+    CandidateScores scores;
+    score_candidates(working, t, scores);
     double best = -9999;
     std::optional<Cell> chosen;
-    // Columns outer, rows inner, strictly better only: among equal scores the
-    // leftmost column and then the topmost row keeps the place.
-    for (int i = 1; i <= field_last; ++i)
-        for (int j = 1; j <= field_last; ++j) {
-            if (t.near_flag[i][j] != flag_yes || working[i][j] != cell_empty) continue;
-            const double score = 調査_得点(working, t, i, j);
-            if (score > best) {
-                chosen = Cell{i, j};
-                best = score;
-            }
+    // Strictly better only: among equal scores the leftmost column and then
+    // the topmost row keeps the place.
+    for (int k = 0; k < scores.count; ++k)
+        if (scores.score[k] > best) {
+            chosen = scores.cell[k];
+            best = scores.score[k];
         }
     return chosen;
 }

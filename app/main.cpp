@@ -64,6 +64,11 @@ int main(int argc, char** argv) {
         network = std::make_unique<quintora::NetworkGame>(program.form(), *program.room_dialogs(),
                                                           *program.room_sound(), std::move(*plan));
     program.show_and_start();
-    if (network) network->start();
+    if (network)
+        network->start();
+    else {
+        program.form().think_beside_the_window();
+        program.form().game().restore_strength();
+    }
     return app.exec();
 }

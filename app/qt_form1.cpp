@@ -1,11 +1,13 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "app/qt_form1.h"
 
+#include <QActionGroup>
 #include <QApplication>
 #include <QCloseEvent>
 #include <QGuiApplication>
 #include <QKeyEvent>
 #include <QMenuBar>
+#include <utility>
 #include <vector>
 
 #include "app/qt_accessible.h"
@@ -76,6 +78,12 @@ void Form1::build_menus() {
             a->setCheckable(true);
             const Mark mark = e.mark;
             tick_actions_[int(mark)] = a;
+            // The strengths are one choice of four: shown as radio items.
+            if (mark >= Mark::NYUMON) {
+                if (!strengths_) strengths_ = new QActionGroup(this);
+                strengths_->setExclusionPolicy(QActionGroup::ExclusionPolicy::ExclusiveOptional);
+                strengths_->addAction(a);
+            }
             // Qt flips the tick before it tells us; the game decides the tick itself.
             connect(a, &QAction::triggered, this, [this, a, mark, command] {
                 a->setChecked(ticks_[int(mark)]);
@@ -104,7 +112,12 @@ void Form1::build_menus() {
     }
 }
 
-void Form1::take(Command c) { session_->give(c); }
+void Form1::take(Command c) {
+    // Taken while a computer searches beside the window: run after its turn.
+    if (thinking_.busy() && c.kind != CommandKind::SYURYOU) return waiting_.push_back(c);
+    session_->give(c);
+    for (const Command w : std::exchange(waiting_, {})) take(w);
+}
 
 void Form1::show_title() {
     const std::string line = session_->line();

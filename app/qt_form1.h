@@ -7,6 +7,7 @@
 #include <QMainWindow>
 #include <functional>
 #include <memory>
+#include <vector>
 
 #include "game/board_cursor.h"
 #include "game/game.h"
@@ -16,6 +17,7 @@
 #include "ports/marks.h"
 #include "app/qt_quit_watch.h"
 #include "app/qt_canvas.h"
+#include "app/thread_thinking.h"
 
 namespace quintora {
 
@@ -36,6 +38,9 @@ public:
     // Ends the program if Esc or a close request waits in the queue; called
     // before any message box opens.
     void end_if_quit_waiting();
+    // The searching strengths think on a thread beside the window (playing
+    // alone; a room's messages must not wait on a search).
+    void think_beside_the_window() { game_->set_thinking(thinking_); }
 
 protected:
     void keyPressEvent(QKeyEvent* e) override;
@@ -64,8 +69,11 @@ private:
     std::unique_ptr<CanvasTee> tee_;
     BoardCursor cursor_;
     int announced_moves_ = 0;
-    QAction* tick_actions_[3]{};
-    bool ticks_[3]{};
+    QAction* tick_actions_[mark_count]{};
+    bool ticks_[mark_count]{};
+    QActionGroup* strengths_ = nullptr;
+    ThreadThinking thinking_;
+    std::vector<Command> waiting_;  // taken while the computer thought
     std::unique_ptr<Game> game_;
     std::unique_ptr<net::Session> session_;
     QuitWatch quit_watch_{this};

@@ -31,7 +31,7 @@ using Clock = std::chrono::steady_clock;
 namespace {
 
 struct PlainMarks : Marks {
-    bool ticks[3]{};
+    bool ticks[mark_count]{};
     bool checked(Mark m) const override { return ticks[int(m)]; }
     void set_checked(Mark m, bool on) override { ticks[int(m)] = on; }
 };

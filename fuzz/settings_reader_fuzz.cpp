@@ -71,6 +71,7 @@ std::string_view key_text(Mark k) {
         case Mark::TEJYUN: return key_tejyun;
         case Mark::AICON: return key_aicon;
         case Mark::BGM: return key_bgm;
+        default: break;  // the strengths are no key of this file
     }
     std::abort();  // a change with a key that is none of the three
 }

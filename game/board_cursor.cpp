@@ -29,7 +29,11 @@ std::optional<Command> BoardCursor::key(BoardKey k) {
 std::string cell_name(Cell c) {
     static constexpr std::string_view letters = "ABCDEFGHJKLMNOPQRST";
     if (!c.on_field()) return {};
-    return std::string(1, letters[std::size_t(c.x - 1)]) + std::to_string(c.y);
+    // Appended, not std::string + std::string&&: GCC 12 warns of an
+    // overlapping copy there (-Wrestrict) where there is none.
+    std::string name(1, letters[std::size_t(c.x - 1)]);
+    name += std::to_string(c.y);
+    return name;
 }
 
 }  // namespace quintora

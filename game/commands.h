@@ -36,6 +36,11 @@ enum class CommandKind : std::uint8_t {
     TEJYUN,
     AICON,
     BGM,
+    // 強さ, inside ｵﾌﾟｼｮﾝ: 入門, 標準, 上級, 名人.
+    NYUMON,
+    HYOJUN,
+    JYOKYU,
+    MEIJIN,
     SONOTA,   // the about box
     SYURYOU,  // 終了
     escape,

@@ -1,6 +1,9 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // One computer turn, from the thinking notice to the next colour.
-#include "ai/search.h"
+#include <algorithm>
+#include <memory>
+
+#include "ai/strength.h"
 #include "game/game.h"
 #include "position/position.h"
 
@@ -14,7 +17,26 @@ std::optional<i16> Game::com_ban(i16& turn) {
     view_.描画_文字列(22, 11, "思考中", palette_white, 12);
     view_.refresh();
     p_.pause.wait(0.5);
-    const std::optional<Cell> cell = com置場所取得(s.board, {s.near_flag, s.five_stop, s.centre_bonus}, turn);
+    if (before_search) before_search(turn);
+    std::optional<Cell> cell;
+    if (s.strength == strength_expert || s.strength == strength_master) {
+        // The search works on copies: nothing it reads can change under it.
+        struct Copies {
+            Board board, near_flag, five_stop;
+            CentreBonus centre_bonus;
+        };
+        auto in = std::make_unique<Copies>();
+        std::copy(&s.board[0][0], &s.board[0][0] + board_size * board_size, &in->board[0][0]);
+        std::copy(&s.near_flag[0][0], &s.near_flag[0][0] + board_size * board_size, &in->near_flag[0][0]);
+        std::copy(&s.five_stop[0][0], &s.five_stop[0][0] + board_size * board_size, &in->five_stop[0][0]);
+        std::copy(&s.centre_bonus[0][0], &s.centre_bonus[0][0] + board_size * board_size, &in->centre_bonus[0][0]);
+        const i16 strength = s.strength;
+        thinking_->run([&in, &cell, turn, strength] {
+            cell = choose_cell(in->board, {in->near_flag, in->five_stop, in->centre_bonus}, turn, strength);
+        });
+    } else {
+        cell = choose_cell(s.board, {s.near_flag, s.five_stop, s.centre_bonus}, turn, s.strength);
+    }
     view_.描画_四角形(22, 11, 1000, 300, board_colour);
 
     if (!cell) {

@@ -52,6 +52,10 @@ void Game::run(Command c) {
         case CommandKind::TEJYUN: options_.on_TEJYUN(); break;
         case CommandKind::AICON: options_.on_AICON(); break;
         case CommandKind::BGM: options_.on_BGM(); break;
+        case CommandKind::NYUMON: on_strength(strength_beginner); break;
+        case CommandKind::HYOJUN: on_strength(strength_standard); break;
+        case CommandKind::JYOKYU: on_strength(strength_expert); break;
+        case CommandKind::MEIJIN: on_strength(strength_master); break;
         case CommandKind::SONOTA: on_about(); break;
         case CommandKind::SYURYOU: 終了();
         case CommandKind::escape: on_key(27); break;

@@ -9,12 +9,14 @@
 #include <functional>
 #include <memory>
 #include <optional>
+#include <string>
 
 #include "game/commands.h"
 #include "game/history_walk.h"
 #include "game/journal.h"
 #include "game/options.h"
 #include "game/platform.h"
+#include "ports/thinking.h"
 #include "sound/module1.h"
 #include "state/cell.h"
 #include "state/colour.h"
@@ -78,6 +80,15 @@ public:
     void on_about();  // SONOTA
     void on_SAISYO();
 
+    // The strength of every computer colour (強さ): a command of the game,
+    // journaled like a stone, and kept in a small file of its own.
+    void on_strength(i16 strength);
+    // Playing alone, the strength chosen in an earlier run, as a command;
+    // nothing when it is the one in play. A room does not call it: there
+    // the strength is the room's.
+    void restore_strength();
+    std::string strength_path = "QuintoraStrength.ini";
+
     // The setup commands of the 対局 menu.
     void on_JYUNBAN_1();
     void on_JYUNBAN_2();
@@ -100,6 +111,13 @@ public:
     // A computer's turn: the kind of player who holds the next colour, or
     // nothing when the game ended inside the turn.
     std::optional<i16> com_ban(i16& turn);
+    // Told of each computer turn just before its search, with the colour to
+    // play: a watcher (the signature line) may read what the computer
+    // judges in the position. It must change nothing.
+    std::function<void(i16 colour)> before_search;
+    // Where the searching strengths think (ports/thinking.h); in place
+    // unless the window gives a place of its own.
+    void set_thinking(Thinking& thinking) { thinking_ = &thinking; }
     void 対局_判定(i16 c);
     void 描画_5並点滅(i16 colour, int x, int y);
 
@@ -120,6 +138,7 @@ private:
     void pass_turn(i16& turn, Colour mover);
 
     void run(Command c);
+    void show_strength();
 
     std::unique_ptr<GameState> s_;
     int computer_seats_ = 0;  // colours handed to the computer (hand_to_computer)
@@ -133,6 +152,8 @@ private:
     Module1 module1_;
     Options options_;
     HistoryWalk history_;
+    ThinkingInPlace in_place_;
+    Thinking* thinking_ = &in_place_;
 };
 
 }  // namespace quintora

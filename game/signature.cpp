@@ -47,6 +47,9 @@ std::uint64_t position_signature(const GameState& s, const Marks& marks, int com
     Fnv1a h;
     add_position(h, s, computer_seats);
     for (const Mark m : {Mark::TEJYUN, Mark::AICON, Mark::BGM}) h.add_value(std::uint8_t(marks.checked(m)));
+    // The strength decides the computer's next stones. 標準 adds nothing, so
+    // a game at 標準 keeps the signature it always had.
+    if (s.strength != strength_standard) h.add_value(s.strength);
     return h.value();
 }
 

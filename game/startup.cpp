@@ -38,6 +38,7 @@ void Game::起動(std::int32_t window) {
     s.last_x = 0;
     s.last_y = 0;
     p_.marks.set_checked(Mark::TEJYUN, false);
+    show_strength();
     s.game_mode = no_game;
     view_.描画_枠();
     初期設定();

@@ -156,7 +156,10 @@ std::optional<Seats> parse_seat_names(std::string_view text) {
 std::string seat_names(Seats seats) {
     std::string s;
     for (int i = 0; i < seat_count; ++i)
-        if (seats & (1 << i)) s += (s.empty() ? "" : ",") + std::string(seat_kanji[i]);
+        if (seats & (1 << i)) {
+            if (!s.empty()) s += ',';
+            s += seat_kanji[i];
+        }
     return s;
 }
 

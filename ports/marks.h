@@ -5,8 +5,10 @@
 namespace quintora {
 
 // The three options, as check marks and as keys of the settings file:
-// move numbers, turn icons, background music.
-enum class Mark { TEJYUN, AICON, BGM };
+// move numbers, turn icons, background music. Then the four strengths of
+// the computer, of which one is checked.
+enum class Mark { TEJYUN, AICON, BGM, NYUMON, HYOJUN, JYOKYU, MEIJIN };
+inline constexpr int mark_count = int(Mark::MEIJIN) + 1;
 
 class Marks {
 public:

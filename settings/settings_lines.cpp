@@ -1,11 +1,27 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "settings/settings_lines.h"
 
+#include <iterator>
+
 namespace quintora {
 
 std::string settings_text(bool tejyun, bool aicon, bool bgm) {
     auto line = [](std::string_view key, bool on) { return std::string(key) + (on ? "=OK" : "=NG") + "\r\n"; };
     return line(key_tejyun, tejyun) + line(key_aicon, aicon) + line(key_bgm, bgm);
+}
+
+std::string strength_text(int strength) {
+    return std::string(key_strength) + "=" + std::string(strength_names[strength]) + "\r\n";
+}
+
+std::optional<int> strength_of(const SettingsLine& line) {
+    if (line.length > line.head.size() || line.first_equals != key_strength.size()) return std::nullopt;
+    const std::string_view text(line.head);
+    if (text.substr(0, key_strength.size()) != key_strength) return std::nullopt;
+    const std::string_view value = text.substr(key_strength.size() + 1);
+    for (int k = 0; k < int(std::size(strength_names)); ++k)
+        if (value == strength_names[k]) return k;
+    return std::nullopt;
 }
 
 bool SettingsLineReader::next(SettingsLine& line) {

@@ -45,6 +45,21 @@ private:
     std::size_t consumed_ = 0;
 };
 
+// The strength of the computer is kept in a file of its own, so that
+// "Quintora.ini" holds its three lines as it always has: one line
+// "強さ=NAME", NAME one of 標準, 入門, 上級, 名人 (in that order, numbered
+// 0 to 3).
+inline constexpr std::string_view key_strength = "\x8B\xAD\x82\xB3";  // 強さ
+inline constexpr std::string_view strength_names[] = {
+    "\x95\x57\x8F\x80",  // 標準
+    "\x93\xFC\x96\xE5",  // 入門
+    "\x8F\xE3\x8B\x89",  // 上級
+    "\x96\xBC\x90\x6C",  // 名人
+};
+std::string strength_text(int strength);
+// The number a line names, or nothing for any other line.
+std::optional<int> strength_of(const SettingsLine& line);
+
 struct SettingsChange {
     Mark key;
     bool on;

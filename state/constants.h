@@ -44,6 +44,15 @@ inline constexpr i16 mode_pair_facing = 5;
 inline constexpr i16 mode_pair_side = 6;
 inline constexpr i16 mode_four = 7;
 
+// How strong the computer plays. 標準 looks one move deep; 入門 picks among
+// the moves 標準 finds good enough; 上級 and 名人 search ahead. Zero is 標準,
+// so a state nobody set plays as the computer always did.
+inline constexpr i16 strength_standard = 0;  // 標準
+inline constexpr i16 strength_beginner = 1;  // 入門
+inline constexpr i16 strength_expert = 2;    // 上級
+inline constexpr i16 strength_master = 3;    // 名人
+inline constexpr int strength_count = 4;
+
 // Table sizes: index 0 of either axis is never part of the field.
 inline constexpr int board_size = 20;
 inline constexpr int field_last = 19;

@@ -31,6 +31,7 @@ struct GameState {
     Board near_flag{};
     Board five_stop{};
     CentreBonus centre_bonus{};
+    i16 strength = strength_standard;  // of every computer colour
     std::int32_t snd_forbidden = 0;
     std::int32_t snd_other = 0;
     std::int32_t snd_bgm = 0;

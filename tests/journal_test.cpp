@@ -84,13 +84,14 @@ TEST(MenuTable, HoldsTheMenusInOrderWithTheirCaptionsAndOneRowACommand) {
     EXPECT_EQ(depth, 0);
     EXPECT_EQ(bar,
               "対局(1_PLAY(黒 青 白 赤) 2_PLAY(黒　×　白 青　×　赤) 4_PLAY) 局面(最初 戻 進) "
-              "ｵﾌﾟｼｮﾝ(手順番号表示✓ ｱｲｺﾝ表示✓ BGM✓) その他 終了");
+              "ｵﾌﾟｼｮﾝ(手順番号表示✓ ｱｲｺﾝ表示✓ BGM✓ 強さ(入門✓ 標準✓ 上級✓ 名人✓)) その他 終了");
     for (int k = 0; k < command_kind_count; ++k) {
         const bool menu_command = k >= int(CommandKind::JYUNBAN_1) && k <= int(CommandKind::SYURYOU);
         EXPECT_EQ(rows_with_commands[k], menu_command ? 1 : 0) << command_text(cmd(CommandKind(k)));
     }
     EXPECT_EQ(menu_entry(CommandKind::AICON)->mark, Mark::AICON);
     EXPECT_EQ(menu_entry(CommandKind::BGM)->mark, Mark::BGM);
+    EXPECT_EQ(menu_entry(CommandKind::MEIJIN)->mark, Mark::MEIJIN);
 }
 
 TEST(Journal, KeepsEveryCommandAndTheAnswersToItsBoxesInOrder) {

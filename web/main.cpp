@@ -45,6 +45,7 @@ EM_JS(int, escape_waiting, (), { return QuintoraUI.escapeWaiting() ? 1 : 0; });
 EM_JS(void, page_started, (), { QuintoraUI.started(); });
 
 constexpr const char* settings_file = "Quintora.ini";
+constexpr const char* strength_file = "QuintoraStrength.ini";
 
 EM_JS(void, page_menu_row, (int row, const char* id, const char* caption, int command, int mark), {
     QuintoraUI.menuRow(row, UTF8ToString(id), UTF8ToString(caption), command, mark);
@@ -168,6 +169,7 @@ int main() {
     // mask instead.
     umask(022);
     web::restore_settings(settings_file);
+    web::restore_settings(strength_file);
     char wanted[256] = {};
     page_language(wanted, int(sizeof wanted));
     const std::string language(lang::choose(wanted));
@@ -211,13 +213,15 @@ int main() {
     // The browser may refuse to keep the settings file (its storage blocked
     // or full): the game plays on and says so once.
     const auto keep_settings = [&game] {
-        if (!web::save_settings(settings_file)) game.options().tell_settings_unwritable();
+        if (!web::save_settings(settings_file) || !web::save_settings(strength_file))
+            game.options().tell_settings_unwritable();
     };
 
     translate_room_form();
     const auto give = [&session](Command c) { session.give(c); };
 
     game.起動(1);
+    if (!room) game.restore_strength();
     keep_settings();
     if (room) {
         room->start(session, *room_dialogs, *room_sound);

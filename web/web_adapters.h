@@ -77,7 +77,7 @@ public:
     void set_checked(Mark m, bool on) override;
 
 private:
-    bool ticks_[3]{};
+    bool ticks_[mark_count]{};
 };
 
 class WebExit : public ProcessExit {

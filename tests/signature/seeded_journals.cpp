@@ -1,9 +1,12 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "signature/seeded_journals.h"
 
+#include <cmath>
 #include <cstdlib>
 #include <random>
 
+#include "ai/scoring.h"
+#include "game/signature.h"
 #include "support/fakes.h"
 
 namespace quintora::testing {
@@ -90,10 +93,30 @@ Journal draw_journal() {
     return j;
 }
 
+// Every candidate cell and its score, in the order the computer looks at
+// them. The scores are tenths (0.1 is the smallest step of the table).
+std::uint64_t judgement(const GameState& s, i16 colour) {
+    Board working{};
+    working_board(s.board, colour, working);
+    CandidateScores scores;
+    score_candidates(working, {s.near_flag, s.five_stop, s.centre_bonus}, scores);
+    Fnv1a h;
+    h.add_value(colour);
+    for (int k = 0; k < scores.count; ++k) {
+        h.add_value(std::int8_t(scores.cell[k].x));
+        h.add_value(std::int8_t(scores.cell[k].y));
+        h.add_value(std::int32_t(std::lround(scores.score[k] * 10)));
+    }
+    return h.value();
+}
+
 struct Run {
     Harness h;
     PlayedJournal& out;
-    explicit Run(PlayedJournal& o) : out(o) { h.start(); }
+    explicit Run(PlayedJournal& o) : out(o) {
+        h.game.before_search = [this](i16 colour) { out.judgements.push_back(judgement(h.s, colour)); };
+        h.start();
+    }
     void after_command() { out.signatures.push_back(h.game.signature()); }
     void finish() {
         out.paint_and_sound = paint_and_sound_lines(h.log.lines);

@@ -18,6 +18,10 @@ struct PlayedJournal {
     Journal journal;
     std::vector<std::uint64_t> signatures;  // after each top-level command
     std::vector<std::string> paint_and_sound;  // the canvas's and the sound library's log lines
+    // At each computer turn, every candidate cell and its one-ply score: a
+    // change in how the computer judges moves this even where the stone it
+    // picks stays the same.
+    std::vector<std::uint64_t> judgements;
     int questions = 0, resumes = 0, draws = 0, refusals = 0;  // boxes seen: what the journal covers
 };
 

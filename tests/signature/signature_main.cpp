@@ -1,7 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // quintora_signature: plays the fixed set of seeded journals, replays each
 // into a fresh game, and prints one line, `signature: <16 hex digits>`, over
-// every position after every command and every line painted and sounded. A
+// every position after every command, every line painted and sounded, and
+// every candidate cell's score at every computer turn. A
 // change with no effect on the game keeps the number.
 //
 //   quintora_signature [--expect HEX]
@@ -30,14 +31,16 @@ int main(int argc, char** argv) {
         const PlayedJournal live = play_seeded_journal(n);
         PlayedJournal replayed;
         const bool fits = replay_journal(live.journal, replayed);
-        if (!fits || replayed.signatures != live.signatures || replayed.paint_and_sound != live.paint_and_sound) {
+        if (!fits || replayed.signatures != live.signatures || replayed.paint_and_sound != live.paint_and_sound ||
+            replayed.judgements != live.judgements) {
             std::fprintf(stderr, "journal %d (%s): the replay differs from the game\n", n, live.name.c_str());
             status = 1;
         }
         for (const std::uint64_t s : live.signatures) line.add_value(s);
         for (const std::string& l : live.paint_and_sound) line.add(l.data(), l.size() + 1);
-        std::fprintf(stderr, "journal %d (%s): %zu commands, %zu positions, %d won, %d resumed, %d drawn, %d refused\n",
-                     n, live.name.c_str(), live.journal.size(), live.signatures.size(), live.questions, live.resumes,
+        for (const std::uint64_t j : live.judgements) line.add_value(j);
+        std::fprintf(stderr, "journal %d (%s): %zu commands, %zu positions, %zu computer turns, %d won, %d resumed, %d drawn, %d refused\n",
+                     n, live.name.c_str(), live.journal.size(), live.signatures.size(), live.judgements.size(), live.questions, live.resumes,
                      live.draws, live.refusals);
     }
     char hex[17];

@@ -82,7 +82,7 @@ struct FakeSound : SoundLibrary {
 };
 
 struct FakeMarks : Marks {
-    bool ticks[3]{};
+    bool ticks[mark_count]{};
     bool checked(Mark m) const override { return ticks[int(m)]; }
     void set_checked(Mark m, bool on) override { ticks[int(m)] = on; }
 };

@@ -910,7 +910,7 @@ class BrowserTest(unittest.TestCase):
         self.page.open(query="log&fast&lang=en")
         captions = self.browser.evaluate(
             "[...document.querySelectorAll('#menubar .caption')].map(c => c.textContent)")
-        self.assertEqual(len(captions), 20)
+        self.assertEqual(len(captions), 25)  # 20, and 強さ with its four strengths
         self.assertEqual(captions[:3], ["Game", "1 Player", "Black"])
         for c in captions:
             self.assertFalse(any(ord(ch) >= 0x3000 for ch in c), c)
