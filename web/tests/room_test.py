@@ -49,15 +49,15 @@ class Broker:
     MQTT on 127.0.0.1, WebSocket on the loopback interface (mosquitto binds
     a WebSocket listener to an interface, not to an address)."""
 
-    def __init__(self):
+    def __init__(self, lock=True):
         self.dir = tempfile.mkdtemp(prefix="quintora-broker-")
         self.port, self.ws_port = free_port(), free_port()
         with open(os.path.join(self.dir, "mosquitto.conf"), "w") as f:
             f.write("per_listener_settings false\nallow_anonymous true\npersistence false\n"
                     "max_packet_size 1100000\nset_tcp_nodelay true\n"
-                    "acl_file %s\n"
+                    + ("acl_file %s\n" % ROOM_LOCK if lock else "") +
                     "listener %d 127.0.0.1\nprotocol mqtt\nlistener %d lo\nprotocol websockets\n"
-                    "log_dest stdout\nlog_type error\nlog_type warning\n" % (ROOM_LOCK, self.port, self.ws_port))
+                    "log_dest stdout\nlog_type error\nlog_type warning\n" % (self.port, self.ws_port))
             if os.getuid() == 0:
                 f.write("user root\n")
         self.process = None
@@ -425,6 +425,44 @@ class MachinesTest(unittest.TestCase):
         # The browser's own word on the refused reconnections, nothing else.
         self.assertEqual([e for e in self.browser.errors() if "ERR_CONNECTION_REFUSED" not in e], [])
         self.assertNotIn("切れました", self.page.note())
+
+
+class SpyTest(MachinesTest):
+    """An open broker, without the room lock, and a stranger subscribed to
+    everything for a whole four-colour game of two desktops and the page:
+    it learns no room name, no machine's name, no move."""
+
+    def setUp(self):
+        import paho.mqtt.client as mqtt
+        self.broker = Broker(lock=False)
+        self.broker.start()
+        self.room = secrets.token_hex(16)
+        self.address = "mqtt://127.0.0.1:%d/%s" % (self.broker.port, self.room)
+        self.join = "ws://127.0.0.1:%d/%s" % (self.broker.ws_port, self.room)
+        self.heard = []
+        self.spy = mqtt.Client(client_id="spy", protocol=mqtt.MQTTv311)
+        self.spy.on_message = lambda c, u, m: self.heard.append((m.topic, bytes(m.payload)))
+        self.spy.connect("127.0.0.1", self.broker.port)
+        self.spy.subscribe("#", qos=1)
+        self.spy.loop_start()
+        self.open_machines()
+
+    def tearDown(self):
+        self.spy.loop_stop()
+        self.spy.disconnect()
+        super().tearDown()
+
+    def test_a_spy_on_an_open_broker_learns_nothing_of_a_whole_game(self):
+        self.play_one_game()
+        self.assertGreater(len(self.heard), 30)
+        words = [self.room, "press", "join", "seats", "step ", "journal", "PLAY_4", "黒"]
+        for topic, payload in self.heard:
+            for word in words:
+                self.assertNotIn(word, topic)
+                self.assertNotIn(word.encode(), payload, topic)
+            # Every payload is sealed text, base64 and nothing else: no
+            # machine's name either.
+            self.assertRegex(payload.decode("ascii"), r"^[A-Za-z0-9+/]+=*$")
 
 
 class ClusterPageTest(MachinesTest):
