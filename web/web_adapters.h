@@ -1,8 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The game's ports in the browser. Each one is a thin call into the page's
-// script (page/quintora-ui.js), which owns the canvas, the menu bar, the
-// boxes and Web Audio. The program runs on the page's one thread; its waits
+// script (page/ui/, joined into quintora-ui.js), which owns the canvas, the
+// menu bar, the boxes and Web Audio. The program runs on the page's one thread; its waits
 // and boxes suspend it (Asyncify) and give the page back meanwhile.
 //
 // With logging switched on (the page's address ends in ?log) every call is
