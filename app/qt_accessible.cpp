@@ -96,8 +96,7 @@ public:
     QAccessibleInterface* parent() const override;
     QString text(QAccessible::Text t) const override {
         if (t != QAccessible::Name) return {};
-        const std::string content = owner_->reading.content ? owner_->reading.content(cell_) : "空";
-        return QString::fromStdString(cell_name(cell_) + " " + lang::tr(content));
+        return owner_->reading.cell ? QString::fromStdString(owner_->reading.cell(cell_)) : QString();
     }
     QRect rect() const override {
         const QRect r = QtCanvas::cursor_rect(cell_);

@@ -20,8 +20,8 @@ class QtCanvas;
 
 // What the accessible board reads: the window fills it in.
 struct BoardReading {
-    // The kanji of the stone on a cell ("黒"), "空" for an empty one.
-    std::function<std::string(Cell)> content;
+    // A cell as the screen reader says it ("K10 黒", "K11 空").
+    std::function<std::string(Cell)> cell;
     std::function<std::optional<Cell>()> cursor;
 };
 

@@ -9,8 +9,8 @@
 #include <vector>
 
 #include "app/qt_accessible.h"
+#include "game/board_reading.h"
 #include "lang/language.h"
-#include "state/colour.h"
 
 namespace quintora {
 
@@ -31,10 +31,7 @@ Form1::Form1(Dialogs& dialogs, Pause& pause, SoundLibrary& sound, ProcessExit& e
     // Screen readers see the board's cells, the texts beside it and each
     // stone as it is put down.
     install_board_accessibility();
-    set_board_reading(canvas_, {[this](Cell c) {
-                                    const auto colour = Colour::from_code(game_->state().board[c.x][c.y]);
-                                    return std::string(colour ? colour->kanji() : "空");
-                                },
+    set_board_reading(canvas_, {[this](Cell c) { return cell_reading(game_->state(), c, &lang::tr); },
                                 [this] { return cursor_.at(); }});
     canvas_->on_status_text = [this](int row, const std::string& text) {
         if (row == 5) notify_label(canvas_, StatusLabel::turn, text);
@@ -157,15 +154,8 @@ bool Form1::board_key(int key) {
 }
 
 void Form1::announce_stones() {
-    const GameState& s = game_->state();
-    if (s.move_number < announced_moves_) announced_moves_ = s.move_number;
-    for (; announced_moves_ < s.move_number; ++announced_moves_) {
-        const int m = announced_moves_;
-        const auto colour = Colour::from_code(s.move_colour[m]);
-        if (!colour) continue;
-        notify_label(canvas_, StatusLabel::last_stone,
-                     lang::tr(colour->kanji()) + " " + cell_name({s.move_x[m], s.move_y[m]}));
-    }
+    for (const std::string& stone : stones_.since(game_->state(), &lang::tr))
+        notify_label(canvas_, StatusLabel::last_stone, stone);
 }
 
 bool Form1::eventFilter(QObject* watched, QEvent* e) {

@@ -9,6 +9,7 @@
 #include <memory>
 
 #include "game/board_cursor.h"
+#include "game/board_reading.h"
 #include "game/game.h"
 #include "files/posix_storage.h"
 #include "ports/canvas_tee.h"
@@ -61,7 +62,7 @@ private:
     QtCanvas* canvas_;
     std::unique_ptr<CanvasTee> tee_;
     BoardCursor cursor_;
-    int announced_moves_ = 0;
+    StoneReader stones_;
     QAction* tick_actions_[3]{};
     bool ticks_[3]{};
     std::unique_ptr<Game> game_;
