@@ -100,25 +100,26 @@ void Form1::build_menus() {
 }
 
 void Form1::take(Command c) {
-    if (route && c.kind != CommandKind::SYURYOU)
+    if (route && c.kind != CommandKind::SYURYOU && c.kind != CommandKind::escape)
         route(c);
     else
         game_->apply(c);
 }
 
 void Form1::end_if_quit_waiting() {
-    if (quit_watch_.quit_waiting()) game_->apply(Command::of(CommandKind::escape));
+    if (quit_watch_.quit_waiting()) take(Command::of(CommandKind::escape));
 }
 
 void Form1::start() { game_->起動(std::int32_t(winId())); }
 
 void Form1::keyPressEvent(QKeyEvent* e) {
+    if (bar_action_key(e->key())) return;
     if (e->key() == Qt::Key_Escape) {
-        game_->apply(Command::of(CommandKind::escape));
+        take(Command::of(CommandKind::escape));
         return;
     }
-    // F10 opens the first menu, as in the other desktop programs; the arrows
-    // go on from there.
+    // F10 opens the first menu, as in the other desktop programs (and the
+    // page); Down goes to its first item.
     if (e->key() == Qt::Key_F10 && e->modifiers() == Qt::NoModifier) {
         menuBar()->setActiveAction(menuBar()->actions().value(0));
         return;
@@ -147,10 +148,40 @@ bool Form1::board_key(int key) {
     // Exactly what a click on that cell gives.
     notify_cursor(canvas_);
     if (press) {
-        game_->apply(*press);
+        take(*press);
         announce_stones();
     }
     return true;
+}
+
+bool Form1::bar_action_key(int key) {
+    // その他 and 終了 stand on the bar without a menu: reached with the
+    // arrows from a menu, they are highlighted while the keys come here.
+    QMenuBar* bar = menuBar();
+    QAction* active = bar->activeAction();
+    if (!active || active->menu()) return false;
+    const QList<QAction*> all = bar->actions();
+    const auto at = all.indexOf(active);
+    switch (key) {
+        case Qt::Key_Return:
+        case Qt::Key_Enter:
+        case Qt::Key_Space:
+            bar->setActiveAction(nullptr);
+            canvas_->setFocus();
+            active->trigger();
+            return true;
+        case Qt::Key_Left:
+        case Qt::Key_Right: {
+            const auto next = (at + (key == Qt::Key_Right ? 1 : all.size() - 1)) % all.size();
+            bar->setActiveAction(all[next]);
+            return true;
+        }
+        case Qt::Key_Escape:
+            bar->setActiveAction(nullptr);
+            canvas_->setFocus();
+            return true;
+        default: return true;  // nothing else while the bar has the keys
+    }
 }
 
 void Form1::announce_stones() {
@@ -160,10 +191,12 @@ void Form1::announce_stones() {
 
 bool Form1::eventFilter(QObject* watched, QEvent* e) {
     // An open menu is a popup of its own and gets its Esc first: that Esc
-    // only closes the menu. Once none is open, Esc on the bar quits.
+    // only closes the menu. Esc on the bar then only leaves the bar: the
+    // board has the keys again, and the next Esc is the game's.
     if (watched == menuBar() && e->type() == QEvent::KeyPress &&
         static_cast<QKeyEvent*>(e)->key() == Qt::Key_Escape && !QApplication::activePopupWidget()) {
-        game_->apply(Command::of(CommandKind::escape));
+        menuBar()->setActiveAction(nullptr);
+        canvas_->setFocus();
         return true;
     }
     return QMainWindow::eventFilter(watched, e);
@@ -171,7 +204,7 @@ bool Form1::eventFilter(QObject* watched, QEvent* e) {
 
 void Form1::closeEvent(QCloseEvent* e) {
     e->ignore();
-    game_->apply(Command::of(CommandKind::SYURYOU));
+    take(Command::of(CommandKind::SYURYOU));
 }
 
 }  // namespace quintora

@@ -54,6 +54,10 @@ private:
     // Arrows, Home/End, Page Up/Down, Return and Space on the board; false
     // for any other key.
     bool board_key(int key);
+    // The keys while その他 or 終了 (on the bar, without a menu) is
+    // highlighted: Return or Space takes it, Left and Right go along the bar,
+    // Esc leaves it. False when no such item is highlighted.
+    bool bar_action_key(int key);
 
     // Tells the screen reader of every stone put down since the last call.
     void announce_stones();

@@ -55,6 +55,8 @@ EM_JS(void, page_language, (char* into, int size), { stringToUTF8(QuintoraUI.lan
 EM_JS(void, page_words, (const char* lang, const char* ended, const char* again, const char* board), {
     QuintoraUI.words(UTF8ToString(lang), UTF8ToString(ended), UTF8ToString(again), UTF8ToString(board));
 });
+EM_JS(void, page_button_words, (const char* ok, const char* yes, const char* no),
+      { QuintoraUI.buttonWords(UTF8ToString(ok), UTF8ToString(yes), UTF8ToString(no)); });
 EM_JS(void, page_cursor, (int x, int y, int w, int h, const char* name),
       { QuintoraUI.showCursor(x, y, w, h, UTF8ToString(name)); });
 
@@ -156,6 +158,8 @@ int main() {
     const std::string language(lang::choose(wanted));
     page_words(language.c_str(), lang::tr("QuintoraⅠは終了しました。").c_str(), lang::tr("もう一度始める").c_str(),
                lang::tr("盤").c_str());
+
+    page_button_words(lang::tr("OK").c_str(), lang::tr("はい").c_str(), lang::tr("いいえ").c_str());
 
     web::WebCanvas canvas;
     web::WebDialogs dialogs;

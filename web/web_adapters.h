@@ -14,6 +14,7 @@
 #include <optional>
 #include <string>
 
+#include "lang/wording.h"
 #include "ports/canvas.h"
 #include "ports/dialogs.h"
 #include "ports/marks.h"
@@ -37,6 +38,10 @@ public:
     void show_icon(IconKind kind, int colour, double left, double top) override;
     void hide_icon(IconKind kind, int colour) override;
     void refresh() override;
+
+private:
+    lang::Wording wording_;
+    void let_go();
 };
 
 class WebDialogs : public Dialogs {

@@ -3,10 +3,27 @@
 (function (ui, page) {
   "use strict";
   let boxOpen = null;
+  // The buttons' words in the page's language (the program sets them).
+  const words = { ok: "OK", yes: "Yes", no: "No" };
+  ui.buttonWords = function (ok, yes, no) {
+    words.ok = ok;
+    words.yes = yes;
+    words.no = no;
+  };
   function boxKey(e) {
-    if (e.key === "Enter") {
+    if (e.key === "Tab") {
+      // The keyboard stays in the box: Tab goes round its buttons.
       e.preventDefault();
-      boxOpen.finish(boxOpen.defaultAnswer);
+      const buttons = Array.from(document.querySelectorAll("#box-buttons button"));
+      const i = buttons.indexOf(document.activeElement);
+      buttons[(i + (e.shiftKey ? -1 : 1) + buttons.length) % buttons.length].focus();
+    } else if (e.key === "F10" || e.key === "Alt") {
+      e.preventDefault();  // no menu while a box is open, the browser's neither
+    } else if (e.key === "Enter") {
+      // The button that has the keyboard, else the default one.
+      e.preventDefault();
+      const on = document.activeElement;
+      boxOpen.finish(on && on.closest && on.closest("#box-buttons") ? Number(on.dataset.answer) : boxOpen.defaultAnswer);
     } else if (e.key === "Escape") {
       // Esc closes the box as its escape button would on the desktop: OK,
       // or No in a question.
@@ -39,7 +56,7 @@
       document.getElementById("box-icon").hidden = kind !== 2;
       const buttons = document.getElementById("box-buttons");
       buttons.textContent = "";
-      const choices = kind === 1 ? [["Yes", 1], ["No", 0]] : [["OK", 1]];
+      const choices = kind === 1 ? [[words.yes, 1], [words.no, 0]] : [[words.ok, 1]];
       // The keyboard goes back where it was (the board, mostly) once the
       // box is answered: a hidden button would keep the keys otherwise.
       const before = document.activeElement;

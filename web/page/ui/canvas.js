@@ -105,10 +105,21 @@
     pen = -1;
     font = "";
   }
+  // The ink of each translated text right of the board (device pixels), by
+  // its place: the box that erases it (made for the Japanese) takes all of
+  // it away, and a text after the box no longer follows what it erased.
+  const STATUS_LEFT = 800 + 315 * 21;
+  const inks = new Map();
   ui.fillRect = function (x, y, w, h, rgb) {
     page.statusErase(x, y, w, h);
-    const l = dev(x / TWIPS), t = dev(y / TWIPS);
-    const r = dev((x + w) / TWIPS), b = dev((y + h) / TWIPS);
+    let l = dev(x / TWIPS), t = dev(y / TWIPS);
+    let r = dev((x + w) / TWIPS), b = dev((y + h) / TWIPS);
+    if (lineEnd.y >= y && lineEnd.y < y + h && lineEnd.x > x) lineEnd = { y: -1, x: 0 };
+    inks.forEach(function (ink, key) {
+      if (ink.x < x || ink.x >= x + w || ink.y < y || ink.y >= y + h) return;
+      l = Math.min(l, ink.l); t = Math.min(t, ink.t); r = Math.max(r, ink.r); b = Math.max(b, ink.b);
+      inks.delete(key);
+    });
     usePen(rgb);
     ctx.fillRect(l, t, Math.max(r - l, 1), Math.max(b - t, 1));
     touched(l, t, l + Math.max(r - l, 1), t + Math.max(b - t, 1));
@@ -135,8 +146,12 @@
     if (translated && lineEnd.y === y) x = Math.max(x, lineEnd.x + (ctx.measureText(" ").width / ratio) * TWIPS);
     const l = (x / TWIPS) * ratio, t = (y / TWIPS) * ratio;
     ctx.fillText(text, l, t + ascent);
-    const advance = ctx.measureText(text).width;
+    const m = ctx.measureText(text), advance = m.width;
     lineEnd = { y: y, x: x + (advance / ratio) * TWIPS };
+    if (translated && x >= STATUS_LEFT) {
+      inks.set(y + ":" + x, { x: x, y: y, l: Math.floor(l - m.actualBoundingBoxLeft) - 1, t: Math.floor(t + ascent - m.actualBoundingBoxAscent) - 1,
+        r: Math.ceil(l + Math.max(advance, m.actualBoundingBoxRight)) + 1, b: Math.ceil(t + ascent + m.actualBoundingBoxDescent) + 1 });
+    }
     page.statusText(x, y, text);
     // A text reaches no further than its advance and twice its size down.
     touched(l - size * ratio, t, l + advance + size * ratio, t + 2 * size * ratio);

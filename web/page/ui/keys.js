@@ -12,13 +12,18 @@
     document.addEventListener("keydown", function (e) {
       if (page.boxOpen()) return page.boxKey(e);
       if (e.key === "Escape") {
-        // An open menu takes its Esc first, as on the desktop.
-        if (bar.querySelector(".menu.open")) {
+        // Esc closes what is open (a menu, the menu bar, the room's form)
+        // and goes back to the board, as on the desktop; only on the board
+        // is it the game's Esc.
+        const together = document.getElementById("together");
+        if (bar.querySelector(".open") || bar.contains(document.activeElement)) {
           closeMenus();
-          canvas.focus({ preventScroll: true });
-          return;
+        } else if (together && together.contains(document.activeElement)) {
+          together.open = false;
+        } else if (onBoard(e.target)) {
+          page.push(3, 27, 0);
         }
-        page.push(3, 27, 0);
+        canvas.focus({ preventScroll: true });
         e.preventDefault();
         return;
       }
@@ -29,11 +34,18 @@
       if (bar.contains(document.activeElement)) return menuKeys.key(e);
       // The board's keys: the game moves its cursor and plays its cell.
       const code = BOARD_KEYS[e.key];
-      if (code && !e.altKey && !e.ctrlKey && !e.metaKey && !e.target.closest("button, a, input, #modal, #ended")) {
+      if (code && !e.altKey && !e.ctrlKey && !e.metaKey && onBoard(e.target)) {
         page.push(3, code, 0);
         e.preventDefault();
       }
     });
+  }
+
+  // The board has the keys when it (or nothing else of the page) has the
+  // focus: a field, a button or the room form's heading keep theirs.
+  function onBoard(target) {
+    return target === document.body || target === document.documentElement || target === page.canvas ||
+      !!target.closest("#cells");
   }
 
   // Keys the game takes for the board's cursor, by the numbers it knows them by.
@@ -72,9 +84,14 @@
       caption.tabIndex = 0;
       caption.focus({ preventScroll: true });
     },
+    // F10 opens the first menu, as on the desktop; Down goes to its first
+    // item.
     enter: function () {
-      const first = this.bar().querySelector(".menu > .caption");
-      if (first) this.focus(first);
+      const first = this.bar().querySelector(".menu");
+      if (!first) return;
+      this.bar().querySelectorAll(".open").forEach(function (o) { o.classList.remove("open"); });
+      first.classList.add("open");
+      this.focus(first.querySelector(".caption"));
     },
     key: function (e) {
       const caption = document.activeElement.closest(".caption") || document.activeElement.querySelector(".caption");

@@ -21,19 +21,28 @@
     const bar = document.getElementById("menubar");
     if (row === ROW.end) { openMenus.pop(); return; }
     const into = openMenus.length ? openMenus[openMenus.length - 1] : bar;
-    function captioned(tag, classes) {
+    // For screen readers, ARIA menus: the captions are the menu items (a
+    // check mark's a checkbox item), each list a menu of its own.
+    function captioned(tag, classes, role) {
       const e = document.createElement(tag);
       e.className = classes;
       e.id = id;
+      e.setAttribute("role", "none");
       const c = document.createElement("span");
       c.className = "caption";
       c.textContent = caption;
+      c.setAttribute("role", role || "menuitem");
+      c.tabIndex = -1;
       e.appendChild(c);
       return e;
     }
     if (row === ROW.menu || row === ROW.submenu) {
       const m = captioned(row === ROW.menu ? "div" : "li", row === ROW.menu ? "menu" : "submenu");
+      m.firstChild.setAttribute("aria-haspopup", "menu");
+      m.firstChild.setAttribute("aria-expanded", "false");
       const list = document.createElement("ul");
+      list.setAttribute("role", "menu");
+      list.setAttribute("aria-label", caption);
       m.appendChild(list);
       into.appendChild(m);
       openMenus.push(list);
@@ -43,7 +52,9 @@
       li.setAttribute("role", "separator");
       into.appendChild(li);
     } else {
-      const e = row === ROW.action ? captioned("div", "menu action item") : captioned("li", row === ROW.check ? "item check" : "item");
+      const e = row === ROW.action ? captioned("div", "menu action item")
+        : captioned("li", row === ROW.check ? "item check" : "item", row === ROW.check ? "menuitemcheckbox" : "menuitem");
+      if (row === ROW.check) e.firstChild.setAttribute("aria-checked", "false");
       e.dataset.item = String(command);
       if (row === ROW.check) e.dataset.mark = String(mark);
       into.appendChild(e);
@@ -55,6 +66,16 @@
     function closeMenus() {
       bar.querySelectorAll(".open").forEach(function (m) { m.classList.remove("open"); });
     }
+    // A menu's caption says whether it is open, whichever way it opened.
+    const expanded = new MutationObserver(function (changes) {
+      changes.forEach(function (c) {
+        const caption = c.target.querySelector(":scope > .caption");
+        if (caption) caption.setAttribute("aria-expanded", c.target.classList.contains("open") ? "true" : "false");
+      });
+    });
+    bar.querySelectorAll(".menu:not(.action), .submenu").forEach(function (m) {
+      expanded.observe(m, { attributes: true, attributeFilter: ["class"] });
+    });
     menus.forEach(function (m) {
       m.querySelector(".caption").addEventListener("click", function (e) {
         if (m.classList.contains("action")) return;
@@ -91,6 +112,7 @@
       item.addEventListener("click", function (e) {
         e.stopPropagation();
         closeMenus();
+        page.canvas.focus({ preventScroll: true });  // the keys go back to the board
         page.push(2, Number(item.dataset.item), 0);
       });
     });
@@ -101,7 +123,7 @@
     const item = document.querySelector('[data-mark="' + mark + '"]');
     if (item) {
       item.classList.toggle("checked", on);
-      item.setAttribute("aria-checked", on ? "true" : "false");
+      item.querySelector(".caption").setAttribute("aria-checked", on ? "true" : "false");
     }
   };
 
