@@ -69,6 +69,7 @@ public:
     }
 
     BoardReading reading;
+    QString said;  // the last announcement, the focused part's description
     TablePart* table = nullptr;
     std::array<LabelPart*, status_label_count> labels{};
     std::vector<CellPart*> cells;  // by (y - 1) * 19 + (x - 1)
@@ -95,8 +96,13 @@ public:
     CellPart(CanvasAccessible* owner, Cell cell) : Part(owner), cell_(cell) {}
     QAccessibleInterface* parent() const override;
     QString text(QAccessible::Text t) const override {
+        if (t == QAccessible::Description) return focused() ? owner_->said : QString();
         if (t != QAccessible::Name) return {};
         return owner_->reading.cell ? QString::fromStdString(owner_->reading.cell(cell_)) : QString();
+    }
+    bool focused() const {
+        const auto at = owner_->reading.cursor ? owner_->reading.cursor() : std::nullopt;
+        return at == std::optional<Cell>(cell_);
     }
     QRect rect() const override {
         const QRect r = QtCanvas::cursor_rect(cell_);
@@ -138,6 +144,7 @@ public:
         return nullptr;
     }
     QString text(QAccessible::Text t) const override {
+        if (t == QAccessible::Description) return owner_->said;
         return t == QAccessible::Name ? QString::fromStdString(lang::tr("盤")) : QString();
     }
     QRect rect() const override {
@@ -230,6 +237,17 @@ void notify_cursor(QtCanvas* canvas) {
         QAccessibleEvent e(focus, QAccessible::Focus);
         QAccessible::updateAccessibility(&e);
     }
+}
+
+void announce(QtCanvas* canvas, const std::string& text) {
+    CanvasAccessible* a = accessible(canvas);
+    if (!a || text.empty()) return;
+    a->said = QString::fromStdString(text);
+    if (!QAccessible::isActive()) return;
+    QAccessibleInterface* focus = a->focusChild();
+    if (!focus) focus = a->table;
+    QAccessibleEvent e(focus, QAccessible::DescriptionChanged);
+    QAccessible::updateAccessibility(&e);
 }
 
 void notify_label(QtCanvas* canvas, StatusLabel label, const std::string& text) {

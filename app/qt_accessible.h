@@ -37,5 +37,9 @@ void set_board_reading(QtCanvas* canvas, BoardReading reading);
 // Tell the screen reader: the cursor went to another cell, a label changed.
 void notify_cursor(QtCanvas* canvas);
 void notify_label(QtCanvas* canvas, StatusLabel label, const std::string& text);
+// Says `text` through the object that has the focus (the cursor's cell, or
+// the board): its description changes, which Orca reads out for the object
+// it follows; it ignores name changes of labels and cells.
+void announce(QtCanvas* canvas, const std::string& text);
 
 }  // namespace quintora

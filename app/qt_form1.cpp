@@ -26,17 +26,20 @@ Form1::Form1(Dialogs& dialogs, Pause& pause, SoundLibrary& sound, ProcessExit& e
         cursor_.hide();
         canvas_->show_cursor(std::nullopt);
         take(Command::press_at(cell_under(x, y)));
-        announce_stones();
     };
     // Screen readers see the board's cells, the texts beside it and each
     // stone as it is put down.
     install_board_accessibility();
     set_board_reading(canvas_, {[this](Cell c) { return cell_reading(game_->state(), c, &lang::tr); },
                                 [this] { return cursor_.at(); }});
+    // The turn and the move's number are said as they change (after a
+    // stone, 戻, 進 and 最初 alike).
     canvas_->on_status_text = [this](int row, const std::string& text) {
         if (row == 5) notify_label(canvas_, StatusLabel::turn, text);
         if (row == 9) notify_label(canvas_, StatusLabel::count, text);
         if (row == 11) notify_label(canvas_, StatusLabel::thinking, text);
+        if (row == 5) turn_text_ = text;
+        if (row == 9) count_text_ = text;
     };
     canvas_->on_refresh = [this] { announce_stones(); };
     // The board takes the keyboard; the cursor shows once a key is used.
@@ -104,6 +107,7 @@ void Form1::take(Command c) {
         route(c);
     else
         game_->apply(c);
+    announce_stones();
 }
 
 void Form1::end_if_quit_waiting() {
@@ -147,10 +151,7 @@ bool Form1::board_key(int key) {
     canvas_->show_cursor(cursor_.at());
     // Exactly what a click on that cell gives.
     notify_cursor(canvas_);
-    if (press) {
-        take(*press);
-        announce_stones();
-    }
+    if (press) take(*press);
     return true;
 }
 
@@ -185,8 +186,18 @@ bool Form1::bar_action_key(int key) {
 }
 
 void Form1::announce_stones() {
-    for (const std::string& stone : stones_.since(game_->state(), &lang::tr))
+    std::string said;
+    for (const std::string& stone : stones_.since(game_->state(), &lang::tr)) {
         notify_label(canvas_, StatusLabel::last_stone, stone);
+        said += (said.empty() ? "" : ", ") + stone;
+    }
+    // Then whose turn it is and the move's number, when they changed.
+    const std::string status = turn_text_ + (turn_text_.empty() || count_text_.empty() ? "" : ", ") + count_text_;
+    if (status != said_status_) {
+        said_status_ = status;
+        if (!status.empty()) said += (said.empty() ? "" : ". ") + status;
+    }
+    announce(canvas_, said);
 }
 
 bool Form1::eventFilter(QObject* watched, QEvent* e) {

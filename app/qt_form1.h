@@ -67,6 +67,8 @@ private:
     std::unique_ptr<CanvasTee> tee_;
     BoardCursor cursor_;
     StoneReader stones_;
+    // The turn and the move count as drawn, and the two as last said.
+    std::string turn_text_, count_text_, said_status_;
     QAction* tick_actions_[3]{};
     bool ticks_[3]{};
     std::unique_ptr<Game> game_;
