@@ -6,6 +6,10 @@ server of its own with openbox, Orca's speech going to speech-dispatcher's
 dummy module and ALSA's null device,
 
     dbus-run-session -- /usr/bin/python3 orca_run.py PROGRAM OUT_FOLDER
+    dbus-run-session -- /usr/bin/python3 orca_run.py --page SITE_FOLDER OUT_FOLDER
+
+(the page in Chromium, served on loopback, with its renderer's accessibility
+on and Japanese asked for).
 
 Each step is keys typed by xdotool; what Orca said after it is read from its
 debug log ("SPEECH OUTPUT: ..."), written a line at a time: Orca opens it
@@ -21,6 +25,9 @@ import sys
 import tempfile
 import time
 
+PAGE = sys.argv[1] == "--page"
+if PAGE:
+    del sys.argv[1]
 PROGRAM = os.path.abspath(sys.argv[1])
 OUT = os.path.abspath(sys.argv[2]) if len(sys.argv) > 2 else tempfile.mkdtemp(prefix="quintora-orca-")
 ORCA_LAUNCHER = """
@@ -97,12 +104,28 @@ def main():
                         SDL_AUDIODRIVER="dummy", LC_ALL="C", ASAN_OPTIONS="detect_leaks=0")
         game_env.pop("LANGUAGE", None)
         folder = tempfile.mkdtemp(prefix="quintora-orca-game-")
-        started.append(subprocess.Popen([PROGRAM], cwd=folder, env=game_env, stdout=subprocess.DEVNULL,
-                                        stderr=open(os.path.join(OUT, "game.err"), "w")))
+        if PAGE:
+            sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "..", "web", "tests"))
+            import cdp
+            site = cdp.Site(PROGRAM)
+            started.append(subprocess.Popen(
+                [cdp.find_chromium(), "--no-sandbox", "--force-renderer-accessibility", "--accept-lang=ja",
+                 "--lang=ja", "--no-first-run", "--disable-features=Translate", "--user-data-dir=" + folder, "--window-size=900,700",
+                 "--app=" + site.url + "index.html?nosw&fast"], env=env, stdout=subprocess.DEVNULL,
+                stderr=open(os.path.join(OUT, "game.err"), "w")))
+            window_class = "chromium"
+        else:
+            started.append(subprocess.Popen([PROGRAM], cwd=folder, env=game_env, stdout=subprocess.DEVNULL,
+                                            stderr=open(os.path.join(OUT, "game.err"), "w")))
+            window_class = "Quintora"
         window = wait_for("the window", lambda: subprocess.run(
-            ["xdotool", "search", "--onlyvisible", "--class", "Quintora"], env=env, capture_output=True,
+            ["xdotool", "search", "--onlyvisible", "--class", window_class], env=env, capture_output=True,
             text=True).stdout.split())[-1]
         subprocess.run(["xdotool", "windowactivate", "--sync", window], env=env)
+        if PAGE:
+            time.sleep(8)  # the program compiled and started
+            # The board takes the keyboard: the page's first stop for Tab.
+            subprocess.run(["xdotool", "key", "Tab"], env=env)
         log = Log(log_path)
         time.sleep(3)
         log.said()
@@ -127,6 +150,12 @@ def main():
         time.sleep(1)
         log.said()
         step("局面: Down, Return (戻)", "Down", "Return")
+        # One player: black by keys, three computers follow.
+        step("F10, Down, Right, Return (1_PLAY 黒)", "F10", "Down", "Right", "Return")
+        step("Return (the board: 再開 OKですか？)", "Return")
+        step("Return (OK: 再開 黒の番です)", "Return")
+        step("Return (OK)", "Return")
+        step("Return (black plays L10; the computers follow)", "Return", wait=8.0)
         with open(os.path.join(OUT, "heard.txt"), "w", encoding="utf-8") as f:
             for name, said in heard:
                 f.write("%s\t%s\n" % (name, " | ".join(said)))
