@@ -14,8 +14,10 @@ on and Japanese asked for).
 Each step is keys typed by xdotool; what Orca said after it is read from its
 debug log ("SPEECH OUTPUT: ..."), written a line at a time: Orca opens it
 with 8 KB blocks, so it is started here with the file line-buffered. Prints
-each step and what was said (and writes it to OUT_FOLDER/heard.txt), for a
-person to read: it asserts nothing yet, and is not one of ctest's tests.
+each step and what was said (and writes it to OUT_FOLDER/heard.txt). For
+the window it then checks, over everything said (Orca may lag behind the
+keys): the player's stone with its colour and cell, a computer's stone with
+its colour and cell, the turn after 戻, and the boxes' titles and texts.
 """
 
 import os
@@ -159,6 +161,18 @@ def main():
         with open(os.path.join(OUT, "heard.txt"), "w", encoding="utf-8") as f:
             for name, said in heard:
                 f.write("%s\t%s\n" % (name, " | ".join(said)))
+        if not PAGE:
+            everything = " | ".join(s for _, said in heard for s in said)
+            wanted = {
+                "the player's stone": r"notification 黒 L10|L10 黒",
+                "a computer's stone": r"notification [青白赤] [A-HJ-T]1?[0-9]\.",
+                "the turn after 戻": r"notification 黒の番です, 0手目",
+                "a box's title and text": r"alert Quintora\. \| 黒の番です\.",
+            }
+            missing = [what for what, pattern in wanted.items() if not re.search(pattern, everything)]
+            if missing:
+                print("not heard:", ", ".join(missing), flush=True)
+                sys.exit(1)
     finally:
         for p in reversed(started):
             p.terminate()
