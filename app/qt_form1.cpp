@@ -3,6 +3,7 @@
 
 #include <QApplication>
 #include <QCloseEvent>
+#include <QCursor>
 #include <QGuiApplication>
 #include <QKeyEvent>
 #include <QMenuBar>
@@ -161,6 +162,9 @@ bool Form1::bar_action_key(int key) {
     QMenuBar* bar = menuBar();
     QAction* active = bar->activeAction();
     if (!active || active->menu()) return false;
+    // The pointer resting on the bar highlights its item too: that one is
+    // not the keyboard's, and the keys stay the board's.
+    if (bar->actionGeometry(active).contains(bar->mapFromGlobal(QCursor::pos()))) return false;
     const QList<QAction*> all = bar->actions();
     const auto at = all.indexOf(active);
     switch (key) {
