@@ -182,6 +182,15 @@ def main():
                 p.kill()
         server.terminate()
         server.wait()
+        # speech-dispatcher, spawned by Orca, outlives it: the one whose
+        # socket lies in this run's own folder is ended too.
+        for pid in os.listdir("/proc"):
+            try:
+                with open("/proc/%s/cmdline" % pid, "rb") as f:
+                    if home.encode() in f.read():
+                        os.kill(int(pid), 15)
+            except (OSError, ValueError):
+                pass
 
 
 if __name__ == "__main__":
