@@ -2,6 +2,8 @@
 #include "app/program.h"
 
 #include <QApplication>
+#include <QLibraryInfo>
+#include <QTranslator>
 
 #include "app/desktop_identity.h"
 #include "app/program_folder.h"
@@ -14,9 +16,16 @@ void prepare_application() {
     QApplication::setApplicationName("Quintora");
     // LANGUAGE, LC_ALL, LC_MESSAGES or LANG asking for a language that has a
     // catalog; Japanese otherwise.
-    lang::choose_from_environment();
+    use_qt_words(lang::choose_from_environment());
     present_application();
     choose_interface_font();
+}
+
+void use_qt_words(std::string_view language) {
+    static QTranslator words;
+    QApplication::removeTranslator(&words);
+    const QString name = QStringLiteral("qtbase_") + QString::fromUtf8(language.data(), qsizetype(language.size()));
+    if (words.load(name, QLibraryInfo::path(QLibraryInfo::TranslationsPath))) QApplication::installTranslator(&words);
 }
 
 Program::Program(Dialogs* dialogs, bool in_room)

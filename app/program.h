@@ -19,6 +19,9 @@ namespace quintora {
 // Names the application, gives it its desktop identity and its faces. Call
 // once, after the application object is made and before the first widget.
 void prepare_application();
+// Qt's own words (the boxes' OK, Yes and No) in `language`, from the
+// translations Debian ships with Qt; Qt's English when it has none.
+void use_qt_words(std::string_view language);
 
 class Program {
 public:

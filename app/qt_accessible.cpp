@@ -54,12 +54,32 @@ private:
     StatusLabel which_;
 };
 
+// What is said: a notification shown with each announcement, which Orca
+// reads out as it shows. Orca asks for its text only once the window answers
+// again (after the computers' turns, whose waits hold the window), so each
+// announcement has a notification of its own, taken in turn from a few, and
+// keeps its text.
+class NoticePart : public Part {
+public:
+    using Part::Part;
+    QString text_;
+    QAccessibleInterface* parent() const override;
+    QString text(QAccessible::Text t) const override;
+    QRect rect() const override;
+    QAccessible::Role role() const override { return QAccessible::Notification; }
+    QAccessible::State state() const override {
+        QAccessible::State s;
+        s.readOnly = true;
+        return s;
+    }
+};
+
 class CanvasAccessible : public QAccessibleWidget {
 public:
     explicit CanvasAccessible(QtCanvas* canvas);
     ~CanvasAccessible() override;
     QtCanvas* canvas() const { return canvas_; }
-    int childCount() const override { return 1 + status_label_count; }
+    int childCount() const override { return 1 + status_label_count + notice_count; }
     QAccessibleInterface* child(int index) const override;
     int indexOfChild(const QAccessibleInterface* child) const override;
     QAccessibleInterface* childAt(int x, int y) const override;
@@ -69,8 +89,12 @@ public:
     }
 
     BoardReading reading;
+    QString said;  // the last announcement, the focused part's description
     TablePart* table = nullptr;
     std::array<LabelPart*, status_label_count> labels{};
+    static constexpr int notice_count = 8;  // more than one turn says
+    std::array<NoticePart*, notice_count> notices{};
+    int next_notice = 0;
     std::vector<CellPart*> cells;  // by (y - 1) * 19 + (x - 1)
     std::vector<QAccessible::Id> ids;
 
@@ -95,9 +119,13 @@ public:
     CellPart(CanvasAccessible* owner, Cell cell) : Part(owner), cell_(cell) {}
     QAccessibleInterface* parent() const override;
     QString text(QAccessible::Text t) const override {
+        if (t == QAccessible::Description) return focused() ? owner_->said : QString();
         if (t != QAccessible::Name) return {};
-        const std::string content = owner_->reading.content ? owner_->reading.content(cell_) : "空";
-        return QString::fromStdString(cell_name(cell_) + " " + lang::tr(content));
+        return owner_->reading.cell ? QString::fromStdString(owner_->reading.cell(cell_)) : QString();
+    }
+    bool focused() const {
+        const auto at = owner_->reading.cursor ? owner_->reading.cursor() : std::nullopt;
+        return at == std::optional<Cell>(cell_);
     }
     QRect rect() const override {
         const QRect r = QtCanvas::cursor_rect(cell_);
@@ -139,6 +167,7 @@ public:
         return nullptr;
     }
     QString text(QAccessible::Text t) const override {
+        if (t == QAccessible::Description) return owner_->said;
         return t == QAccessible::Name ? QString::fromStdString(lang::tr("盤")) : QString();
     }
     QRect rect() const override {
@@ -155,6 +184,9 @@ public:
 };
 
 QAccessibleInterface* CellPart::parent() const { return owner_->table; }
+QAccessibleInterface* NoticePart::parent() const { return owner_; }
+QString NoticePart::text(QAccessible::Text t) const { return t == QAccessible::Name ? text_ : QString(); }
+QRect NoticePart::rect() const { return owner_->labels[std::size_t(StatusLabel::last_stone)]->rect(); }
 QAccessibleInterface* LabelPart::parent() const { return owner_; }
 QRect LabelPart::rect() const {
     // Beside the board, one line each, where the window draws them.
@@ -169,6 +201,7 @@ CanvasAccessible::CanvasAccessible(QtCanvas* canvas) : QAccessibleWidget(canvas,
     for (int y = 1; y <= field_last; ++y)
         for (int x = 1; x <= field_last; ++x) cells.push_back(keep(new CellPart(this, {x, y})));
     for (int i = 0; i < status_label_count; ++i) labels[std::size_t(i)] = keep(new LabelPart(this, StatusLabel(i)));
+    for (NoticePart*& n : notices) n = keep(new NoticePart(this));
 }
 
 CanvasAccessible::~CanvasAccessible() {
@@ -179,6 +212,8 @@ CanvasAccessible::~CanvasAccessible() {
 QAccessibleInterface* CanvasAccessible::child(int index) const {
     if (index == 0) return table;
     if (index >= 1 && index <= status_label_count) return labels[std::size_t(index - 1)];
+    if (index > status_label_count && index <= status_label_count + notice_count)
+        return notices[std::size_t(index - 1 - status_label_count)];
     return nullptr;
 }
 
@@ -186,6 +221,8 @@ int CanvasAccessible::indexOfChild(const QAccessibleInterface* c) const {
     if (c == table) return 0;
     for (int i = 0; i < status_label_count; ++i)
         if (labels[std::size_t(i)] == c) return i + 1;
+    for (int i = 0; i < notice_count; ++i)
+        if (notices[std::size_t(i)] == c) return 1 + status_label_count + i;
     return -1;
 }
 
@@ -231,6 +268,22 @@ void notify_cursor(QtCanvas* canvas) {
         QAccessibleEvent e(focus, QAccessible::Focus);
         QAccessible::updateAccessibility(&e);
     }
+}
+
+void announce(QtCanvas* canvas, const std::string& text) {
+    CanvasAccessible* a = accessible(canvas);
+    if (!a || text.empty()) return;
+    a->said = QString::fromStdString(text);
+    NoticePart* notice = a->notices[std::size_t(a->next_notice)];
+    a->next_notice = (a->next_notice + 1) % CanvasAccessible::notice_count;
+    notice->text_ = a->said;
+    if (!QAccessible::isActive()) return;
+    QAccessibleInterface* focus = a->focusChild();
+    if (!focus) focus = a->table;
+    QAccessibleEvent described(focus, QAccessible::DescriptionChanged);
+    QAccessible::updateAccessibility(&described);
+    QAccessibleEvent shown(notice, QAccessible::ObjectShow);
+    QAccessible::updateAccessibility(&shown);
 }
 
 void notify_label(QtCanvas* canvas, StatusLabel label, const std::string& text) {

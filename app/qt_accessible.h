@@ -20,8 +20,8 @@ class QtCanvas;
 
 // What the accessible board reads: the window fills it in.
 struct BoardReading {
-    // The kanji of the stone on a cell ("黒"), "空" for an empty one.
-    std::function<std::string(Cell)> content;
+    // A cell as the screen reader says it ("K10 黒", "K11 空").
+    std::function<std::string(Cell)> cell;
     std::function<std::optional<Cell>()> cursor;
 };
 
@@ -37,5 +37,9 @@ void set_board_reading(QtCanvas* canvas, BoardReading reading);
 // Tell the screen reader: the cursor went to another cell, a label changed.
 void notify_cursor(QtCanvas* canvas);
 void notify_label(QtCanvas* canvas, StatusLabel label, const std::string& text);
+// Says `text` through the object that has the focus (the cursor's cell, or
+// the board): its description changes, which Orca reads out for the object
+// it follows; it ignores name changes of labels and cells.
+void announce(QtCanvas* canvas, const std::string& text);
 
 }  // namespace quintora

@@ -10,6 +10,7 @@
 #include <QPainter>
 #include <QPixmap>
 #include <cmath>
+#include <utility>
 
 #include "view/geometry.h"
 #include <string>
@@ -223,8 +224,13 @@ void QtCanvas::status_changed(int row) {
 }
 
 void QtCanvas::fill_rect(double x, double y, double width, double height, int palette) {
-    // An erase box beside the board takes the texts inside it away.
-    if (x + width > status_left)
+    let_go();
+    QRectF r(px(x), px(y), px(width), px(height));
+    // A text after the box on its line no longer follows what it erased.
+    if (line_end_.y >= y && line_end_.y < y + height && line_end_.x > x) line_end_ = {-1, 0};
+    // An erase box beside the board takes the texts inside it away, the
+    // whole of a translation that reaches out of it too.
+    if (x + width > status_left) {
         for (auto& [row, texts] : status_) {
             const double ty = 450 + 315.0 * row;
             if (ty < y || ty >= y + height) continue;
@@ -232,8 +238,23 @@ void QtCanvas::fill_rect(double x, double y, double width, double height, int pa
             std::erase_if(texts, [&](const auto& t) { return t.first >= x && t.first < x + width; });
             if (texts.size() != before) status_changed(row);
         }
+        for (auto& [row, inks] : ink_) {
+            const double ty = 450 + 315.0 * row;
+            if (ty < y || ty >= y + height) continue;
+            std::erase_if(inks, [&](const auto& t) {
+                if (t.first < x || t.first >= x + width) return false;
+                r = r.united(t.second);
+                return true;
+            });
+        }
+    }
     PaintOp op{PaintOp::Kind::rect, x, y, width, height, palette};
-    const QRectF r(px(x), px(y), px(width), px(height));
+    if (r != QRectF(px(x), px(y), px(width), px(height))) {
+        op.x = r.x() * twips_per_pixel;
+        op.y = r.y() * twips_per_pixel;
+        op.w = r.width() * twips_per_pixel;
+        op.h = r.height() * twips_per_pixel;
+    }
     op.bounds = r;
     op.cover = r;
     paint(op);
@@ -242,6 +263,7 @@ void QtCanvas::fill_rect(double x, double y, double width, double height, int pa
 }
 
 void QtCanvas::draw_picture(std::string_view name, double x, double y) {
+    let_go();
     PaintOp op{PaintOp::Kind::picture, x, y};
     op.picture = picture_id(name);
     // Pictures stand at whole layout pixels, at their layout size.
@@ -255,15 +277,30 @@ void QtCanvas::draw_picture(std::string_view name, double x, double y) {
     changed(r);
 }
 
+void QtCanvas::let_go() {
+    if (const auto held = wording_.let_go()) draw_shown(*held);
+}
+
 void QtCanvas::draw_text(double x, double y, std::string_view utf8, int palette, double points) {
-    // The game's words in the player's language. A translation is longer
-    // than the Japanese it replaces: one that would run into the text
-    // before it on its line ("Black" "to move") follows it instead.
-    const std::string shown = lang::tr(utf8);
+    // The game's words in the player's language; " 12 " "手目" as "Move 12",
+    // from where the count's row starts.
+    for (const lang::Wording::Text& t : wording_.text(x, y, utf8, palette, points, x >= status_left, twips_x(21.5)))
+        draw_shown(t);
+}
+
+void QtCanvas::draw_shown(const lang::Wording::Text& t) {
+    double x = t.x;
+    const double y = t.y;
+    const std::string& shown = t.shown;
+    const int palette = t.palette;
+    const double points = t.points;
+    // A translation is longer than the Japanese it replaces: one that would
+    // run into the text before it on its line ("Black" "to move") follows it
+    // instead.
     QFont font(family_);
     font.setPixelSize(qRound(points * 4.0 / 3.0));
     const QFontMetricsF m(font, &target());
-    if (shown != utf8 && line_end_.y == y)
+    if (t.translated && line_end_.y == y)
         x = std::max(x, line_end_.x + m.horizontalAdvance(QLatin1Char(' ')) * twips_per_pixel);
     PaintOp op{PaintOp::Kind::text, x, y, 0, 0, palette, points};
     op.name = QString::fromStdString(shown);
@@ -276,12 +313,14 @@ void QtCanvas::draw_text(double x, double y, std::string_view utf8, int palette,
     // The ink: a text inside an erase box is gone when the box is painted.
     op.bounds = m.tightBoundingRect(op.name).translated(origin);
     const QRectF r = m.boundingRect(op.name).translated(origin);
+    if (t.translated && x >= status_left) ink_[board_row(y)][x] = r.united(op.bounds);
     paint(op);
     record_.add(std::move(op));
     changed(r);
 }
 
 void QtCanvas::fill_circle(double cx, double cy, double radius, int palette) {
+    let_go();
     PaintOp op{PaintOp::Kind::circle, cx, cy, radius, 0, palette};
     const QRectF r(px(cx - radius), px(cy - radius), px(2 * radius), px(2 * radius));
     op.bounds = r;
@@ -291,6 +330,7 @@ void QtCanvas::fill_circle(double cx, double cy, double radius, int palette) {
 }
 
 void QtCanvas::show_icon(IconKind kind, int colour, double left, double top) {
+    let_go();
     if (!is_colour(colour)) return;
     QLabel* l = icon(kind, colour);
     l->move(qRound(px(left)), qRound(px(top)));
@@ -298,11 +338,13 @@ void QtCanvas::show_icon(IconKind kind, int colour, double left, double top) {
 }
 
 void QtCanvas::hide_icon(IconKind kind, int colour) {
+    let_go();
     if (!is_colour(colour)) return;
     icon(kind, colour)->hide();
 }
 
 void QtCanvas::refresh() {
+    let_go();
     repaint();
     if (on_refresh) on_refresh();
 }

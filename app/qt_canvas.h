@@ -27,6 +27,7 @@
 #include "app/qt_fonts.h"
 #include "view/geometry.h"
 #include "app/qt_paint_record.h"
+#include "lang/wording.h"
 
 namespace quintora {
 
@@ -112,6 +113,13 @@ private:
     struct {
         double y = -1, x = 0;
     } line_end_;
+    // The ink of each translated text right of the board, layout pixels, by
+    // row and left edge: the box that erases the text (made for the
+    // Japanese) erases all of it.
+    std::map<int, std::map<double, QRectF>> ink_;
+    lang::Wording wording_;
+    void let_go();
+    void draw_shown(const lang::Wording::Text& t);
     QImage surface_;
     PaintRecord record_;
     struct Picture {

@@ -4,6 +4,7 @@
 #include <QActionGroup>
 #include <QApplication>
 #include <QCloseEvent>
+#include <QCursor>
 #include <QGuiApplication>
 #include <QKeyEvent>
 #include <QMenuBar>
@@ -11,8 +12,8 @@
 #include <vector>
 
 #include "app/qt_accessible.h"
+#include "game/board_reading.h"
 #include "lang/language.h"
-#include "state/colour.h"
 
 namespace quintora {
 
@@ -30,20 +31,20 @@ Form1::Form1(Dialogs& dialogs, Pause& pause, SoundLibrary& sound, ProcessExit& e
         cursor_.hide();
         canvas_->show_cursor(std::nullopt);
         take(Command::press_at(cell_under(x, y)));
-        announce_stones();
     };
     // Screen readers see the board's cells, the texts beside it and each
     // stone as it is put down.
     install_board_accessibility();
-    set_board_reading(canvas_, {[this](Cell c) {
-                                    const auto colour = Colour::from_code(game_->state().board[c.x][c.y]);
-                                    return std::string(colour ? colour->kanji() : "空");
-                                },
+    set_board_reading(canvas_, {[this](Cell c) { return cell_reading(game_->state(), c, &lang::tr); },
                                 [this] { return cursor_.at(); }});
+    // The turn and the move's number are said as they change (after a
+    // stone, 戻, 進 and 最初 alike).
     canvas_->on_status_text = [this](int row, const std::string& text) {
         if (row == 5) notify_label(canvas_, StatusLabel::turn, text);
         if (row == 9) notify_label(canvas_, StatusLabel::count, text);
         if (row == 11) notify_label(canvas_, StatusLabel::thinking, text);
+        if (row == 5) turn_text_ = text;
+        if (row == 9) count_text_ = text;
     };
     canvas_->on_refresh = [this] { announce_stones(); };
     // The board takes the keyboard; the cursor shows once a key is used.
@@ -116,6 +117,7 @@ void Form1::take(Command c) {
     // Taken while a computer searches beside the window: run after its turn.
     if (thinking_.busy() && c.kind != CommandKind::SYURYOU) return waiting_.push_back(c);
     session_->give(c);
+    announce_stones();
     for (const Command w : std::exchange(waiting_, {})) take(w);
 }
 
@@ -133,12 +135,13 @@ void Form1::end_if_quit_waiting() {
 void Form1::start() { game_->起動(std::int32_t(winId())); }
 
 void Form1::keyPressEvent(QKeyEvent* e) {
+    if (bar_action_key(e->key())) return;
     if (e->key() == Qt::Key_Escape) {
         take(Command::of(CommandKind::escape));
         return;
     }
-    // F10 opens the first menu, as in the other desktop programs; the arrows
-    // go on from there.
+    // F10 opens the first menu, as in the other desktop programs (and the
+    // page); Down goes to its first item.
     if (e->key() == Qt::Key_F10 && e->modifiers() == Qt::NoModifier) {
         menuBar()->setActiveAction(menuBar()->actions().value(0));
         return;
@@ -166,31 +169,66 @@ bool Form1::board_key(int key) {
     canvas_->show_cursor(cursor_.at());
     // Exactly what a click on that cell gives.
     notify_cursor(canvas_);
-    if (press) {
-        take(*press);
-        announce_stones();
-    }
+    if (press) take(*press);
     return true;
 }
 
-void Form1::announce_stones() {
-    const GameState& s = game_->state();
-    if (s.move_number < announced_moves_) announced_moves_ = s.move_number;
-    for (; announced_moves_ < s.move_number; ++announced_moves_) {
-        const int m = announced_moves_;
-        const auto colour = Colour::from_code(s.move_colour[m]);
-        if (!colour) continue;
-        notify_label(canvas_, StatusLabel::last_stone,
-                     lang::tr(colour->kanji()) + " " + cell_name({s.move_x[m], s.move_y[m]}));
+bool Form1::bar_action_key(int key) {
+    // その他 and 終了 stand on the bar without a menu: reached with the
+    // arrows from a menu, they are highlighted while the keys come here.
+    QMenuBar* bar = menuBar();
+    QAction* active = bar->activeAction();
+    if (!active || active->menu()) return false;
+    // The pointer resting on the bar highlights its item too: that one is
+    // not the keyboard's, and the keys stay the board's.
+    if (bar->actionGeometry(active).contains(bar->mapFromGlobal(QCursor::pos()))) return false;
+    const QList<QAction*> all = bar->actions();
+    const auto at = all.indexOf(active);
+    switch (key) {
+        case Qt::Key_Return:
+        case Qt::Key_Enter:
+        case Qt::Key_Space:
+            bar->setActiveAction(nullptr);
+            canvas_->setFocus();
+            active->trigger();
+            return true;
+        case Qt::Key_Left:
+        case Qt::Key_Right: {
+            const auto next = (at + (key == Qt::Key_Right ? 1 : all.size() - 1)) % all.size();
+            bar->setActiveAction(all[next]);
+            return true;
+        }
+        case Qt::Key_Escape:
+            bar->setActiveAction(nullptr);
+            canvas_->setFocus();
+            return true;
+        default: return true;  // nothing else while the bar has the keys
     }
+}
+
+void Form1::announce_stones() {
+    std::string said;
+    for (const std::string& stone : stones_.since(game_->state(), &lang::tr)) {
+        notify_label(canvas_, StatusLabel::last_stone, stone);
+        said += (said.empty() ? "" : ", ") + stone;
+    }
+    // Then whose turn it is and the move's number, when they changed.
+    const std::string status = turn_text_ + (turn_text_.empty() || count_text_.empty() ? "" : ", ") + count_text_;
+    if (status != said_status_) {
+        said_status_ = status;
+        if (!status.empty()) said += (said.empty() ? "" : ". ") + status;
+    }
+    announce(canvas_, said);
 }
 
 bool Form1::eventFilter(QObject* watched, QEvent* e) {
     // An open menu is a popup of its own and gets its Esc first: that Esc
-    // only closes the menu. Once none is open, Esc on the bar quits.
+    // only closes the menu. Esc on the bar then only leaves the bar: the
+    // board has the keys again, and the next Esc is the game's.
     if (watched == menuBar() && e->type() == QEvent::KeyPress &&
         static_cast<QKeyEvent*>(e)->key() == Qt::Key_Escape && !QApplication::activePopupWidget()) {
-        take(Command::of(CommandKind::escape));
+        menuBar()->setActiveAction(nullptr);
+        canvas_->setFocus();
         return true;
     }
     return QMainWindow::eventFilter(watched, e);

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "game/board_cursor.h"
+#include "game/board_reading.h"
 #include "game/game.h"
 #include "files/posix_storage.h"
 #include "net/session.h"
@@ -60,6 +61,10 @@ private:
     // Arrows, Home/End, Page Up/Down, Return and Space on the board; false
     // for any other key.
     bool board_key(int key);
+    // The keys while その他 or 終了 (on the bar, without a menu) is
+    // highlighted: Return or Space takes it, Left and Right go along the bar,
+    // Esc leaves it. False when no such item is highlighted.
+    bool bar_action_key(int key);
 
     // Tells the screen reader of every stone put down since the last call.
     void announce_stones();
@@ -68,7 +73,9 @@ private:
     QtCanvas* canvas_;
     std::unique_ptr<CanvasTee> tee_;
     BoardCursor cursor_;
-    int announced_moves_ = 0;
+    StoneReader stones_;
+    // The turn and the move count as drawn, and the two as last said.
+    std::string turn_text_, count_text_, said_status_;
     QAction* tick_actions_[mark_count]{};
     bool ticks_[mark_count]{};
     QActionGroup* strengths_ = nullptr;

@@ -10,7 +10,10 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <string_view>
 #include <vector>
+
+#include "lang/language.h"
 
 namespace quintora {
 
@@ -18,7 +21,21 @@ namespace {
 
 const char* const caption = "Quintora";
 
-std::string reason(int error) { return std::string("（") + std::strerror(error) + "）"; }
+// The player's language: a text of the catalog with %1 and %2 filled in
+// (names of folders and files, the system's reason).
+std::string say(std::string_view text, const std::string& first, const std::string& second = {}) {
+    const std::string t = lang::tr(text);
+    std::string s;
+    for (std::size_t i = 0; i < t.size(); ++i) {
+        if (t[i] == '%' && i + 1 < t.size() && (t[i + 1] == '1' || t[i + 1] == '2'))
+            s += t[++i] == '1' ? first : second;
+        else
+            s += t[i];
+    }
+    return s;
+}
+
+std::string reason(int error) { return say("（%1）", std::strerror(error)); }
 
 bool ends_with(const std::string& s, const std::string& tail) {
     return s.size() > tail.size() && s.compare(s.size() - tail.size(), tail.size(), tail) == 0;
@@ -74,10 +91,10 @@ UserFolder prepare_user_folder(const char* xdg_data_home, const char* home, cons
     if (xdg_data_home != nullptr && xdg_data_home[0] == '/') {
         data_home = xdg_data_home;
     } else if (home == nullptr || home[0] == '\0') {
-        f.failure = "HOME が設定されていないので、ゲームのフォルダを作る場所がありません。";
+        f.failure = lang::tr("HOME が設定されていないので、ゲームのフォルダを作る場所がありません。");
         return f;
     } else if (home[0] != '/') {
-        f.failure = std::string("HOME「") + home + "」が絶対パスではないので、ゲームのフォルダを作る場所がありません。";
+        f.failure = say("HOME「%1」が絶対パスではないので、ゲームのフォルダを作る場所がありません。", home);
         return f;
     } else {
         data_home = std::string(home) + "/.local/share";
@@ -85,17 +102,17 @@ UserFolder prepare_user_folder(const char* xdg_data_home, const char* home, cons
     f.path = data_home + "/quintora";
 
     if (const int e = make_folders(f.path)) {
-        f.failure = "ゲームのフォルダ「" + f.path + "」を作れないか、開けません。" + reason(e);
+        f.failure = say("ゲームのフォルダ「%1」を作れないか、開けません。", f.path) + reason(e);
         return f;
     }
     std::vector<std::string> names;
     if (const int e = wave_names(wave_folder, names)) {
-        f.failure = "音声ファイルのフォルダ「" + wave_folder + "」が読めません。" + reason(e);
+        f.failure = say("音声ファイルのフォルダ「%1」が読めません。", wave_folder) + reason(e);
         return f;
     }
     for (const auto& name : names)
         if (const int e = link_wave(wave_folder + "/" + name, f.path + "/" + name)) {
-            f.failure = "「" + name + "」をゲームのフォルダ「" + f.path + "」に置けません。" + reason(e);
+            f.failure = say("「%1」をゲームのフォルダ「%2」に置けません。", name, f.path) + reason(e);
             return f;
         }
     return f;
@@ -105,7 +122,7 @@ bool enter_user_folder(const std::string& wave_folder, Dialogs& dialogs) {
     UserFolder f = prepare_user_folder(std::getenv("XDG_DATA_HOME"), std::getenv("HOME"), wave_folder);
     if (f.failure.empty() && chdir(f.path.c_str()) != 0) {
         const int e = errno;
-        f.failure = "ゲームのフォルダ「" + f.path + "」に入れません。" + reason(e);
+        f.failure = say("ゲームのフォルダ「%1」に入れません。", f.path) + reason(e);
     }
     if (f.failure.empty()) return true;
     std::fprintf(stderr, "Quintora: %s\n", f.failure.c_str());

@@ -97,4 +97,23 @@ std::string tr(std::string_view source, std::string_view context) {
     return std::string(source);
 }
 
+std::optional<std::string> with_number(std::string_view word, std::string_view number) {
+    if (word.find("%1") != std::string_view::npos) return std::nullopt;
+    std::string text = tr(word);
+    const auto at = text.find("%1");
+    if (at == std::string::npos) return std::nullopt;
+    while (!number.empty() && number.front() == ' ') number.remove_prefix(1);
+    while (!number.empty() && number.back() == ' ') number.remove_suffix(1);
+    return text.replace(at, 2, number);
+}
+
+bool numbers_go_inside_words() {
+    if (!chosen) return false;
+    for (const Entry& e : chosen->entries)
+        if (std::string_view(e.text).find("%1") != std::string_view::npos &&
+            std::string_view(e.source).find("%1") == std::string_view::npos)
+            return true;
+    return false;
+}
+
 }  // namespace quintora::lang

@@ -5,6 +5,7 @@
 // else. The window and the page translate at their edge, through the one
 // catalog they share (po/LANG.po, compiled into both).
 
+#include <optional>
 #include <span>
 #include <string>
 #include <string_view>
@@ -28,5 +29,13 @@ std::span<const std::string_view> available();
 // when it has none (numbers, names). A text "「NAME」REST" or "「NAME」: REST"
 // keeps the name and has REST translated.
 std::string tr(std::string_view source, std::string_view context = {});
+
+// A number the game draws before a word (" 12 " "手目") in a language whose
+// translation of the word takes the number ("Move %1"): the one text for
+// both ("Move 12"); nothing when the word's translation does not.
+std::optional<std::string> with_number(std::string_view word, std::string_view number);
+// Whether the current language has such a word: a number drawn beside the
+// board then waits for the text after it.
+bool numbers_go_inside_words();
 
 }  // namespace quintora::lang

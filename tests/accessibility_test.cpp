@@ -65,6 +65,9 @@ TEST(Accessibility, TheCursorsCellIsFocusedAndTheLabelsFollowTheWindow) {
     EXPECT_EQ(label(w.form, 0), "青の番です");
     EXPECT_EQ(label(w.form, 1), "1手目");
     EXPECT_EQ(label(w.form, 3), "黒 L10") << "the last stone";
+    // Said through the focused cell's description, which Orca reads out
+    // (it ignores the labels' and the cells' name changes).
+    EXPECT_EQ(l10->text(QAccessible::Description), "黒 L10. 青の番です, 1手目");
 }
 
 TEST(Accessibility, ComputersStonesAreAnnouncedToo) {

@@ -241,3 +241,32 @@ TEST(KeyboardPlay, CursorIsAnOverlayInTheCornersOfItsCell) {
     click_cell(w.form, {11, 11});
     EXPECT_FALSE(w.form.canvas().cursor()) << "a click takes the cursor away";
 }
+
+// その他 and 終了 stand on the bar without a menu: the arrows reach them
+// from a menu and Return takes them. Esc closes only what is open: the
+// menu, then the highlighted bar; the game runs on.
+TEST(KeyboardPlay, TheBarsOwnItemsByKeysAndEscClosesOnlyWhatIsOpen) {
+    WindowHarness w;
+    w.form.show();
+    QApplication::setActiveWindow(&w.form);
+    w.form.start();
+    w.log.clear();
+    const std::size_t before = w.form.game().journal().size();
+    key(w.form, Qt::Key_F10);
+    for (int i = 0; i < 3; ++i) key(w.form, Qt::Key_Right);  // 局面, ｵﾌﾟｼｮﾝ, その他
+    ASSERT_TRUE(w.form.menuBar()->activeAction());
+    EXPECT_EQ(w.form.menuBar()->activeAction()->objectName(), "SONOTA");
+    key(w.form, Qt::Key_Return);
+    EXPECT_NE(log_text(w.log).find("about "), std::string::npos) << log_text(w.log);
+    EXPECT_EQ(w.form.menuBar()->activeAction(), nullptr);
+
+    key(w.form, Qt::Key_F10);
+    key(w.form, Qt::Key_Escape);
+    EXPECT_EQ(QApplication::activePopupWidget(), nullptr) << "the menu closed";
+    if (w.form.menuBar()->activeAction()) key(w.form, Qt::Key_Escape);
+    EXPECT_EQ(w.form.menuBar()->activeAction(), nullptr) << "the bar left";
+    EXPECT_EQ(QApplication::focusWidget(), &w.form.canvas());
+    const Journal& j = w.form.game().journal();
+    ASSERT_EQ(j.size(), before + 2) << "その他 and its box's OK, no Esc";
+    EXPECT_EQ(j[before], Command::of(CommandKind::SONOTA));
+}

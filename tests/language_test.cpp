@@ -3,6 +3,7 @@
 // catalog, and the Japanese source byte for byte when no catalog is asked for.
 #include <gtest/gtest.h>
 
+#include <QAbstractButton>
 #include <QApplication>
 #include <QMenu>
 #include <QMenuBar>
@@ -12,6 +13,7 @@
 #include <cstdlib>
 #include <optional>
 
+#include "app/program.h"
 #include "app/qt_dialogs.h"
 #include "app/qt_form1.h"
 #include "lang/language.h"
@@ -63,6 +65,7 @@ struct RealBoxes {
     ThrowingExit exit{log};
     Form1 form{dialogs, pause, sound, exit};
     std::vector<Box> boxes;
+    QStringList yes_no;  // the question's buttons
     QTimer answerer;
 
     RealBoxes() {
@@ -73,6 +76,7 @@ struct RealBoxes {
             if (!box || box->property("answered").toBool()) return;
             box->setProperty("answered", true);
             boxes.push_back({box->windowTitle(), box->text()});
+            if (QAbstractButton* yes = box->button(QMessageBox::Yes)) yes_no = {yes->text(), box->button(QMessageBox::No)->text()};
             QTest::keyClick(box, Qt::Key_Return);
         });
         answerer.start();
@@ -147,8 +151,17 @@ TEST(Language, TranslatesWholeTextsAndTheRestAfterAFilesName) {
     EXPECT_EQ(lang::tr("「禁止.wav」を開けません。"), "\"禁止.wav\" cannot be opened.");
     EXPECT_EQ(lang::tr("「禁止.wav」: ファイルが空です。"), "\"禁止.wav\": The file is empty.");
     EXPECT_EQ(lang::tr(" 12 "), " 12 ") << "no catalog entry: the text itself";
+    // Once left in Japanese: the facing players' box, the disk's two reasons.
+    EXPECT_EQ(lang::tr("下の番です"), "The player at the bottom moves first.");
+    EXPECT_EQ(lang::tr("ディスクに空きがありません。"), "The disk is full.");
+    EXPECT_EQ(lang::tr("ファイルの大きさの上限を超えています。"), "The file is larger than the system allows.");
+    // The move's number goes inside its word: "Move 12", not "12 moves".
+    EXPECT_TRUE(lang::numbers_go_inside_words());
+    EXPECT_EQ(lang::with_number("手目", " 12 "), "Move 12");
+    EXPECT_EQ(lang::with_number("思考中", " 12 "), std::nullopt);
     lang::choose("C");
     EXPECT_EQ(lang::tr("続けますか？"), "続けますか？");
+    EXPECT_FALSE(lang::numbers_go_inside_words()) << "Japanese: the number drawn as it comes";
 }
 
 // The same game twice through the real boxes: in the C locale every text is
@@ -158,15 +171,18 @@ TEST(Language, TheCLocaleKeepsEveryTextByteForByte) {
     Environment env{{"LC_ALL", "C"}};
     lang::choose_from_environment();
     RealBoxes w;
+    use_qt_words(lang::current());
     w.play();
     const std::vector<Box> expected{{"開始", "「対局」で始めて下さい"},
-                                    {"", "黒の番です"},
+                                    {"Quintora", "黒の番です"},
                                     {"戻る", "戻れません"},
                                     {"再開", "OKですか？"},
                                     {"再開", "黒の番です"},
-                                    {"", "　黒の勝ち！！"},
+                                    {"Quintora", "　黒の勝ち！！"},
                                     {"再ゲーム", "続けますか？"}};
     EXPECT_EQ(w.boxes, expected);
+    EXPECT_EQ(w.yes_no, QStringList({"はい(&Y)", "いいえ(&N)"})) << "Qt's own words in Japanese too";
+    use_qt_words("en");
     QStringList table;
     for (const MenuEntry& e : menu_table())
         if (e.row != MenuRow::end && e.row != MenuRow::separator) table << QString::fromUtf8(e.caption);
@@ -179,11 +195,11 @@ TEST(Language, UnderLanguageEnEveryBoxAndCaptionIsEnglish) {
     RealBoxes w;
     w.play();
     const std::vector<Box> expected{{"Start", "Start a game from the Game menu."},
-                                    {"", "Black to move."},
+                                    {"Quintora", "Black to move."},
                                     {"Back", "Cannot go back."},
                                     {"Resume", "Ready?"},
                                     {"Resume", "Black to move."},
-                                    {"", "Black wins!!"},
+                                    {"Quintora", "Black wins!!"},
                                     {"New Game", "Play again?"}};
     EXPECT_EQ(w.boxes, expected);
     const QStringList captions = w.captions();

@@ -17,10 +17,10 @@
 
 #include "files/posix_storage.h"
 #include "game/board_cursor.h"
+#include "game/board_reading.h"
 #include "game/game.h"
 #include "lang/language.h"
 #include "sound/module1.h"
-#include "state/colour.h"
 #include "view/geometry.h"
 #include "view/view.h"
 #include "web/web_adapters.h"
@@ -56,17 +56,13 @@ EM_JS(void, page_language, (char* into, int size), { stringToUTF8(QuintoraUI.lan
 EM_JS(void, page_words, (const char* lang, const char* ended, const char* again, const char* board), {
     QuintoraUI.words(UTF8ToString(lang), UTF8ToString(ended), UTF8ToString(again), UTF8ToString(board));
 });
+EM_JS(void, page_button_words, (const char* ok, const char* yes, const char* no),
+      { QuintoraUI.buttonWords(UTF8ToString(ok), UTF8ToString(yes), UTF8ToString(no)); });
 EM_JS(void, page_cursor, (int x, int y, int w, int h, const char* name),
       { QuintoraUI.showCursor(x, y, w, h, UTF8ToString(name)); });
 
 EM_JS(void, page_cell_name, (int index, const char* name), { QuintoraUI.cellName(index, UTF8ToString(name)); });
 EM_JS(void, page_announce, (const char* text), { QuintoraUI.announce(UTF8ToString(text)); });
-
-// A cell as a screen reader hears it: "K10 黒", "K11 空".
-std::string cell_reading(const Game& game, Cell c) {
-    const auto colour = Colour::from_code(game.state().board[c.x][c.y]);
-    return cell_name(c) + " " + lang::tr(colour ? colour->kanji() : "空");
-}
 
 // The page's grid of cells, brought up to date after each command, and the
 // stones put down since the last one read out (the computers' too).
@@ -76,26 +72,22 @@ public:
         for (int y = 1; y <= field_last; ++y)
             for (int x = 1; x <= field_last; ++x) {
                 const int i = (y - 1) * field_last + (x - 1);
-                std::string name = cell_reading(game, {x, y});
+                std::string name = cell_reading(game.state(), {x, y}, &lang::tr);
                 if (name == names_[std::size_t(i)]) continue;
                 page_cell_name(i, name.c_str());
                 names_[std::size_t(i)] = std::move(name);
             }
-        const GameState& s = game.state();
-        if (s.move_number < announced_) announced_ = s.move_number;
-        std::string stones;
-        for (; announced_ < s.move_number; ++announced_) {
-            const auto colour = Colour::from_code(s.move_colour[announced_]);
-            if (!colour) continue;
-            if (!stones.empty()) stones += ", ";
-            stones += lang::tr(colour->kanji()) + " " + cell_name({s.move_x[announced_], s.move_y[announced_]});
+        std::string said;
+        for (const std::string& stone : stones_.since(game.state(), &lang::tr)) {
+            if (!said.empty()) said += ", ";
+            said += stone;
         }
-        if (!stones.empty()) page_announce(stones.c_str());
+        if (!said.empty()) page_announce(said.c_str());
     }
 
 private:
     std::array<std::string, field_last * field_last> names_;
-    int announced_ = 0;
+    StoneReader stones_;
 };
 
 // The page's keys for the board, by their DOM key codes.
@@ -123,7 +115,7 @@ void show_cursor(const Game& game, const BoardCursor& cursor) {
     }
     const auto px = [](double twips) { return int(twips / twips_per_pixel + 0.5); };
     page_cursor(px(twips_x(at->x)), px(twips_y(at->y)), px(cell_width), px(cell_height),
-                cell_reading(game, *at).c_str());
+                cell_reading(game.state(), *at, &lang::tr).c_str());
 }
 
 // The page's menu bar, row by row from the game's table; a menu item gives
@@ -175,6 +167,8 @@ int main() {
     const std::string language(lang::choose(wanted));
     page_words(language.c_str(), lang::tr("QuintoraⅠは終了しました。").c_str(), lang::tr("もう一度始める").c_str(),
                lang::tr("盤").c_str());
+
+    page_button_words(lang::tr("OK").c_str(), lang::tr("はい").c_str(), lang::tr("いいえ").c_str());
 
     web::WebCanvas canvas;
     web::WebDialogs dialogs;

@@ -1,6 +1,6 @@
 #!/usr/bin/env python3
 # SPDX-License-Identifier: GPL-3.0-or-later
-"""Two generated files of the site:
+"""Generated files of the site:
 
   site_files.py waves WAVES_FOLDER OUT.js
       the list of the waves with what the page needs to stand in for each
@@ -11,6 +11,9 @@
       sheet@2x.png, sheet@3x.png: one request and one decoding instead of
       one for each), and the page's list of where each lies in them; the
       icons beside the board stay pictures of their own;
+  site_files.py script OUT.js MODULE.js...
+      the page's script, its modules (page/ui/, one for each job) one after
+      the other in the order given: one file for the page to fetch;
   site_files.py worker SITE_FOLDER TEMPLATE OUT.js
       the service worker: the template with the site's files and a version
       made of their contents, so that any change to the site is a new one.
@@ -160,6 +163,15 @@ def sheet(folder, out_folder, out):
         f.write("var QuintoraIcons = %s;\n" % json.dumps(icons))
 
 
+def script(out, modules):
+    parts = []
+    for path in modules:
+        with open(path, encoding="utf-8") as f:
+            parts.append(f.read())
+    with open(out, "w", encoding="utf-8") as f:
+        f.write("\n".join(parts))
+
+
 def worker(site, template, out):
     out_name = os.path.relpath(os.path.abspath(out), os.path.abspath(site))
     files = []
@@ -188,6 +200,8 @@ if __name__ == "__main__":
         waves(sys.argv[2], sys.argv[3])
     elif len(sys.argv) == 5 and sys.argv[1] == "sheet":
         sheet(sys.argv[2], sys.argv[3], sys.argv[4])
+    elif len(sys.argv) >= 4 and sys.argv[1] == "script":
+        script(sys.argv[2], sys.argv[3:])
     elif len(sys.argv) == 5 and sys.argv[1] == "worker":
         worker(sys.argv[2], sys.argv[3], sys.argv[4])
     else:

@@ -12,6 +12,7 @@
 #include "sound/wave_check.h"
 #include "sound/wave_layout.h"
 #include "lang/language.h"
+#include "view/geometry.h"
 #include "view/palette.h"
 
 namespace quintora::web {
@@ -73,39 +74,54 @@ int rgb(int palette) { return int(palette_rgb(palette)); }
 // --- canvas -------------------------------------------------------------------
 
 void WebCanvas::fill_rect(double x, double y, double w, double h, int c) {
+    let_go();
     if (logging()) log_line(call_log::fill_rect(x, y, w, h, c));
     page_fill_rect(x, y, w, h, rgb(c));
 }
 
 void WebCanvas::draw_picture(std::string_view name, double x, double y) {
+    let_go();
     const std::string n = text_of(name);
     if (logging()) log_line(call_log::draw_picture(n, x, y));
     page_draw_picture(n.c_str(), x, y);
 }
 
+void WebCanvas::let_go() {
+    if (const auto held = wording_.let_go())
+        page_draw_text(held->x, held->y, held->shown.c_str(), rgb(held->palette), held->points, 0);
+}
+
 void WebCanvas::draw_text(double x, double y, std::string_view utf8, int c, double points) {
     const std::string t = text_of(utf8);
     if (logging()) log_line(call_log::draw_text(x, y, t, c, points));
-    // The player's language here, at the page's edge; the log keeps the game's own.
-    const std::string shown = lang::tr(t);
-    page_draw_text(x, y, shown.c_str(), rgb(c), points, shown != t);
+    // The player's language here, at the page's edge; the log keeps the
+    // game's own. " 12 " "手目" is drawn as "Move 12" from where the count's
+    // row starts.
+    for (const lang::Wording::Text& s : wording_.text(x, y, t, c, points, x >= twips_x(21), twips_x(21.5)))
+        page_draw_text(s.x, s.y, s.shown.c_str(), rgb(s.palette), s.points, s.translated);
 }
 
 void WebCanvas::fill_circle(double cx, double cy, double r, int c) {
+    let_go();
     if (logging()) log_line(call_log::fill_circle(cx, cy, r, c));
     page_fill_circle(cx, cy, r, rgb(c));
 }
 
 void WebCanvas::show_icon(IconKind kind, int colour, double left, double top) {
+    let_go();
     if (logging()) log_line(call_log::show_icon(kind, colour, left, top));
     page_show_icon(kind == IconKind::man ? 0 : 1, colour, left, top);
 }
 
-void WebCanvas::hide_icon(IconKind kind, int colour) { page_hide_icon(kind == IconKind::man ? 0 : 1, colour); }
+void WebCanvas::hide_icon(IconKind kind, int colour) {
+    let_go();
+    page_hide_icon(kind == IconKind::man ? 0 : 1, colour);
+}
 
 // What is painted is shown at a refresh, as on the desktop (and when a box
 // opens or the game waits for input: the page sees to those).
 void WebCanvas::refresh() {
+    let_go();
     if (logging()) log_line(call_log::refresh());
     page_present();
 }
@@ -114,7 +130,7 @@ void WebCanvas::refresh() {
 
 int WebDialogs::show(int kind, std::string_view text, std::string_view caption) {
     if (before_box) before_box();
-    return page_box(kind, lang::tr(text).c_str(), lang::tr(caption).c_str());
+    return page_box(kind, lang::tr(text).c_str(), lang::tr(box_title(caption)).c_str());
 }
 
 void WebDialogs::message(std::string_view text, std::string_view caption) {

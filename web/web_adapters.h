@@ -1,8 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The game's ports in the browser. Each one is a thin call into the page's
-// script (page/quintora-ui.js), which owns the canvas, the menu bar, the
-// boxes and Web Audio. The program runs on the page's one thread; its waits
+// script (page/ui/, joined into quintora-ui.js), which owns the canvas, the
+// menu bar, the boxes and Web Audio. The program runs on the page's one thread; its waits
 // and boxes suspend it (Asyncify) and give the page back meanwhile.
 //
 // With logging switched on (the page's address ends in ?log) every call is
@@ -14,6 +14,7 @@
 #include <optional>
 #include <string>
 
+#include "lang/wording.h"
 #include "ports/canvas.h"
 #include "ports/dialogs.h"
 #include "ports/marks.h"
@@ -37,6 +38,10 @@ public:
     void show_icon(IconKind kind, int colour, double left, double top) override;
     void hide_icon(IconKind kind, int colour) override;
     void refresh() override;
+
+private:
+    lang::Wording wording_;
+    void let_go();
 };
 
 class WebDialogs : public Dialogs {

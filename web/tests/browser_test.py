@@ -153,11 +153,11 @@ class Page:
 
     def answer_box(self, answer):
         """Clicks the button of the open box: "yes", "no" or "ok"."""
-        label = {"yes": "Yes", "no": "No", "ok": "OK"}[answer]
+        value = {"yes": "1", "no": "0", "ok": "1"}[answer]
         rect = self.b.evaluate(
             "(() => { const b = [...document.querySelectorAll('#box-buttons button')]"
-            ".find(b => b.textContent === %r); const r = b.getBoundingClientRect();"
-            " return [r.left + r.width / 2, r.top + r.height / 2]; })()" % label)
+            ".find(b => b.dataset.answer === %r); const r = b.getBoundingClientRect();"
+            " return [r.left + r.width / 2, r.top + r.height / 2]; })()" % value)
         self.b.click(*rect)
 
     def box_kind(self):
@@ -824,6 +824,36 @@ class BrowserTest(unittest.TestCase):
         code = {"ArrowLeft": 37, "ArrowUp": 38, "ArrowRight": 39, "ArrowDown": 40, "Enter": 13, "F10": 121}[name]
         self.browser.key(name, name, code)
 
+    def test_esc_closes_only_what_is_open_and_every_part_is_reached_by_keys(self):
+        self.page.open(query="log&fast")
+        evaluate = self.browser.evaluate
+        # The room form opens from its heading with Return; Esc in its field
+        # closes it, and the game goes on.
+        evaluate("document.querySelector('#together summary').focus()")
+        for kind in ("keyDown", "keyUp"):  # as a keyboard's Return, with its character
+            self.browser.call("Input.dispatchKeyEvent", type=kind, key="Enter", code="Enter", text="\r",
+                              windowsVirtualKeyCode=13, nativeVirtualKeyCode=13)
+        self.assertTrue(evaluate("document.getElementById('together').open"))
+        evaluate("document.getElementById('room-broker').focus()")
+        self.browser.key("Escape", "Escape", 27)
+        self.assertFalse(evaluate("document.getElementById('together').open"))
+        # F10 opens the first menu; Esc closes it, then leaves the bar.
+        self.press_key("F10")
+        self.assertEqual(evaluate("document.querySelector('#menubar .open').id"), "TAIKYOKU")
+        self.assertEqual(evaluate("document.activeElement.getAttribute('aria-expanded')"), "true")
+        self.browser.key("Escape", "Escape", 27)
+        self.assertEqual(evaluate("document.querySelector('#menubar .open')"), None)
+        self.assertEqual(evaluate("document.activeElement.id"), "board")
+        self.assertEqual(self.page.wait_idle(), "idle", "no Esc reached the game")
+        # A box keeps Tab among its buttons, and is read with its text.
+        self.page.menu("PLAY_4")
+        self.assertEqual(self.page.wait_idle(), "box")
+        self.browser.key("Tab", "Tab", 9)
+        self.assertTrue(evaluate("document.getElementById('box').contains(document.activeElement)"))
+        self.assertEqual(evaluate("document.getElementById('box').getAttribute('role')"), "alertdialog")
+        self.assertEqual(evaluate("document.getElementById('box-title').textContent"), "Quintora")
+        self.assertEqual(evaluate("document.activeElement.textContent"), "OK")
+
     def test_a_game_by_keys_alone_logs_as_the_same_game_by_clicks(self):
         # Black makes five across row 10; then Yes to the question, a new
         # game, and a key press before any setup.
@@ -878,7 +908,10 @@ class BrowserTest(unittest.TestCase):
     def test_the_board_in_the_accessibility_tree(self):
         self.page.open()
         tree = self.ax_tree()
-        self.assertTrue(("image", "盤") in tree, "the canvas named")
+        # The board takes its keys itself (a screen reader's browse mode
+        # would take the arrows otherwise); the menus are ARIA menus.
+        self.assertTrue(("application", "盤") in tree, "the canvas named")
+        self.assertTrue(("menuitem", "対局") in tree and ("menuitem", "終了") in tree, "the menus")
         self.assertTrue(("grid", "盤") in tree, "the grid of cells")
         cells = [name for role, name in tree if role == "gridcell"]
         self.assertEqual(len(cells), 361)
@@ -898,8 +931,8 @@ class BrowserTest(unittest.TestCase):
                 break
             self.browser.pump(0.1)
         self.assertEqual(cells[9 * 19 + 10], "L10 黒")
-        status = self.browser.evaluate("document.getElementById('status').textContent")
-        self.assertEqual(status, "青の番です 1手目 ")
+        self.assertEqual([self.browser.evaluate("document.getElementById('status').children[%d].textContent" % i)
+                          for i in range(3)], ["青の番です", "1手目", ""])
         self.assertEqual(self.browser.evaluate("document.getElementById('status').getAttribute('role')"), "status")
         self.assertEqual(self.browser.evaluate("document.getElementById('announce').textContent"), "黒 L10")
         if os.environ.get("QUINTORA_AX_TREE"):

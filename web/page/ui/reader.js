@@ -1,0 +1,97 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// What screen readers read: the texts beside the board as drawn, the
+// board's cells, what was played, and the page's own words.
+(function (ui, page) {
+  "use strict";
+  // The texts beside the board (the turn, the move count, 思考中), kept by
+  // row for screen readers: the live region #status shows them as drawn.
+  const STATUS_LEFT = 800 + 315 * 21;
+  const statusRows = new Map();
+  function statusChanged() {
+    const box = document.getElementById("status");
+    if (!box) return;
+    [5, 9, 11].forEach(function (row, i) {
+      const texts = statusRows.get(row) || new Map();
+      let line = "";
+      [...texts.keys()].sort(function (a, b) { return a - b; }).forEach(function (x) {
+        const t = texts.get(x).trim();
+        if (!t) return;
+        // "Black" "to move" want a blank between them; "黒" "の番です" none.
+        if (line && line.charCodeAt(line.length - 1) < 128 && t.charCodeAt(0) < 128) line += " ";
+        line += t;
+      });
+      const span = box.children[i];
+      if (span.textContent !== line) span.textContent = line;
+    });
+  }
+  function statusText(x, y, text) {
+    if (x < STATUS_LEFT) return;
+    const row = Math.round((y - 450) / 315);
+    if (!statusRows.has(row)) statusRows.set(row, new Map());
+    statusRows.get(row).set(x, text);
+    statusChanged();
+  }
+  function statusErase(x, y, w, h) {
+    if (x + w <= STATUS_LEFT) return;
+    let changed = false;
+    statusRows.forEach(function (texts, row) {
+      const ty = 450 + 315 * row;
+      if (ty < y || ty >= y + h) return;
+      [...texts.keys()].forEach(function (tx) {
+        if (tx >= x && tx < x + w) { texts.delete(tx); changed = true; }
+      });
+    });
+    if (changed) statusChanged();
+  }
+  // The board's cells for screen readers: a grid of 361 named cells the
+  // program keeps up to date ("K10 黒"), beside the canvas.
+  ui.cellName = function (index, name) {
+    let grid = document.getElementById("cells");
+    if (!grid) {
+      grid = document.createElement("div");
+      grid.id = "cells";
+      grid.className = "unseen";
+      grid.setAttribute("role", "grid");
+      grid.setAttribute("aria-label", page.canvas.getAttribute("aria-label"));
+      for (let y = 0; y < 19; y++) {
+        const row = document.createElement("div");
+        row.setAttribute("role", "row");
+        for (let x = 0; x < 19; x++) {
+          const cell = document.createElement("div");
+          cell.setAttribute("role", "gridcell");
+          cell.id = "cell-" + (y * 19 + x);
+          row.appendChild(cell);
+        }
+        grid.appendChild(row);
+      }
+      document.getElementById("window").appendChild(grid);
+    }
+    document.getElementById("cell-" + index).textContent = name;
+  };
+
+
+  // The language the page speaks: ?lang=xx in the address, else the
+  // browser's own list. The program picks the first it has a catalog for.
+  ui.language = function () {
+    const asked = new URLSearchParams(location.search).get("lang");
+    const list = asked ? [asked] : (navigator.languages && navigator.languages.length ? navigator.languages : [navigator.language || ""]);
+    return list.map(function (l) { return l.replace(/-/g, "_"); }).join(":");
+  };
+  // The page's own words in that language.
+  ui.words = function (lang, ended, again, board) {
+    document.documentElement.lang = lang;
+    document.getElementById("ended-text").textContent = ended;
+    document.getElementById("again").textContent = again;
+    page.canvas.setAttribute("aria-label", board);
+    const grid = document.getElementById("cells");
+    if (grid) grid.setAttribute("aria-label", board);
+  };
+  // Read out by screen readers: what was played, whose turn it is.
+  ui.announce = function (text) {
+    const live = document.getElementById("announce");
+    if (live) live.textContent = text;
+  };
+
+  page.statusText = statusText;
+  page.statusErase = statusErase;
+})(QuintoraUI, QuintoraPage);
