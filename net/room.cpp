@@ -306,6 +306,9 @@ void Room::tick(std::uint64_t now_ms) {
             m.allowance = std::min(burst, m.allowance + per_second * double(elapsed) / 1000.0);
             if (client != setup_.client && now_ - m.heard > silence_ms) silent.push_back(client);
         }
+        // While a command runs (a box open here) what the members send waits
+        // unread: they are not silent, this machine is not listening.
+        if (busy_ || !pending_.empty()) silent.clear();
         for (const auto& client : silent) {
             const Seats freed = held_by(client);
             forget(client);

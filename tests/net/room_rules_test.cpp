@@ -494,6 +494,22 @@ TEST_F(Room2, ASeatWhoseMachineIsNotHeardIsFreedAndSaidOnEveryMachine) {
     EXPECT_EQ(a->room().members(), 2u) << "the follower that speaks stays";
 }
 
+TEST_F(Room2, NoSeatIsFreedWhileTheOrderersOwnBoxHoldsWhatTheMembersSend) {
+    // A's question stays open for a minute: B's words wait unread meanwhile.
+    std::uint64_t now = Session::journal_patience_ms;
+    a->shown.on_ask = [&] {
+        for (int s = 0; s < 60; ++s) {
+            now += 1000;
+            b->session.tick(now);
+            a->session.tick(now);
+            broker.run();
+        }
+    };
+    black_wins();
+    EXPECT_EQ(a->room().holders()[1], "second");
+    EXPECT_FALSE(has_note(a->room(), Word::seat_freed));
+}
+
 TEST_F(Room2, APressGivenWhileTheOrderersBrokerWasAwayIsOrderedOnceWhenItIsBack) {
     give(*a, cmd(CommandKind::PLAY_4));
     give(*a, at(10, 10));

@@ -13,6 +13,7 @@
 #include <cmath>
 #include <cstdlib>
 #include <sstream>
+#include <utility>
 
 namespace quintora::testing {
 
@@ -72,6 +73,7 @@ void ScriptedDialogs::message(std::string_view text, std::string_view caption) {
 void ScriptedDialogs::about(std::string_view text) { log.add(call_log::about(text)); }
 bool ScriptedDialogs::ask_yes_no(std::string_view text, std::string_view caption) {
     log.add(call_log::ask_yes_no(text, caption));
+    if (on_ask) std::exchange(on_ask, nullptr)();
     if (answers.empty()) return true;
     const bool a = answers.front();
     answers.pop_front();

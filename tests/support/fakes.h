@@ -4,6 +4,7 @@
 // so a test can assert the order of sounds, boxes, waits and painting.
 
 #include <deque>
+#include <functional>
 #include <filesystem>
 #include <map>
 #include <stdexcept>
@@ -52,6 +53,8 @@ struct ScriptedDialogs : Dialogs {
     explicit ScriptedDialogs(Log& l) : log(l) {}
     Log& log;
     std::deque<bool> answers;  // answers to ask_yes_no; Yes when empty
+    // What happens while the question stands open (the time a player takes).
+    std::function<void()> on_ask;
     // A game that shows more boxes than this has run away: the test ends.
     std::size_t max_boxes = 1000;
     void message(std::string_view text, std::string_view caption) override;
