@@ -116,7 +116,7 @@ public:
 
     // How long a machine may go unheard before its seats are freed, and how
     // often a follower says that it is there.
-    static constexpr std::uint64_t silence_ms = 30000;
+    static constexpr std::uint64_t silence_ms = 120000;
     static constexpr std::uint64_t here_every_ms = 10000;
     // The machines a room takes (strangers beyond it are turned away), and
     // the commands a member may send at once and each second after.

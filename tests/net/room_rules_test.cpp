@@ -479,7 +479,7 @@ TEST_F(Room2, ASeatWhoseMachineIsNotHeardIsFreedAndSaidOnEveryMachine) {
     broker.run();
     std::uint64_t now = Session::journal_patience_ms;
     b->link.cut();  // as a squatter that never speaks again, and left no will
-    for (int s = 0; s <= 40; ++s) {
+    for (int s = 0; s <= 130; ++s) {
         now += 1000;
         for (MemoryMachine* m : {a.get(), &c}) m->session.tick(now);
         broker.run();
@@ -495,10 +495,10 @@ TEST_F(Room2, ASeatWhoseMachineIsNotHeardIsFreedAndSaidOnEveryMachine) {
 }
 
 TEST_F(Room2, NoSeatIsFreedWhileTheOrderersOwnBoxHoldsWhatTheMembersSend) {
-    // A's question stays open for a minute: B's words wait unread meanwhile.
+    // A's question stays open two and a half minutes: B's words wait unread meanwhile.
     std::uint64_t now = Session::journal_patience_ms;
     a->shown.on_ask = [&] {
-        for (int s = 0; s < 60; ++s) {
+        for (int s = 0; s < 150; ++s) {
             now += 1000;
             b->session.tick(now);
             a->session.tick(now);
