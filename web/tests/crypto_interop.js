@@ -24,6 +24,8 @@ if (!site || !tool) {
 // As in the page: the scripts see the global object as `self`, and Node's
 // crypto.getRandomValues as the browser's.
 globalThis.self = globalThis;
+// Node 18 (Debian 12's) keeps the Web Crypto object out of the globals.
+if (!globalThis.crypto) globalThis.crypto = require("crypto").webcrypto;
 const pageScripts = ["nacl.min.js", "quintora-crypto.js"].map((f) => path.join(site, f));
 for (const f of pageScripts) vm.runInThisContext(fs.readFileSync(f, "utf8"), { filename: f });
 const C = globalThis.QuintoraCrypto;
