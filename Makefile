@@ -102,7 +102,7 @@ artwork: deps
 # docs/testing.md ("Fuzzing") for how to run them.
 fuzz: deps
 	@cmake -S . -B $(BUILD_FUZZ) -G Ninja -DCMAKE_BUILD_TYPE=Debug -DCMAKE_CXX_COMPILER=clang++ -DQUINTORA_FUZZ=ON -DQUINTORA_TESTS=OFF >/dev/null
-	@cmake --build $(BUILD_FUZZ) -j $(JOBS) --target settings_reader_fuzz wave_fuzz box_open_fuzz
+	@cmake --build $(BUILD_FUZZ) -j $(JOBS) --target settings_reader_fuzz wave_fuzz box_open_fuzz room_message_fuzz
 
 # The game for the browser: a static site in $(WEB_SITE), built with
 # emscripten from the same core libraries. It needs emscripten, npm and the

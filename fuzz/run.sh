@@ -5,7 +5,7 @@
 # memory-hungry input does not end the run, and the run goes on for its
 # whole time unless something is found.
 #
-#   fuzz/run.sh wave|settings|box [seconds=900] [forks=1] [extra libFuzzer flags...]
+#   fuzz/run.sh wave|settings|box|room [seconds=900] [forks=1] [extra libFuzzer flags...]
 #
 # Each run starts from a fresh working corpus (build/fuzz/work/NAME-DATE)
 # seeded from fuzz/corpus/NAME and the inputs of fuzz/regressions/NAME, with
@@ -14,7 +14,7 @@
 # replay it. One fork leaves a core of a two-core machine to everybody else.
 set -euo pipefail
 cd "$(dirname "$0")/.."
-name=${1:?"usage: fuzz/run.sh wave|settings|box [seconds] [forks]"}
+name=${1:?"usage: fuzz/run.sh wave|settings|box|room [seconds] [forks]"}
 seconds=${2:-900}
 forks=${3:-1}
 shift $(($# < 3 ? $# : 3))
@@ -22,6 +22,7 @@ case $name in
     wave) target=wave_fuzz ;;
     settings) target=settings_reader_fuzz ;;
     box) target=box_open_fuzz ;;
+    room) target=room_message_fuzz ;;
     *) echo "unknown target $name" >&2; exit 2 ;;
 esac
 bin=build/fuzz/bin/$target

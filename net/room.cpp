@@ -80,10 +80,17 @@ void Room::note(RoomNote n) {
     if (on_note) on_note(n);
 }
 
-bool Room::send(const std::string& topic, std::string_view body, bool retain) {
-    int kind = cmd_kind;
+int Room::kind_of(std::string_view topic) const {
+    const std::string* const by_kind[] = {&topics_.cmd, &topics_.step, &topics_.journal,
+                                          &topics_.seats, &topics_.orderer, &topics_.gone};
     for (int k = 0; k < 6; ++k)
-        if (topic == topics_.cmd.substr(0, topics_.cmd.size() - 3) + kind_names[k]) kind = k;
+        if (topic == *by_kind[k]) return k;
+    return -1;
+}
+
+bool Room::send(const std::string& topic, std::string_view body, bool retain) {
+    const int kind = kind_of(topic);
+    if (kind < 0) return false;
     const std::string wire =
         seal_message(crypto_, keys_, kind_names[kind], setup_.client, ++seq_, signing_.secret_key, body);
     return !wire.empty() && transport_.publish(topic, wire, retain);
@@ -197,9 +204,7 @@ void Room::message(std::string_view topic, std::string_view payload) {
             reject("too many while a command runs", payload);
         return;
     }
-    int kind = -1;
-    for (int k = 0; k < 6; ++k)
-        if (topic == topics_.cmd.substr(0, topics_.cmd.size() - 3) + kind_names[k]) kind = k;
+    const int kind = kind_of(topic);
     if (kind < 0) return reject("another topic", topic);
     const auto opened = open_message(crypto_, keys_, payload);
     if (!opened) return reject("not sealed with the room's key", payload);

@@ -178,6 +178,9 @@ private:
 
     void note(RoomNote n);
     void reject(std::string_view what, std::string_view payload);
+    // The kind of message a topic of this room carries (its index in the
+    // kinds the signatures name), -1 for another topic.
+    int kind_of(std::string_view topic) const;
     bool send(const std::string& topic, std::string_view body, bool retain);
     bool fresh(Known& known, int kind, std::uint64_t seq);
     Known* learn(const std::string& client, const Bytes& key);
