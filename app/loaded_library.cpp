@@ -18,6 +18,7 @@ LoadedSoundLibrary::LoadedSoundLibrary(const std::string& path) {
     auto sym = [this](const char* name) { return dlsym(handle_, name); };
     initialize_ = reinterpret_cast<Fn1>(sym("dsInitialize"));
     create_ = reinterpret_cast<FnCreate>(sym("dsCreateDSB"));
+    create_in_place_ = reinterpret_cast<FnCreate>(sym("dsCreateDSBInPlace"));
     play_ = reinterpret_cast<Fn1>(sym("dsPlay"));
     play_looping_ = reinterpret_cast<Fn1>(sym("dsPlayLooping"));
     stop_ = reinterpret_cast<Fn1>(sym("dsStop"));
@@ -36,7 +37,9 @@ LoadedSoundLibrary::~LoadedSoundLibrary() {
 std::int32_t LoadedSoundLibrary::dsInitialize(std::int32_t window) { return complete_ ? initialize_(window) : 0; }
 
 std::int32_t LoadedSoundLibrary::dsCreateDSB(std::int32_t system, const void* image, std::int32_t flags) {
-    return complete_ ? create_(system, image, flags) : 0;
+    if (!complete_) return 0;
+    // Played where the image lies: the music is not held twice at start-up.
+    return create_in_place_ ? create_in_place_(system, image, flags) : create_(system, image, flags);
 }
 
 void LoadedSoundLibrary::dsPlay(std::int32_t b) {

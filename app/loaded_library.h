@@ -26,6 +26,7 @@ public:
     void dsStop(std::int32_t buffer) override;
     void dsFree(std::int32_t buffer) override;
     void dsTerminate(std::int32_t system) override;
+    bool plays_in_place() const override { return complete_ && create_in_place_; }
 
 private:
     using Fn1 = std::int32_t (*)(std::int32_t);
@@ -35,6 +36,7 @@ private:
     Fn1 initialize_ = nullptr, play_ = nullptr, play_looping_ = nullptr, stop_ = nullptr, free_ = nullptr,
         terminate_ = nullptr;
     FnCreate create_ = nullptr;
+    FnCreate create_in_place_ = nullptr;  // a library of our own has it
 };
 
 }  // namespace quintora

@@ -52,6 +52,14 @@ NetworkGame::NetworkGame(Form1& form, net::RoomDialogs& dialogs, net::QuietSound
             {}) {
     net::Session& session = form_.session();
     session.on_log = [](const std::string& line) { std::fprintf(stderr, "quintora: %s\n", line.c_str()); };
+    // A box held while this machine ordered shows from the window's own
+    // loop, never inside the message that held it; the window goes on
+    // ordering meanwhile.
+    session.on_box = [this, &dialogs](const net::HeldBox& box) {
+        QMetaObject::invokeMethod(
+            &context_, [this, &dialogs, box] { form_.take(net::answer_to(box, dialogs.show(box))); },
+            Qt::QueuedConnection);
+    };
     session.join(dialogs, sound, link_, crypto_, plan_.setup);
     // Called on the network thread: what it heard is handed over on the window's.
     link_.wakeup = [this] { QMetaObject::invokeMethod(&context_, [this] { link_.pump(); }, Qt::QueuedConnection); };

@@ -42,6 +42,9 @@ public:
     // The searching strengths think on a thread beside the window (playing
     // alone; a room's messages must not wait on a search).
     void think_beside_the_window() { game_->set_thinking(thinking_); }
+    // Every command of the window (a press, a key, a menu item, a box's
+    // answer) goes in here, and on to the session.
+    void take(Command c);
 
 protected:
     void keyPressEvent(QKeyEvent* e) override;
@@ -54,7 +57,6 @@ private:
     bool checked(Mark m) const override { return ticks_[int(m)]; }
     void set_checked(Mark m, bool on) override;
     void build_menus();
-    void take(Command c);
     // The title, with the room's line after it in a networked game.
     void show_title();
 

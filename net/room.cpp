@@ -311,9 +311,6 @@ void Room::tick(std::uint64_t now_ms) {
             m.allowance = std::min(burst, m.allowance + per_second * double(elapsed) / 1000.0);
             if (client != setup_.client && now_ - m.heard > silence_ms) silent.push_back(client);
         }
-        // While a command runs (a box open here) what the members send waits
-        // unread: they are not silent, this machine is not listening.
-        if (busy_ || !pending_.empty()) silent.clear();
         for (const auto& client : silent) {
             const Seats freed = held_by(client);
             forget(client);
@@ -338,8 +335,10 @@ void Room::tick(std::uint64_t now_ms) {
 void Room::order(const std::string& origin, Command c) {
     busy_ = true;
     dialogs_.show_boxes = origin == setup_.client;
+    dialogs_.hold = true;
     const std::size_t before = game_.journal().size();
     game_.apply(c);
+    dialogs_.hold = false;
     dialogs_.show_boxes = true;
     const Journal& ran = game_.journal();
     const std::uint64_t from = journal_.size();
@@ -355,18 +354,46 @@ void Room::order(const std::string& origin, Command c) {
         if (journal_.size() - journal_published_at_ >= journal_every) publish_journal();
     }
     busy_ = false;
-    if (dialogs_.declined) {
-        dialogs_.declined = false;
-        const Seats mine = held_;
+    run_pending();
+    show_held();
+}
+
+void Room::show_held() {
+    if (box_out_ || dialogs_.held.empty()) return;
+    HeldBox box = std::move(dialogs_.held.front());
+    dialogs_.held.pop_front();
+    box_out_ = true;
+    box_kind_ = box.kind;
+    if (on_box) return on_box(box);
+    answer(answer_to(box, dialogs_.show(box)));
+}
+
+bool Room::answer(Command c) {
+    if (!box_out_) return false;
+    box_out_ = false;
+    if (box_kind_ == HeldBox::Kind::question && c.kind == CommandKind::no) hand_to_computer();
+    show_held();
+    return true;
+}
+
+void Room::hand_to_computer() {
+    const Seats mine = held_;
+    held_ = 0;
+    setup_.seats = 0;
+    if (role_ == Role::orderer) {
         for (auto& h : holders_)
             if (h == setup_.client) h.clear();
-        held_ = 0;
-        setup_.seats = 0;
         publish_seats();
         if (mine) order(setup_.client, Command::computer_takes(mine));
-        note({Word::to_computer, {}, 0, mine});
+    } else {
+        // The computer plays them from now on, then this machine leaves.
+        if (mine)
+            send(topics_.cmd,
+                 message_text(CommandMessage{setup_.client, next_n_++, setup_.token, Command::computer_takes(mine)}),
+                 false);
+        send(topics_.cmd, message_text(LeaveMessage{setup_.client, setup_.token}), false);
     }
-    run_pending();
+    note({Word::to_computer, {}, 0, mine});
 }
 
 void Room::publish_state() {
@@ -527,16 +554,7 @@ void Room::take_step(const std::string& sender, std::string_view payload) {
     check(step->signature);
     if (dialogs_.declined) {
         dialogs_.declined = false;
-        const Seats mine = held_;
-        // The computer plays them from now on, then this machine leaves.
-        if (mine)
-            send(topics_.cmd,
-                 message_text(CommandMessage{setup_.client, next_n_++, setup_.token, Command::computer_takes(mine)}),
-                 false);
-        send(topics_.cmd, message_text(LeaveMessage{setup_.client, setup_.token}), false);
-        setup_.seats = 0;
-        held_ = 0;
-        note({Word::to_computer, {}, 0, mine});
+        hand_to_computer();
     }
     run_pending();
 }
@@ -580,7 +598,7 @@ void Room::take_journal(const std::string& sender, std::string_view payload) {
         // Another machine orders too. Its journal settles it: when its
         // claim beats this machine's and it goes on from this journal, this
         // machine follows it; one that does not go on from it cannot.
-        const OrdererMessage other{m->client, 0, m->epoch, m->journal.size()};
+        const OrdererMessage other{m->client, 0, m->epoch, m->journal.size(), {}};
         if (!beats(other, claim())) return;
         follow(other, Word::two_orderers);
         catch_up(*m);
@@ -590,8 +608,8 @@ void Room::take_journal(const std::string& sender, std::string_view payload) {
         // A machine ordered in the present orderer's place while the room was
         // apart (a broker that came back, a will sent too soon): the longer
         // game goes on, and its journal shows whether this one can follow.
-        const OrdererMessage present{orderer_, orderer_check_, epoch_, journal_.size()};
-        if (!beats(OrdererMessage{m->client, 0, m->epoch, m->journal.size()}, present))
+        const OrdererMessage present{orderer_, orderer_check_, epoch_, journal_.size(), {}};
+        if (!beats(OrdererMessage{m->client, 0, m->epoch, m->journal.size(), {}}, present))
             return reject("journal from another machine", payload);
         note({Word::two_orderers, m->client});
         orderer_check_ = 0;

@@ -154,6 +154,13 @@ public:
     const std::deque<std::string>& rejections() const { return rejections_; }
     std::uint64_t rejected() const { return rejected_; }
 
+    // The ordering machine never waits on a box of its own: a command runs to
+    // its end, its step goes out, and the boxes it opened show afterwards, one
+    // at a time. `on_box` shows one from the front end's own loop, which gives
+    // the answer back through answer(); without it a box shows at once.
+    std::function<void(const HeldBox&)> on_box;
+    // The answer to the box on_box showed: false when no box is out.
+    bool answer(Command c);
     // A planted fault for the tests: the step starting at this index is
     // taken as run without running it.
     std::optional<std::uint64_t> skip_step_for_test;
@@ -188,6 +195,10 @@ private:
     Seats held_by(const std::string& client) const;
     std::optional<int> colour_to_move() const;
     void run_pending();
+    void show_held();
+    // After a No to the question: the computer plays this machine's colours
+    // from now on.
+    void hand_to_computer();
 
     // The orderer's side.
     void order(const std::string& origin, Command c);
@@ -234,6 +245,8 @@ private:
     Role role_ = Role::waiting;
     bool connected_ = false;
     bool busy_ = false;
+    bool box_out_ = false;  // a held box is being shown
+    HeldBox::Kind box_kind_ = HeldBox::Kind::message;
     bool diverged_ = false;
     Journal journal_;
     std::uint64_t epoch_ = 0;

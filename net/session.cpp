@@ -76,6 +76,7 @@ Session::~Session() = default;
 
 void Session::join(RoomDialogs& dialogs, QuietSound& sound, Transport& transport, Crypto& crypto, RoomSetup setup) {
     room_ = std::make_unique<Room>(game_, dialogs, sound, transport, crypto, std::move(setup));
+    room_->on_box = on_box;
     room_->on_note = [this](const RoomNote& n) { take_note(n); };
     room_->on_rejection = [this](const std::string& line) {
         if (on_log) on_log(line);
@@ -89,6 +90,8 @@ void Session::leave() {
 }
 
 void Session::give(Command c) {
+    // The answer to a box the room held is the room's to take.
+    if (room_ && c.is_answer() && room_->answer(c)) return changed();
     if (room_ && !machine_own(c.kind) && !c.is_answer())
         room_->local(c);
     else

@@ -34,6 +34,11 @@ public:
     // transport connects.
     void join(RoomDialogs& dialogs, QuietSound& sound, Transport& transport, Crypto& crypto, RoomSetup setup);
 
+    // Shows a box the room held while this machine ordered (see
+    // Room::on_box), from the front end's own loop; the answer comes back
+    // through give(). Set before join(); without it the box shows at once.
+    std::function<void(const HeldBox&)> on_box;
+
     // Leaves the room before its transport goes: the game plays on alone.
     void leave();
 

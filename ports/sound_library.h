@@ -17,6 +17,11 @@ public:
     virtual void dsStop(std::int32_t buffer) = 0;
     virtual void dsFree(std::int32_t buffer) = 0;
     virtual void dsTerminate(std::int32_t system) = 0;
+    // True when a buffer plays its samples where the image given to
+    // dsCreateDSB holds them: the caller then keeps the image until the
+    // sound system ends. Otherwise the image may go as soon as dsCreateDSB
+    // returns.
+    virtual bool plays_in_place() const { return false; }
 };
 
 }  // namespace quintora

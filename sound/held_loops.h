@@ -31,6 +31,7 @@ public:
     void dsStop(std::int32_t buffer) override;
     void dsFree(std::int32_t buffer) override;
     void dsTerminate(std::int32_t system) override { library_.dsTerminate(system); }
+    bool plays_in_place() const override { return library_.plays_in_place(); }
 
 private:
     void forget(std::int32_t buffer);

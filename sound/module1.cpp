@@ -37,12 +37,19 @@ std::int32_t Module1::読込_サウンド(const std::string& name, std::int32_t 
     // that is said the same way, once, as the file is read once.
     const std::int32_t buffer = lib_.dsCreateDSB(system_, bytes.data(), flags);
     if (buffer == 0) 表示_警告("「" + name + "」: 再生できない形式の音声ファイルです。");
+    if (buffer != 0 && lib_.plays_in_place()) images_[buffer] = std::move(bytes);
     return buffer;
 }
 
 void Module1::終了_サウンド() {
     if (system_ != 0) lib_.dsTerminate(system_);
     system_ = 0;
+    images_.clear();
+}
+
+Module1::~Module1() {
+    // The library may still be playing from the images kept here.
+    if (!images_.empty()) 終了_サウンド();
 }
 
 }  // namespace quintora

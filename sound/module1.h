@@ -5,7 +5,9 @@
 // directory into buffers, and playing them.
 
 #include <cstdint>
+#include <map>
 #include <string>
+#include <vector>
 
 #include "ports/dialogs.h"
 #include "ports/sound_library.h"
@@ -16,6 +18,9 @@ namespace quintora {
 class Module1 {
 public:
     Module1(SoundLibrary& library, Dialogs& dialogs, Storage& files) : lib_(library), dialogs_(dialogs), files_(files) {}
+    ~Module1();
+    Module1(const Module1&) = delete;
+    Module1& operator=(const Module1&) = delete;
 
     void 初期化_サウンド(std::int32_t window);
     // A buffer holding the wave file `name`, or 0 (missing file: silently;
@@ -36,6 +41,8 @@ private:
     Dialogs& dialogs_;
     Storage& files_;
     std::int32_t system_ = 0;
+    // The images a library that plays in place reads from, by buffer.
+    std::map<std::int32_t, std::vector<unsigned char>> images_;
 };
 
 }  // namespace quintora

@@ -537,6 +537,18 @@ TEST_F(DiskOutput, SamplesAreCopiedSoTheImageCanBeDiscarded) {
     EXPECT_GT(peak(samples(), 0, std::size_t(-1)), 10000) << "the sine survived overwriting the image";
 }
 
+TEST_F(DiskOutput, InPlaceTheSamplesAreReadWhereTheImageHoldsThem) {
+    Bytes image = sineWave(0.3);
+    const std::int32_t buffer = dsCreateDSBInPlace(system_, image.data(), 1);
+    ASSERT_NE(buffer, 0);
+    std::fill(image.begin() + 44, image.end(), 0);  // the samples after the 44-byte header
+    ASSERT_EQ(dsPlay(buffer), 1);
+    ASSERT_TRUE(within(5000, [&] { return dsPlaying(buffer) == 0; }));
+    EXPECT_EQ(dsTerminate(system_), 1);
+    system_ = 0;
+    EXPECT_LT(peak(samples(), 0, std::size_t(-1)), 100) << "the silenced image is what was played, not a copy";
+}
+
 // While nothing plays, the audio thread waits: not a single buffer of
 // silence is written. The next sound is mixed into the very next buffer,
 // from its first sample. (Effects only: the disk driver would open the

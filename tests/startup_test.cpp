@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include <gtest/gtest.h>
 
+#include <cstring>
 #include <filesystem>
 #include <fstream>
 
@@ -20,6 +21,15 @@ void write(const char* name, const std::string& bytes) {
     std::ofstream(std::filesystem::u8path(name), std::ios::binary | std::ios::trunc) << bytes;
 }
 }  // namespace
+
+TEST(StartUp, ALibraryThatPlaysInPlaceCanReadEveryImageAfterwards) {
+    Harness h;
+    h.sound.in_place = true;
+    h.start();
+    ASSERT_EQ(h.sound.images.size(), 5u);
+    // A dropped image is a use-after-free here, which the sanitizer reports.
+    for (const unsigned char* image : h.sound.images) EXPECT_EQ(std::memcmp(image + 8, "WAVE", 4), 0);
+}
 
 TEST(StartUp, SoundCallsInTheirOrderThenTheEmptyBoardAndTheName) {
     Harness h;

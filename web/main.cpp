@@ -30,7 +30,7 @@ using namespace quintora;
 
 namespace {
 
-enum EventKind { press = 1, menu = 2, key = 3, late_wave = 4, network = 5 };
+enum EventKind { press = 1, menu = 2, key = 3, late_wave = 4, network = 5, answer = 6 };
 
 // Waits (without holding the page) for the next input; fills `a` and `b`:
 // a press's twips, a menu item's number, a key's character, the number of
@@ -250,6 +250,10 @@ int main() {
                 break;
             case network:
                 if (room) room->event(int(a));
+                break;
+            case answer:
+                // To a box shown while the game went on: `b` is the box's kind.
+                give(Command::of(int(b) != 1 ? CommandKind::ok : a != 0 ? CommandKind::yes : CommandKind::no));
                 break;
             case late_wave:
                 if (const auto fault = web::take_late_wave(int(a))) late_waves.表示_警告(*fault);

@@ -6,6 +6,9 @@
 #include <cstdio>
 #include <vector>
 
+#include "lang/language.h"
+#include "ports/dialogs.h"
+
 namespace quintora::web {
 
 namespace {
@@ -45,6 +48,9 @@ EM_JS(void, page_net_sizes, (int* topic, int* payload), {
 });
 EM_JS(void, page_net_take, (char* topic, char* payload), { QuintoraNet.take(HEAPU8, topic, payload); });
 EM_JS(double, page_now, (), { return performance.now(); });
+// A box shown while the game goes on: its answer comes back as an input.
+EM_JS(void, page_box_later, (int kind, const char* text, const char* caption),
+      { QuintoraUI.boxLater(kind, UTF8ToString(text), UTF8ToString(caption)); });
 
 EM_JS(void, page_room_state, (const char* state, const char* journal), {
     document.documentElement.dataset.room = UTF8ToString(state);
@@ -122,6 +128,16 @@ void PageRoom::start(net::Session& session, net::RoomDialogs& dialogs, net::Quie
         session.tell({net::Word::no_network, {}, 0, 0, true});
         return;
     }
+    // A box held while this page ordered shows without holding the page:
+    // the room's messages go on being taken meanwhile.
+    session.on_box = [](const net::HeldBox& box) {
+        const int kind = box.kind == net::HeldBox::Kind::question  ? 1
+                         : box.kind == net::HeldBox::Kind::warning ? 2
+                                                                   : 0;
+        const std::string caption(
+            box_title(box.kind == net::HeldBox::Kind::about ? std::string_view("Quintora") : box.caption));
+        page_box_later(kind, lang::tr(box.text).c_str(), lang::tr(caption).c_str());
+    };
     session.join(dialogs, sound, transport_, crypto_, setup_);
     session.tick(std::uint64_t(page_now()));
     // The broker knows the room by its id alone, never by its secret; every

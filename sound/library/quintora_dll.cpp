@@ -113,7 +113,12 @@ struct Sound {
     Uint8* samples = nullptr;  // from SDL_LoadWAV_RW, released with SDL_FreeWAV
     Uint32 bytes = 0;          // whole frames only
     Uint32 frame_bytes = 0;
+    bool owned = true;  // false: the caller's image, read where it lies
 };
+
+void release(Sound& s) {
+    if (s.owned) SDL_FreeWAV(s.samples);
+}
 
 // One running playback of a buffer. Touched by the audio thread, and by the
 // other threads only under the lock.
@@ -506,6 +511,32 @@ bool image_fits_sdl(const unsigned char* bytes, std::size_t length) {
     return wave::walk(bytes, length).fault == wave::Fault::none;
 }
 
+// The samples of a wave that fits SDL, where the image holds them, when SDL's
+// loader would hand them over unchanged: 8-bit unsigned or 16-bit signed PCM.
+bool samples_in_place(const unsigned char* bytes, std::size_t length, Sound& sound) {
+    bool pcm = false;
+    for (std::size_t at = 12; at + 8 <= length;) {
+        const std::uint32_t size = wave::le32(bytes + at + 4);
+        const unsigned char* body = bytes + at + 8;
+        if (std::memcmp(bytes + at, "fmt ", 4) == 0) {
+            const std::uint32_t bits = wave::le16(body + 14);
+            pcm = wave::le16(body) == 1 && (bits == 8 || bits == 16);
+            if (!pcm) return false;
+            sound.format.freq = static_cast<int>(wave::le32(body + 4));
+            sound.format.format = bits == 8 ? AUDIO_U8 : AUDIO_S16LSB;
+            sound.format.channels = static_cast<Uint8>(wave::le16(body + 2));
+        } else if (std::memcmp(bytes + at, "data", 4) == 0) {
+            if (!pcm) return false;
+            sound.samples = const_cast<Uint8*>(body);
+            sound.bytes = size;
+            sound.owned = false;
+            return true;
+        }
+        at += 8 + std::size_t(size) + (size & 1u);
+    }
+    return false;
+}
+
 // PulseAudio's clients read extra properties of their connection from
 // PULSE_PROP, and SDL's driver has no other way to pass them: the role tells
 // the server (and a desktop's volume control) that this is a game's sound,
@@ -575,24 +606,30 @@ std::int32_t dsInitialize(std::int32_t /*window*/) {
     return state.system;
 }
 
-std::int32_t dsCreateDSB(std::int32_t system, const void* wave_image, std::int32_t /*flags*/) {
+}  // extern "C"
+
+namespace {
+
+std::int32_t create(std::int32_t system, const void* wave_image, bool in_place) {
     if (system <= 0 || system != state.system) return 0;
     if (state.last_buffer_handle == std::numeric_limits<std::int32_t>::max()) return 0;
     const std::size_t length = wave_image_length(wave_image);
     if (length == 0) return 0;
     if (!image_fits_sdl(static_cast<const unsigned char*>(wave_image), length)) return 0;
 
-    SDL_RWops* stream = SDL_RWFromConstMem(wave_image, static_cast<int>(length));
-    if (stream == nullptr) return 0;
-    // The decoded samples are SDL's own allocation, so the caller may drop
-    // the image as soon as this returns. SDL closes the stream, on failure too.
     Sound sound;
-    if (SDL_LoadWAV_RW(stream, 1, &sound.format, &sound.samples, &sound.bytes) == nullptr) return 0;
+    if (!in_place || !samples_in_place(static_cast<const unsigned char*>(wave_image), length, sound)) {
+        SDL_RWops* stream = SDL_RWFromConstMem(wave_image, static_cast<int>(length));
+        if (stream == nullptr) return 0;
+        // The decoded samples are SDL's own allocation, so the caller may drop
+        // the image as soon as this returns. SDL closes the stream, on failure too.
+        if (SDL_LoadWAV_RW(stream, 1, &sound.format, &sound.samples, &sound.bytes) == nullptr) return 0;
+    }
     // Whole frames only; a wave without a single one has nothing to play.
     sound.frame_bytes = SDL_AUDIO_BITSIZE(sound.format.format) / 8u * sound.format.channels;
     if (sound.frame_bytes != 0) sound.bytes -= sound.bytes % sound.frame_bytes;
     if (sound.bytes == 0) {
-        SDL_FreeWAV(sound.samples);
+        release(sound);
         return 0;
     }
     // Whether SDL can convert it is asked now, so that a handle always plays.
@@ -600,7 +637,7 @@ std::int32_t dsCreateDSB(std::int32_t system, const void* wave_image, std::int32
         SDL_AudioStream* probe = SDL_NewAudioStream(sound.format.format, sound.format.channels, sound.format.freq,
                                                     output_format, output_channels, sample_rate);
         if (probe == nullptr) {
-            SDL_FreeWAV(sound.samples);
+            release(sound);
             return 0;
         }
         SDL_FreeAudioStream(probe);
@@ -608,6 +645,18 @@ std::int32_t dsCreateDSB(std::int32_t system, const void* wave_image, std::int32
     const std::int32_t handle = ++state.last_buffer_handle;
     state.buffers[handle] = sound;
     return handle;
+}
+
+}  // namespace
+
+extern "C" {
+
+std::int32_t dsCreateDSB(std::int32_t system, const void* wave_image, std::int32_t /*flags*/) {
+    return create(system, wave_image, false);
+}
+
+std::int32_t dsCreateDSBInPlace(std::int32_t system, const void* wave_image, std::int32_t /*flags*/) {
+    return create(system, wave_image, true);
 }
 
 std::int32_t dsPlay(std::int32_t buffer) {
@@ -638,7 +687,7 @@ std::int32_t dsFree(std::int32_t buffer) {
     Sound* s = find_buffer(buffer);
     if (s == nullptr) return 0;
     stop(buffer);  // after this the audio thread holds no pointer into `s`
-    SDL_FreeWAV(s->samples);
+    release(*s);
     state.buffers.erase(buffer);
     return 1;
 }
@@ -665,7 +714,7 @@ std::int32_t dsTerminate(std::int32_t system) {
     if (system <= 0 || system != state.system) return 0;
     stop(0);
     close_outputs();
-    for (auto& entry : state.buffers) SDL_FreeWAV(entry.second.samples);
+    for (auto& entry : state.buffers) release(entry.second);
     state.buffers.clear();
     SDL_AudioQuit();
     // When nobody else in the process uses SDL, let it drop the rest of its

@@ -42,6 +42,12 @@ QUINTORA_SOUND_API std::int32_t dsInitialize(std::int32_t window);
 QUINTORA_SOUND_API std::int32_t dsCreateDSB(std::int32_t system, const void* wave_image,
                                             std::int32_t flags);
 
+// As dsCreateDSB, but 8-bit and 16-bit PCM is played where the image holds
+// it, not copied: the caller keeps the image until dsTerminate. Other
+// encodings are copied as dsCreateDSB copies them.
+QUINTORA_SOUND_API std::int32_t dsCreateDSBInPlace(std::int32_t system, const void* wave_image,
+                                                   std::int32_t flags);
+
 // Starts one playback in the background and returns at once; a sound that is
 // already playing is mixed over itself. Returns 1 when it started.
 QUINTORA_SOUND_API std::int32_t dsPlay(std::int32_t buffer);

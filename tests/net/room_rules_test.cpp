@@ -494,9 +494,10 @@ TEST_F(Room2, ASeatWhoseMachineIsNotHeardIsFreedAndSaidOnEveryMachine) {
     EXPECT_EQ(a->room().members(), 2u) << "the follower that speaks stays";
 }
 
-TEST_F(Room2, NoSeatIsFreedWhileTheOrderersOwnBoxHoldsWhatTheMembersSend) {
-    // A's question stays open two and a half minutes: B's words wait unread meanwhile.
+TEST_F(Room2, TheOrdererGoesOnOrderingWhileItsOwnBoxIsOpen) {
+    // A's question stays open two and a half minutes; B plays on meanwhile.
     std::uint64_t now = Session::journal_patience_ms;
+    std::string during;
     a->shown.on_ask = [&] {
         for (int s = 0; s < 150; ++s) {
             now += 1000;
@@ -504,10 +505,26 @@ TEST_F(Room2, NoSeatIsFreedWhileTheOrderersOwnBoxHoldsWhatTheMembersSend) {
             a->session.tick(now);
             broker.run();
         }
+        give(*b, cmd(CommandKind::PLAY_4));
+        during = a->journal();
     };
     black_wins();
+    // B's new game (and the OK of its box, shown on B) was ordered while A's box stood open.
+    const std::string tail = "press 7 10\nok\nyes\nPLAY_4\nok\n";
+    EXPECT_EQ(during.substr(during.size() - std::min(during.size(), tail.size())), tail);
+    EXPECT_EQ(a->log.count("ask 続けますか？"), 1u);
     EXPECT_EQ(a->room().holders()[1], "second");
     EXPECT_FALSE(has_note(a->room(), Word::seat_freed));
+    same_game();
+}
+
+TEST_F(Room2, ANoOnTheOrderingMachineHandsItsColoursToTheComputer) {
+    a->shown.answers = {false};
+    black_wins();
+    EXPECT_EQ(a->room().seats(), 0);
+    EXPECT_EQ(a->room().holders()[0], "");
+    EXPECT_NE(a->journal().find("press 7 10\nok\nyes\ncomputer 5\n"), std::string::npos) << a->journal();
+    same_game();
 }
 
 TEST_F(Room2, APressGivenWhileTheOrderersBrokerWasAwayIsOrderedOnceWhenItIsBack) {

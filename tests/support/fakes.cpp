@@ -97,6 +97,7 @@ std::int32_t FakeSound::dsCreateDSB(std::int32_t s, const void* image, std::int3
     const std::uint32_t len = b[4] | b[5] << 8 | b[6] << 16 | std::uint32_t(b[7]) << 24;
     const std::int32_t h = next_buffer++;
     log.add(call_log::created_buffer(s, flags, len, h));
+    if (in_place) images.push_back(b);
     return h;
 }
 

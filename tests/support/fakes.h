@@ -82,6 +82,11 @@ struct FakeSound : SoundLibrary {
     void dsStop(std::int32_t b) override { log.add(call_log::sound_call("dsStop", b)); }
     void dsFree(std::int32_t b) override { log.add(call_log::sound_call("dsFree", b)); }
     void dsTerminate(std::int32_t s) override { log.add(call_log::sound_call("dsTerminate", s)); }
+    // As a library that plays where the images lie: each image given, kept
+    // to be read later (a freed one is a use-after-free the sanitizer sees).
+    bool in_place = false;
+    std::vector<const unsigned char*> images;
+    bool plays_in_place() const override { return in_place; }
 };
 
 struct FakeMarks : Marks {

@@ -45,7 +45,19 @@
   }
   // kind 0: OK; 1: Yes and No; 2: OK with the warning sign. Resolves to 1
   // for OK or Yes, 0 for No.
+  // A box asked for while one is open waits for it to close.
+  const later = [];
   ui.box = function (kind, text, caption) {
+    if (!boxOpen) return openBox(kind, text, caption);
+    return new Promise(function (resolve) {
+      later.push(function () { openBox(kind, text, caption).then(resolve); });
+    });
+  };
+  // A box the game does not wait for: its answer is queued as an input.
+  ui.boxLater = function (kind, text, caption) {
+    ui.box(kind, text, caption).then(function (answer) { page.push(6, answer, kind); });
+  };
+  function openBox(kind, text, caption) {
     ui.present();
     page.dropDeferredMenu();  // the window is blocked by the box
     return new Promise(function (resolve) {
@@ -68,6 +80,7 @@
           boxOpen = null;
           (before && before !== document.body && document.contains(before) ? before : page.canvas).focus({ preventScroll: true });
           resolve(answer);
+          if (later.length) later.shift()();
         },
       };
       const open = boxOpen;
@@ -84,7 +97,7 @@
       ui.boxes++;
       buttons.firstChild.focus();
     });
-  };
+  }
   ui.boxShown = function () { return !!boxOpen; };
 
   page.boxOpen = function () { return boxOpen; };
