@@ -5,14 +5,13 @@
 // loop over libmosquitto's socket calls), so that thousands of connections
 // cost no thread each.
 //
-// Each room plays the room protocol's messages as the desktop sends them
-// (net/protocol.h: cmd from a machine to the orderer, step from the
-// orderer to all, each step carrying the journal's signature after it, read
-// back with the strict readers). The commands are presses in turn, one
-// machine after the other; the signature is a hash chain over the journal's
-// text, which every machine keeps and checks at every step, as the game's
-// position signature is checked in a real room. The time from a machine's
-// press to each other machine's having run it is the relay latency.
+// Each machine is the game and the room's own code (net::Room) as a desktop
+// runs them, behind a window, boxes and sound that show nothing: signed and
+// sealed messages, the maker ordering, the others joining, following and
+// checking the game's signature after every step. Each room plays a
+// four-colour game, the machine holding the colour to move pressing, and a
+// new game after a win. The time from a machine's press to each other
+// machine's having run it is the relay latency.
 //
 //   quintora_room_load --rooms N --pace person|full --seconds S
 //       --brokers 127.0.0.1:PORT[,127.0.0.1:PORT...] [--broker-pids PID[,PID...]] [--processes P]
@@ -30,7 +29,9 @@
 // connect, then start and are measured together.
 //
 // A person's pace: the machine whose turn it is presses 1 to 3 s after the
-// last step reached it. Full speed: at once. Idle: never (what the
+// last step reached it. Full speed: as fast as a room takes commands from
+// its members (a member's flood limit is eight a second), so the next press
+// comes 60 ms after the last was run everywhere. Idle: never (what the
 // connections alone cost). One line at the end:
 //   rooms=N machines=M commands/s=... p50=...ms p99=...ms max=...ms lost=0
 //   doubled=0 broker_cpu=...% broker_mb_per_room=... diverged=0 pace=...
@@ -56,7 +57,12 @@
 #include <string>
 #include <vector>
 
+#include "boards.h"
+#include "files/posix_storage.h"
+#include "game/game.h"
 #include "net/protocol.h"
+#include "net/room.h"
+#include "sodium/sodium_crypto.h"
 
 using namespace quintora;
 using namespace quintora::net;
@@ -66,43 +72,71 @@ namespace {
 
 constexpr int machines_per_room = 4;
 
-std::uint64_t chain(std::uint64_t signature, const std::string& text) {
-    std::uint64_t h = signature ^ 1469598103934665603ull;
-    for (const unsigned char c : text) {
-        h ^= c;
-        h *= 1099511628211ull;
-    }
-    return h;
-}
+// A machine's window, sound and boxes: nothing shown, nothing waited for.
+struct NoCanvas : Canvas {
+    void fill_rect(double, double, double, double, int) override {}
+    void draw_picture(std::string_view, double, double) override {}
+    void draw_text(double, double, std::string_view, int, double) override {}
+    void fill_circle(double, double, double, int) override {}
+    void show_icon(IconKind, int, double, double) override {}
+    void hide_icon(IconKind, int) override {}
+    void refresh() override {}
+};
+struct NoMarks : Marks {
+    bool ticks[mark_count]{};
+    bool checked(Mark m) const override { return ticks[int(m)]; }
+    void set_checked(Mark m, bool on) override { ticks[int(m)] = on; }
+};
+// No sound system: no wave file is read.
+struct NoSound : bench::NullSound {
+    std::int32_t dsInitialize(std::int32_t) override { return 0; }
+};
 
 struct Room;
 
-struct Machine {
+// One machine of a room: the game and the room's own code (net::Room) as a
+// desktop runs them, over its own MQTT connection.
+struct Machine : Transport {
     Room* room = nullptr;
     int index = 0;
     mosquitto* client = nullptr;
     int fd = -1;
-    bool connected = false, subscribed = false;
+    bool connected = false;
     bool ended = false;  // its connection ended before it was in: to be tried again
-    std::string name, token;
-    std::uint64_t next_n = 1;
-    std::uint64_t position = 0, signature = 0;  // the journal as this machine ran it
+    int subscribing = 0;  // subscriptions not yet granted
+    NoCanvas canvas;
+    bench::NullDialogs shown;
+    bench::NullPause pause;
+    NoSound sound_out;
+    NoMarks marks;
+    bench::FailingExit exit;
+    PosixStorage storage;
+    RoomDialogs dialogs{shown};
+    QuietSound sound{sound_out};
+    std::unique_ptr<Game> game;
+    std::unique_ptr<net::Room> net_room;
+    std::uint64_t before = 0;  // its position when the command under way was given
+    bool ran = false;
+
+    bool publish(const std::string& topic, const std::string& payload, bool retain) override;
+    void subscribe(const std::string& topic) override;
+    void will(const std::string& topic, const std::string& payload) override {
+        mosquitto_will_set(client, topic.c_str(), int(payload.size()), payload.data(), 1, false);
+    }
+    bool in() const { return connected && subscribing == 0; }
 };
 
 struct Room {
-    std::string name;
-    Topics topics;
+    std::string secret, id;
     Machine machines[machines_per_room];
-    // The orderer's record (machine 0 orders).
-    std::uint64_t last_n[machines_per_room]{};
-    std::uint64_t length = 0, signature = 0;
-    // The command under way: who pressed, when, and who has run it.
+    // The command under way: who gave it, when, and who has run it.
     bool under_way = false;
-    int turn = 0;
+    int giver = 0;
     Clock::time_point sent_at, next_press;
     int ran = 0;
-    std::uint64_t sent = 0;
-    explicit Room(std::string n) : name(std::move(n)), topics(name) {}
+    std::uint64_t sent = 0, stalled = 0;
+    explicit Room(std::string s, std::string i) : secret(std::move(s)), id(std::move(i)) {}
+    net::Room& orderer() { return *machines[0].net_room; }
 };
 
 struct Figures {
@@ -119,12 +153,14 @@ struct Load {
     std::mt19937 random{12345};
     int epoll = -1;
     std::vector<Machine*> writers;  // machines with bytes still to write
+    sodium::SodiumCrypto crypto;
 
     void wrote(Machine& m) {
         if (m.client && mosquitto_want_write(m.client)) writers.push_back(&m);
     }
     Clock::time_point pause_after(Clock::time_point now) {
-        if (full_speed) return now;
+        // Four machines in turn, each well within eight commands a second.
+        if (full_speed) return now + std::chrono::milliseconds(60);
         return now + std::chrono::milliseconds(std::uniform_int_distribution<int>(1000, 3000)(random));
     }
 };
@@ -134,110 +170,123 @@ Load* the_load = nullptr;
 // 0 to see what acknowledgements cost a broker.
 int qos = 1;
 
-void publish(Machine& m, const std::string& topic, const std::string& payload) {
-    mosquitto_publish(m.client, nullptr, topic.c_str(), int(payload.size()), payload.data(), qos, false);
-    the_load->wrote(m);
+bool Machine::publish(const std::string& topic, const std::string& payload, bool retain) {
+    if (!connected) return false;
+    const int rc =
+        mosquitto_publish(client, nullptr, topic.c_str(), int(payload.size()), payload.data(), qos, retain);
+    the_load->wrote(*this);
+    return rc == MOSQ_ERR_SUCCESS;
 }
 
-// A step has reached machine `m` (or was made by it, the orderer).
-void ran_step(Machine& m, const StepMessage& step) {
-    Room& room = *m.room;
+void Machine::subscribe(const std::string& topic) {
+    ++subscribing;
+    mosquitto_subscribe(client, nullptr, topic.c_str(), qos);
+    the_load->wrote(*this);
+}
+
+// After the transport's events: which machines have run the command under
+// way, each the time it took; the next turn once all have.
+void look(Room& room, Clock::time_point now) {
     Load& load = *the_load;
-    if (step.from < m.position) {
-        ++load.figures.doubled;
-        return;
+    if (!room.under_way) return;
+    for (Machine& m : room.machines) {
+        if (m.ran || m.net_room->position() <= m.before) continue;
+        m.ran = true;
+        ++room.ran;
+        if (m.index == room.giver) continue;
+        const double ms = std::chrono::duration<double, std::milli>(now - room.sent_at).count();
+        if (load.measuring) load.figures.latencies_ms.push_back(ms);
+        else if (room.sent <= machines_per_room) load.figures.first_ms.push_back(ms);
     }
-    if (step.from > m.position) return;  // a gap: counted as lost at the end
-    std::uint64_t signature = m.signature;
-    for (const Command c : step.commands) signature = chain(signature, command_text(c));
-    if (signature != step.signature) {
-        ++load.figures.diverged;
-        return;
-    }
-    m.signature = signature;
-    m.position = step.from + step.commands.size();
-    if (room.under_way && m.position == room.length) {
-        const auto now = Clock::now();
-        if (m.index != room.turn)
-        {
-            const double ms = std::chrono::duration<double, std::milli>(now - room.sent_at).count();
-            if (load.measuring) load.figures.latencies_ms.push_back(ms);
-            else if (room.sent <= machines_per_room) load.figures.first_ms.push_back(ms);
+    if (room.ran == machines_per_room) {
+        room.under_way = false;
+        if (load.measuring) ++load.figures.commands;
+        room.next_press = load.pause_after(now);
+    } else if (now - room.sent_at > std::chrono::seconds(10)) {
+        // Never run everywhere: counted, and the room goes on.
+        ++room.stalled;
+        if (std::getenv("QUINTORA_LOAD_DEBUG")) {
+            std::fprintf(stderr, "stalled: giver %d, ran %d:", room.giver, room.ran);
+            for (Machine& m : room.machines) std::fprintf(stderr, " %llu/%llu", (unsigned long long)m.before, (unsigned long long)m.net_room->position());
+            std::fprintf(stderr, " mode %d\n", room.machines[0].game->state().game_mode);
         }
-        if (++room.ran == machines_per_room) {
-            room.under_way = false;
-            if (load.measuring) ++load.figures.commands;
-            room.turn = (room.turn + 1) % machines_per_room;
-            room.next_press = load.pause_after(now);
-        }
+        room.under_way = false;
+        room.next_press = now;
     }
 }
 
-// The orderer takes a command: into the journal, and out as a step.
-void order(Room& room, int origin, Command c) {
-    Machine& orderer = room.machines[0];
-    StepMessage step{room.length, 0, room.machines[origin].name, Journal{c}};
-    room.signature = chain(room.signature, command_text(c));
-    step.signature = room.signature;
-    ++room.length;
-    publish(orderer, room.topics.step, message_text(step));
-    ran_step(orderer, step);
+std::uint64_t now_ms() {
+    return std::uint64_t(
+        std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now().time_since_epoch()).count());
+}
+
+// Once a second: libmosquitto's keep-alive, and the room's (a follower says
+// that it is there, the orderer frees the seats of the silent).
+void every_second(Load& load) {
+    const std::uint64_t ms = now_ms();
+    for (auto& room : load.rooms)
+        for (Machine& m : room->machines) {
+            mosquitto_loop_misc(m.client);
+            m.net_room->tick(ms);
+            load.wrote(m);
+        }
 }
 
 void on_message(mosquitto*, void* self, const mosquitto_message* msg) {
     Machine& m = *static_cast<Machine*>(self);
-    Room& room = *m.room;
-    const std::string_view payload(static_cast<const char*>(msg->payload), std::size_t(msg->payloadlen));
-    const std::string_view topic(msg->topic);
-    if (topic == room.topics.cmd && m.index == 0) {
-        const auto parsed = parse_to_orderer(payload);
-        const auto* c = parsed ? std::get_if<CommandMessage>(&*parsed) : nullptr;
-        int origin = -1;
-        for (int i = 1; i < machines_per_room && c; ++i)
-            if (room.machines[i].name == c->client && room.machines[i].token == c->token) origin = i;
-        if (origin < 0) {
-            ++the_load->figures.rejected;
-            return;
-        }
-        if (c->n <= room.last_n[origin]) {
-            ++the_load->figures.doubled;
-            return;
-        }
-        room.last_n[origin] = c->n;
-        order(room, origin, c->command);
-    } else if (topic == room.topics.step && m.index != 0) {
-        const auto step = parse_step(payload);
-        if (!step) {
-            ++the_load->figures.rejected;
-            return;
-        }
-        ran_step(m, *step);
-    }
+    const std::string_view payload(static_cast<const char*>(msg->payload),
+                                   msg->payloadlen > 0 ? std::size_t(msg->payloadlen) : 0);
+    m.net_room->message(msg->topic ? msg->topic : "", payload);
 }
 
-void on_connect(mosquitto* client, void* self, int rc) {
+void on_connect(mosquitto*, void* self, int rc) {
     Machine& m = *static_cast<Machine*>(self);
     if (rc != 0) return;
     m.connected = true;
-    mosquitto_subscribe(client, nullptr, (m.index == 0 ? m.room->topics.cmd : m.room->topics.step).c_str(), qos);
+    m.net_room->connected();
 }
 
-void on_subscribe(mosquitto*, void* self, int, int, const int*) { static_cast<Machine*>(self)->subscribed = true; }
+void on_disconnect(mosquitto*, void* self, int) {
+    Machine& m = *static_cast<Machine*>(self);
+    if (!m.connected) return;
+    m.connected = false;
+    m.net_room->disconnected();
+}
 
+void on_subscribe(mosquitto*, void* self, int, int, const int*) {
+    Machine& m = *static_cast<Machine*>(self);
+    if (m.subscribing > 0) --m.subscribing;
+}
+
+// The machine holding the colour to move plays the first empty cell of the
+// board, counted from a place of the room's own; with no game on (after a
+// win) the maker starts the next four-colour game.
 void press(Room& room, Clock::time_point now) {
-    Machine& m = room.machines[room.turn];
-    // Presses over the whole board, in an order no room repeats exactly.
-    const int k = int(room.sent % 361);
-    const Command c = Command::press_at(Cell{k % 19 + 1, k / 19 + 1});
+    const GameState& s = room.machines[0].game->state();
+    Command c = Command::of(CommandKind::PLAY_4);
+    room.giver = 0;
+    if (s.game_mode != no_game && s.to_move >= colour_black) {
+        // A full board without a five: the maker starts anew.
+        const int from = int((room.sent * 7 + std::hash<std::string>{}(room.id)) % 361);
+        for (int k = 0; k < 361; ++k) {
+            const int cell = (from + k) % 361;
+            const int x = cell % 19 + 1, y = cell / 19 + 1;
+            if (s.board[x][y] == cell_empty) {
+                c = Command::press_at(Cell{x, y});
+                room.giver = (s.to_move - colour_black) % machines_per_room;
+                break;
+            }
+        }
+    }
     room.under_way = true;
     room.ran = 0;
     room.sent_at = now;
     ++room.sent;
-    if (room.turn == 0) {
-        order(room, 0, c);
-    } else {
-        publish(m, room.topics.cmd, message_text(CommandMessage{m.name, m.next_n++, m.token, c}));
+    for (Machine& m : room.machines) {
+        m.before = m.net_room->position();
+        m.ran = false;
     }
+    room.machines[room.giver].net_room->local(c);
 }
 
 struct Process {
@@ -280,7 +329,7 @@ double percentile(std::vector<double>& v, double q) {
     return v[i];
 }
 
-struct Options {
+struct LoadOptions {
     int rooms = 10, first_room = 0, seconds = 60;
     bool full_speed = false, spread_rooms = true, idle = false;
     std::vector<std::pair<std::string, int>> brokers;
@@ -294,7 +343,7 @@ struct Share {
 // One process's share of the rooms: connects them, tells the parent it is
 // ready (a byte on `ready`), waits for the word to go (a byte on `go`),
 // plays them on the common timeline and gives back what it saw.
-Share play_share(const Options& options, int ready, int go, int warmed, int measure) {
+Share play_share(const LoadOptions& options, int ready, int go, int warmed, int measure) {
     mosquitto_lib_init();
     Load load;
     the_load = &load;
@@ -312,7 +361,7 @@ Share play_share(const Options& options, int ready, int go, int warmed, int meas
                 if (mosquitto_loop_read(m.client, 1) != MOSQ_ERR_SUCCESS) {
                     if (m.connected) {
                         m.connected = false;
-                        std::fprintf(stderr, "room_load: a connection of room %s was lost\n", m.room->name.c_str());
+                        std::fprintf(stderr, "room_load: a connection of room %s was lost\n", m.room->id.c_str());
                         epoll_ctl(load.epoll, EPOLL_CTL_DEL, m.fd, nullptr);
                     } else {
                         m.ended = true;  // refused, or closed before it was in
@@ -331,26 +380,35 @@ Share play_share(const Options& options, int ready, int go, int warmed, int meas
     };
     // Connecting, a batch at a time, the machines of a room on different nodes.
     for (int r = options.first_room; r < options.first_room + options.rooms; ++r) {
-        auto room = std::make_unique<Room>(random_hex128());
+        const std::string secret = random_hex128();
+        auto room = std::make_unique<Room>(secret, room_keys(load.crypto, secret).id);
         for (int i = 0; i < machines_per_room; ++i) {
             Machine& m = room->machines[i];
             m.room = room.get();
             m.index = i;
-            // Made aside and moved in: GCC 12 warns of an overlapping copy
-            // (-Wrestrict) in "m" + std::string&&, and in an assignment here.
-            std::string name = std::to_string(i);
-            name.insert(name.begin(), 'm');
-            m.name = std::move(name);
-            m.token = random_hex128();
             const std::string id = "load-" + std::to_string(getppid()) + "-" + std::to_string(r) + "-" + std::to_string(i);
             m.client = mosquitto_new(id.c_str(), true, &m);
             mosquitto_int_option(m.client, MOSQ_OPT_PROTOCOL_VERSION, MQTT_PROTOCOL_V311);
             mosquitto_int_option(m.client, MOSQ_OPT_TCP_NODELAY, 1);
-            // The room lock: the room's name is the user name.
-            mosquitto_username_pw_set(m.client, room->name.c_str(), room->name.c_str());
+            // The room lock: the room's id is the user name.
+            mosquitto_username_pw_set(m.client, room->id.c_str(), room->id.c_str());
             mosquitto_connect_callback_set(m.client, on_connect);
+            mosquitto_disconnect_callback_set(m.client, on_disconnect);
             mosquitto_subscribe_callback_set(m.client, on_subscribe);
             mosquitto_message_callback_set(m.client, on_message);
+            // The game as a desktop plays it, in no folder of its own: no
+            // settings are read or kept.
+            m.game = std::make_unique<Game>(
+                Platform{m.canvas, m.dialogs, m.pause, m.sound, m.marks, m.exit, m.storage});
+            m.game->options().settings_path = "/nonexistent/Quintora.ini";
+            m.game->起動(1);
+            std::string name = std::to_string(i);
+            name.insert(name.begin(), 'm');
+            m.net_room = std::make_unique<net::Room>(*m.game, m.dialogs, m.sound, m, load.crypto,
+                                                     RoomSetup{secret, name, Seats(1 << i), random_hex128()});
+            m.net_room->tick(now_ms());  // the room's clock starts before anyone is heard
+            if (std::getenv("QUINTORA_LOAD_DEBUG"))
+                m.net_room->on_rejection = [i](const std::string& line) { std::fprintf(stderr, "m%d: %s\n", i, line.c_str()); };
             const std::size_t node = options.spread_rooms ? std::size_t(r) : std::size_t(r) + std::size_t(i);
             const auto& broker = options.brokers[node % options.brokers.size()];
             if (mosquitto_connect(m.client, broker.first.c_str(), broker.second, 60) != MOSQ_ERR_SUCCESS) {
@@ -368,11 +426,20 @@ Share play_share(const Options& options, int ready, int go, int warmed, int meas
         load.rooms.push_back(std::move(room));
         if (r % 50 == 49) service(0);
     }
+    // The room's maker makes it once it hears the room's topics; the others
+    // join it. Ready: every machine follows the maker with its own colour.
     auto all_ready = [&] {
-        for (const auto& room : load.rooms)
-            for (const Machine& m : room->machines)
-                if (!m.subscribed) return false;
-        return true;
+        bool ready = true;
+        for (const auto& room : load.rooms) {
+            Machine& maker = room->machines[0];
+            if (maker.in() && maker.net_room->role() == net::Room::Role::waiting) maker.net_room->make();
+            for (int i = 1; i < machines_per_room; ++i) {
+                const net::Room& r = *room->machines[i].net_room;
+                ready = ready && r.role() == net::Room::Role::follower && r.seats() == Seats(1 << i);
+            }
+            ready = ready && maker.net_room->role() == net::Room::Role::orderer;
+        }
+        return ready;
     };
     const auto ready_deadline = Clock::now() + std::chrono::seconds(180);
     // A login refused (a cluster's lock asked by thousands at once may not
@@ -400,7 +467,7 @@ Share play_share(const Options& options, int ready, int go, int warmed, int meas
             }
     }
     if (!all_ready()) {
-        std::fprintf(stderr, "room_load: not every machine subscribed within three minutes\n");
+        std::fprintf(stderr, "room_load: not every machine was in its room within three minutes\n");
         std::exit(1);
     }
     char byte = 'r';
@@ -410,8 +477,7 @@ Share play_share(const Options& options, int ready, int go, int warmed, int meas
         pollfd p{go, POLLIN, 0};
         if (poll(&p, 1, 0) == 1) break;
         service(10);
-        for (auto& room : load.rooms)
-            for (Machine& m : room->machines) mosquitto_loop_misc(m.client);
+        every_second(load);
     }
     if (read(go, &byte, 1) != 1) std::exit(1);
 
@@ -431,6 +497,8 @@ Share play_share(const Options& options, int ready, int go, int warmed, int meas
     auto end = never, drain = never;
     bool told_warm = false;
     Clock::time_point last_misc = now;
+    bool measured = false;
+    std::uint64_t rejected_before = 0;
     while (true) {
         now = Clock::now();
         if (!told_warm && now >= warm_at_least &&
@@ -465,19 +533,34 @@ Share play_share(const Options& options, int ready, int go, int warmed, int meas
                 if (!room->under_way && now >= room->next_press) press(*room, now);
         if (now - last_misc > std::chrono::seconds(1)) {
             last_misc = now;
-            for (auto& room : load.rooms)
-                for (Machine& m : room->machines) mosquitto_loop_misc(m.client);
+            every_second(load);
         }
         service(load.full_speed ? 0 : 2);
-    }
-    // Every follower's journal against the orderer's: what a follower lacks was lost.
-    for (const auto& room : load.rooms) {
-        if (room->under_way) ++share.lost;
-        for (const Machine& m : room->machines) {
-            if (m.position < room->length) share.lost += room->length - m.position;
-            if (m.position == room->length && m.signature != room->signature) ++load.figures.diverged;
+        now = Clock::now();
+        for (auto& room : load.rooms) look(*room, now);
+        if (load.measuring && !measured) {
+            measured = true;
+            for (const auto& room : load.rooms)
+                for (const Machine& m : room->machines) rejected_before += m.net_room->rejected();
         }
     }
+    // Every follower's game against the orderer's: a command a follower
+    // lacks was lost; a game that differs (or that its room found differing) diverged.
+    std::uint64_t rejected_after = 0;
+    for (auto& room : load.rooms) {
+        share.lost += room->stalled + (room->under_way ? 1 : 0);
+        const net::Room& orderer = room->orderer();
+        const std::uint64_t signature = room->machines[0].game->shared_signature();
+        for (const Machine& m : room->machines) {
+            const net::Room& r = *m.net_room;
+            rejected_after += r.rejected();
+            if (r.position() < orderer.position()) share.lost += orderer.position() - r.position();
+            if (r.diverged() || (r.position() == orderer.position() && m.game->shared_signature() != signature))
+                ++load.figures.diverged;
+        }
+    }
+    // Turned away while measuring (a step twice, a forgery, a replay).
+    if (measured) load.figures.rejected = rejected_after - rejected_before;
     for (auto& room : load.rooms)
         for (Machine& m : room->machines) {
             mosquitto_disconnect(m.client);
@@ -492,7 +575,7 @@ Share play_share(const Options& options, int ready, int go, int warmed, int meas
 }  // namespace
 
 int main(int argc, char** argv) {
-    Options options;
+    LoadOptions options;
     int processes = 0;
     std::string pace = "person", brokers_text, pids_text;
     for (int i = 1; i + 1 < argc; i += 2) {
@@ -546,7 +629,7 @@ int main(int argc, char** argv) {
     std::vector<std::string> results;
     int first = 0;
     for (int k = 0; k < processes; ++k) {
-        Options mine = options;
+        LoadOptions mine = options;
         mine.first_room = first;
         mine.rooms = options.rooms / processes + (k < options.rooms % processes ? 1 : 0);
         first += mine.rooms;
