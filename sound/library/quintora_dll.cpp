@@ -519,12 +519,13 @@ bool samples_in_place(const unsigned char* bytes, std::size_t length, Sound& sou
         const std::uint32_t size = wave::le32(bytes + at + 4);
         const unsigned char* body = bytes + at + 8;
         if (std::memcmp(bytes + at, "fmt ", 4) == 0) {
-            const std::uint32_t bits = wave::le16(body + 14);
-            pcm = wave::le16(body) == 1 && (bits == 8 || bits == 16);
+            const std::uint32_t channels = wave::le16(body + 2), bits = wave::le16(body + 14);
+            // A block that is not one frame is SDL's to turn away.
+            pcm = wave::le16(body) == 1 && (bits == 8 || bits == 16) && wave::le16(body + 12) == channels * bits / 8;
             if (!pcm) return false;
             sound.format.freq = static_cast<int>(wave::le32(body + 4));
             sound.format.format = bits == 8 ? AUDIO_U8 : AUDIO_S16LSB;
-            sound.format.channels = static_cast<Uint8>(wave::le16(body + 2));
+            sound.format.channels = static_cast<Uint8>(channels);
         } else if (std::memcmp(bytes + at, "data", 4) == 0) {
             if (!pcm) return false;
             sound.samples = const_cast<Uint8*>(body);
