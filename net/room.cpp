@@ -640,10 +640,13 @@ void Room::take_seats(const std::string& sender, std::string_view payload) {
     for (int i = 0; i < seat_count; ++i)
         if (const auto key = hex_bytes(m->keys[std::size_t(i)]); key && !m->holders[std::size_t(i)].empty())
             learn(m->holders[std::size_t(i)], *key);
-    // Seats freed while their machine was away: said on every machine.
+    // Seats freed while their machine was away: said on every machine but
+    // that one, which was never away from its player (its will went out
+    // while it lived on, a broker stopped under it) and asks for them again below.
     for (int i = 0; i < seat_count; ++i) {
         const std::string& before = holders_[std::size_t(i)];
-        if (found_ && !before.empty() && before != orderer_ && m->holders[std::size_t(i)].empty())
+        if (found_ && !before.empty() && before != orderer_ && before != setup_.client &&
+            m->holders[std::size_t(i)].empty())
             note({Word::seat_freed, before, 0, Seats(1 << i)});
     }
     holders_ = m->holders;

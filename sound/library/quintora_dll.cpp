@@ -657,7 +657,7 @@ std::int32_t dsCreateDSB(std::int32_t system, const void* wave_image, std::int32
 }
 
 std::int32_t dsCreateDSBInPlace(std::int32_t system, const void* wave_image, std::int32_t /*flags*/) {
-    return create(system, wave_image, true);
+    return create(system, wave_image, false);
 }
 
 std::int32_t dsPlay(std::int32_t buffer) {

@@ -230,6 +230,12 @@ TEST_F(Room2, AMachineThatCrashesLosesItsSeatsAndComesBackWithThem) {
     EXPECT_EQ(b->log.count("dsPlay"), 0u);
     give(*a, at(3, 19));
     give(*b, at(3, 17));
+    // Its will goes out while it lives on (a broker stopped and started): it
+    // takes its seats back, and its player is not told it went unheard.
+    b->link.drop();
+    broker.run();
+    EXPECT_EQ(b->room().seats(), seats("青,赤"));
+    EXPECT_FALSE(has_note(b->room(), Word::seat_freed));
     same_game();
 }
 
