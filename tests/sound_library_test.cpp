@@ -537,6 +537,29 @@ TEST_F(DiskOutput, SamplesAreCopiedSoTheImageCanBeDiscarded) {
     EXPECT_GT(peak(samples(), 0, std::size_t(-1)), 10000) << "the sine survived overwriting the image";
 }
 
+TEST_F(DiskOutput, MonoAtTheDevicesRateReachesBothChannelsSampleForSample) {
+    const Bytes image = sineWave(0.1, 44100);
+    const std::int32_t buffer = dsCreateDSB(system_, image.data(), 3);
+    ASSERT_EQ(dsPlay(buffer), 1);
+    ASSERT_TRUE(within(5000, [&] { return dsPlaying(buffer) == 0; }));
+    EXPECT_EQ(dsTerminate(system_), 1);
+    system_ = 0;
+    std::vector<std::int16_t> source((image.size() - 44) / 2);
+    std::memcpy(source.data(), image.data() + 44, source.size() * 2);
+    const std::vector<std::int16_t> out = samples();
+    // From the first sample that is not silence on, frame by frame.
+    const auto first_in = std::find_if(source.begin(), source.end(), [](std::int16_t v) { return v != 0; });
+    const auto first_out = std::find_if(out.begin(), out.end(), [](std::int16_t v) { return v != 0; });
+    ASSERT_NE(first_out, out.end());
+    const std::size_t from = std::size_t(first_out - out.begin()) & ~std::size_t(1);
+    std::size_t compared = 0;
+    for (auto in = first_in; in != source.end() && from + 2 * compared + 1 < out.size(); ++in, ++compared) {
+        ASSERT_EQ(out[from + 2 * compared], *in) << "left, sample " << compared;
+        ASSERT_EQ(out[from + 2 * compared + 1], *in) << "right, sample " << compared;
+    }
+    EXPECT_GT(compared, 4000u);
+}
+
 TEST_F(DiskOutput, InPlaceTheSamplesAreReadWhereTheImageHoldsThem) {
     Bytes image = sineWave(0.3);
     const std::int32_t buffer = dsCreateDSBInPlace(system_, image.data(), 1);

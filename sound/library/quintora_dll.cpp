@@ -129,6 +129,7 @@ struct Playback {
     Uint32 position = 0;                  // next byte of `sound` to play or convert
     bool looping = false;
     bool flushed = false;  // the converter has been told the sound ends
+    bool widen = false;    // mono at the device's rate: each sample goes to both channels
 };
 
 struct Opened;
@@ -194,6 +195,13 @@ bool same_as_device(const SDL_AudioSpec& f) {
     return f.format == output_format && f.channels == output_channels && f.freq == sample_rate;
 }
 
+// Mono in the device's sample format and rate (the game's effects): put into
+// both channels as it is mixed, without a converter of SDL's, whose buffers
+// run to hundreds of kilobytes for each sound playing.
+bool mono_of_device(const SDL_AudioSpec& f) {
+    return f.format == output_format && f.channels == 1 && f.freq == sample_rate;
+}
+
 void release(Playback& p) {
     if (p.convert != nullptr) SDL_FreeAudioStream(p.convert);
     p.convert = nullptr;
@@ -216,6 +224,21 @@ void note_idle(Output& o) {
 // when the sound has ended.
 int pull(Playback& p, Uint8* out, int want) {
     const Sound& s = *p.sound;
+    if (p.widen) {
+        constexpr Uint32 sample = sizeof(Sint16);
+        int got = 0;
+        while (got + int(2 * sample) <= want) {
+            if (p.position + sample > s.bytes) {
+                if (!p.looping) break;
+                p.position = 0;
+            }
+            std::memcpy(out + got, s.samples + p.position, sample);
+            std::memcpy(out + got + sample, s.samples + p.position, sample);
+            p.position += sample;
+            got += int(2 * sample);
+        }
+        return got;
+    }
     if (p.convert == nullptr) {
         int got = 0;
         while (got < want) {
@@ -450,7 +473,8 @@ bool start(std::int32_t handle, const Sound& sound, bool looping) {
     p.buffer = handle;
     p.sound = &sound;
     p.looping = looping;
-    if (!same_as_device(sound.format)) {
+    p.widen = mono_of_device(sound.format);
+    if (!same_as_device(sound.format) && !p.widen) {
         p.convert = SDL_NewAudioStream(sound.format.format, sound.format.channels, sound.format.freq, output_format,
                                        output_channels, sample_rate);
         if (p.convert == nullptr) return false;
@@ -657,7 +681,7 @@ std::int32_t dsCreateDSB(std::int32_t system, const void* wave_image, std::int32
 }
 
 std::int32_t dsCreateDSBInPlace(std::int32_t system, const void* wave_image, std::int32_t /*flags*/) {
-    return create(system, wave_image, false);
+    return create(system, wave_image, true);
 }
 
 std::int32_t dsPlay(std::int32_t buffer) {
