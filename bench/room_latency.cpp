@@ -23,6 +23,7 @@
 #include "mqtt/mqtt_link.h"
 #include "files/posix_storage.h"
 #include "net/room.h"
+#include "sodium/sodium_crypto.h"
 
 using namespace quintora;
 using namespace quintora::net;
@@ -46,13 +47,18 @@ struct NoCanvas : Canvas {
     void refresh() override {}
 };
 
+// The broker lets a client into the room its user name names: the room's id.
+LinkOptions locked(int port, const std::string& id) {
+    return LinkOptions{{BrokerEndpoint{"127.0.0.1", port}}, false, {}, id, id};
+}
+
 class Machine {
 public:
     Machine(int port, const std::string& room, const std::string& client, Seats seats)
         : setup_{room, client, seats, random_hex128()},
-          link_("127.0.0.1", port, client, Topics(room).gone, farewell(setup_)) {
+          link_(locked(port, room_keys(crypto_, room).id), client, {}, {}) {
         game_.起動(1);
-        room_ = std::make_unique<Room>(game_, dialogs_, sound_, link_, setup_);
+        room_ = std::make_unique<Room>(game_, dialogs_, sound_, link_, crypto_, setup_);
         link_.start();
         thread_ = std::thread([this] { run(); });
     }
@@ -150,6 +156,7 @@ private:
     PosixStorage storage_;
     Game game_{Platform{canvas_, dialogs_, pause_, sound_, marks_, exit_, storage_}};
     RoomSetup setup_;
+    sodium::SodiumCrypto crypto_;
     MqttLink link_;
     std::unique_ptr<Room> room_;
     std::thread thread_;
@@ -186,7 +193,9 @@ void report(const char* what, const std::vector<double>& v) {
 // The broker's round trip: a message published to a topic this client
 // listens to, until it comes back.
 std::vector<double> broker_round_trips(int port, int count) {
-    MqttLink link("127.0.0.1", port, "echo", "quintora/echo/cmd", "x");
+    sodium::SodiumCrypto crypto;
+    const std::string id = room_keys(crypto, "echo").id;
+    MqttLink link(locked(port, id), "echo", {}, {});
     link.start();
     std::vector<double> out;
     // The link hands what it hears to a room; this one only drains it.
@@ -200,18 +209,19 @@ std::vector<double> broker_round_trips(int port, int count) {
     NoCanvas c;
     PosixStorage st;
     Game g{Platform{c, rd, p, qs, m, e, st}};
-    Room r(g, rd, qs, link, RoomSetup{"echo", "echo", 0, random_hex128()});
+    Room r(g, rd, qs, link, crypto, RoomSetup{"echo", "echo", 0, random_hex128()});
     if (!wait_for([&] {
             link.pump();
             return r.is_connected();
         }))
         return out;
-    link.subscribe("quintora/echo/ping");
+    const std::string ping = Topics(id).cmd + "/ping";
+    link.subscribe(ping);
     std::this_thread::sleep_for(std::chrono::milliseconds(200));  // the subscription settles; not timed
     for (int i = 0; i < count; ++i) {
         const auto before = link.bytes_received();
         const auto t0 = Clock::now();
-        link.publish("quintora/echo/ping", "ping", false);
+        link.publish(ping, "ping", false);
         while (link.bytes_received() == before) {
             link.wait(std::chrono::milliseconds(50));
             link.pump();
