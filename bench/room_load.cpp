@@ -428,20 +428,28 @@ Share play_share(const LoadOptions& options, int ready, int go, int warmed, int 
     }
     // The room's maker makes it once it hears the room's topics; the others
     // join it. Ready: every machine follows the maker with its own colour.
+    std::size_t rooms_in = 0;
     auto all_ready = [&] {
         bool ready = true;
+        rooms_in = 0;
         for (const auto& room : load.rooms) {
+            bool in = true;
             Machine& maker = room->machines[0];
             if (maker.in() && maker.net_room->role() == net::Room::Role::waiting) maker.net_room->make();
             for (int i = 1; i < machines_per_room; ++i) {
                 const net::Room& r = *room->machines[i].net_room;
-                ready = ready && r.role() == net::Room::Role::follower && r.seats() == Seats(1 << i);
+                in = in && r.role() == net::Room::Role::follower && r.seats() == Seats(1 << i);
             }
-            ready = ready && maker.net_room->role() == net::Room::Role::orderer;
+            in = in && maker.net_room->role() == net::Room::Role::orderer;
+            rooms_in += in ? 1 : 0;
+            ready = ready && in;
         }
         return ready;
     };
-    const auto ready_deadline = Clock::now() + std::chrono::seconds(180);
+    // Each room's machines join it as the desktop does (signed and sealed
+    // keys, the maker's answer): three minutes, and more for many rooms.
+    const int ready_seconds = std::max(180, options.rooms * 3 / 10);
+    const auto ready_deadline = Clock::now() + std::chrono::seconds(ready_seconds);
     // A login refused (a cluster's lock asked by thousands at once may not
     // answer in time) is tried again every few seconds, as the desktop's
     // link tries again.
@@ -467,7 +475,8 @@ Share play_share(const LoadOptions& options, int ready, int go, int warmed, int 
             }
     }
     if (!all_ready()) {
-        std::fprintf(stderr, "room_load: not every machine was in its room within three minutes\n");
+        std::fprintf(stderr, "room_load: %zu of %d rooms had all their machines in within %d s\n", rooms_in,
+                     options.rooms, ready_seconds);
         std::exit(1);
     }
     char byte = 'r';
