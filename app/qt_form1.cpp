@@ -212,6 +212,15 @@ void Form1::announce_stones() {
         notify_label(canvas_, StatusLabel::last_stone, stone);
         said += (said.empty() ? "" : ", ") + stone;
     }
+    // A game gone (最初) leaves no turn: how to start one is said instead,
+    // and the next game's turn is said afresh.
+    const std::string ended = stones_.ended(game_->state(), &lang::tr);
+    if (!ended.empty()) {
+        turn_text_.clear();
+        count_text_.clear();
+        said_status_.clear();
+        said += (said.empty() ? "" : ". ") + ended;
+    }
     // Then whose turn it is and the move's number, when they changed.
     const std::string status = turn_text_ + (turn_text_.empty() || count_text_.empty() ? "" : ", ") + count_text_;
     if (status != said_status_) {

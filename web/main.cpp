@@ -82,6 +82,8 @@ public:
             if (!said.empty()) said += ", ";
             said += stone;
         }
+        const std::string ended = stones_.ended(game.state(), &lang::tr);
+        if (!ended.empty()) said += (said.empty() ? "" : ", ") + ended;
         if (!said.empty()) page_announce(said.c_str());
     }
 
