@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "app/qt_accessible.h"
+#include "app/sleeping_pause.h"
 #include "game/board_reading.h"
 #include "lang/language.h"
 
@@ -114,8 +115,10 @@ void Form1::build_menus() {
 }
 
 void Form1::take(Command c) {
-    // Taken while a computer searches beside the window: run after its turn.
-    if (thinking_.busy() && c.kind != CommandKind::SYURYOU) return waiting_.push_back(c);
+    // Taken while a computer searches beside the window, or from a screen
+    // reader answered during a pause: run after the turn.
+    if ((thinking_.busy() || SleepingPause::answering()) && c.kind != CommandKind::SYURYOU)
+        return waiting_.push_back(c);
     session_->give(c);
     announce_stones();
     for (const Command w : std::exchange(waiting_, {})) take(w);
