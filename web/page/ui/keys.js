@@ -4,7 +4,8 @@
 (function (ui, page) {
   "use strict";
   function setUpKeys() {
-    page.board();
+    // The board takes the keyboard as the page opens, as the window's does.
+    page.focusBoard();
     const bar = document.getElementById("menubar");
     function closeMenus() {
       bar.querySelectorAll(".open").forEach(function (m) { m.classList.remove("open"); });
