@@ -49,28 +49,7 @@
   // while the cursor shows: screen readers keep their own arrow keys out of
   // a grid and read each cell as it is reached.
   function board() {
-    let grid = document.getElementById("cells");
-    if (grid) return grid;
-    grid = document.createElement("div");
-    grid.id = "cells";
-    grid.className = "unseen";
-    grid.tabIndex = 0;
-    grid.setAttribute("role", "grid");
-    grid.setAttribute("aria-label", "盤");
-    for (let y = 0; y < 19; y++) {
-      const row = document.createElement("div");
-      row.setAttribute("role", "row");
-      for (let x = 0; x < 19; x++) {
-        const cell = document.createElement("div");
-        cell.setAttribute("role", "gridcell");
-        cell.id = "cell-" + (y * 19 + x);
-        cell.tabIndex = -1;
-        row.appendChild(cell);
-      }
-      grid.appendChild(row);
-    }
-    page.canvas.after(grid);  // the board's place in the order of Tab
-    return grid;
+    return document.getElementById("cells");
   }
   let cursorCell = -1;
   function focusBoard() {
@@ -87,7 +66,6 @@
     if (onBoard(document.activeElement)) focusBoard();
   }
   ui.cellName = function (index, name) {
-    board();
     document.getElementById("cell-" + index).textContent = name;
   };
 
