@@ -261,9 +261,10 @@ void set_board_reading(QtCanvas* canvas, BoardReading reading) {
 }
 
 void notify_cursor(QtCanvas* canvas) {
-    if (!QAccessible::isActive()) return;
     CanvasAccessible* a = accessible(canvas);
     if (!a) return;
+    a->said.clear();  // the cell reached is read alone, not with what was said before
+    if (!QAccessible::isActive()) return;
     if (QAccessibleInterface* focus = a->focusChild()) {
         QAccessibleEvent e(focus, QAccessible::Focus);
         QAccessible::updateAccessibility(&e);

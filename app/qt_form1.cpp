@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "app/qt_accessible.h"
+#include "app/sleeping_pause.h"
 #include "game/board_reading.h"
 #include "lang/language.h"
 
@@ -114,8 +115,10 @@ void Form1::build_menus() {
 }
 
 void Form1::take(Command c) {
-    // Taken while a computer searches beside the window: run after its turn.
-    if (thinking_.busy() && c.kind != CommandKind::SYURYOU) return waiting_.push_back(c);
+    // Taken while a computer searches beside the window, or from a screen
+    // reader answered during a pause: run after the turn.
+    if ((thinking_.busy() || SleepingPause::answering()) && c.kind != CommandKind::SYURYOU)
+        return waiting_.push_back(c);
     session_->give(c);
     announce_stones();
     for (const Command w : std::exchange(waiting_, {})) take(w);
@@ -211,6 +214,15 @@ void Form1::announce_stones() {
     for (const std::string& stone : stones_.since(game_->state(), &lang::tr)) {
         notify_label(canvas_, StatusLabel::last_stone, stone);
         said += (said.empty() ? "" : ", ") + stone;
+    }
+    // A game gone (最初) leaves no turn: how to start one is said instead,
+    // and the next game's turn is said afresh.
+    const std::string ended = stones_.ended(game_->state(), &lang::tr);
+    if (!ended.empty()) {
+        turn_text_.clear();
+        count_text_.clear();
+        said_status_.clear();
+        said += (said.empty() ? "" : ". ") + ended;
     }
     // Then whose turn it is and the move's number, when they changed.
     const std::string status = turn_text_ + (turn_text_.empty() || count_text_.empty() ? "" : ", ") + count_text_;

@@ -21,4 +21,10 @@ std::vector<std::string> StoneReader::since(const GameState& s, Translate tr) {
     return stones;
 }
 
+std::string StoneReader::ended(const GameState& s, Translate tr) {
+    const bool was = in_game_;
+    in_game_ = s.game_mode != no_game;
+    return was && !in_game_ ? tr("「対局」で始めて下さい", {}) : std::string();
+}
+
 }  // namespace quintora

@@ -24,9 +24,13 @@ std::string cell_reading(const GameState& s, Cell c, Translate tr);
 class StoneReader {
 public:
     std::vector<std::string> since(const GameState& s, Translate tr);
+    // Once, when the game goes (最初 clears the board and ends it): how to
+    // start another. Empty otherwise.
+    std::string ended(const GameState& s, Translate tr);
 
 private:
     int read_ = 0;
+    bool in_game_ = false;
 };
 
 }  // namespace quintora

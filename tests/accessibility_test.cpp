@@ -68,6 +68,13 @@ TEST(Accessibility, TheCursorsCellIsFocusedAndTheLabelsFollowTheWindow) {
     // Said through the focused cell's description, which Orca reads out
     // (it ignores the labels' and the cells' name changes).
     EXPECT_EQ(l10->text(QAccessible::Description), "黒 L10. 青の番です, 1手目");
+    // The next cell is read alone; 最初, which ends the game, says how to
+    // start another.
+    QTest::keyClick(&w.form.canvas(), Qt::Key_Right);
+    QAccessibleInterface* m10 = board->child(9 * 19 + 11);
+    EXPECT_EQ(m10->text(QAccessible::Description), "");
+    w.form.action("SAISYO")->trigger();
+    EXPECT_EQ(m10->text(QAccessible::Description), "「対局」で始めて下さい");
 }
 
 TEST(Accessibility, ComputersStonesAreAnnouncedToo) {

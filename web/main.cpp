@@ -58,8 +58,8 @@ EM_JS(void, page_words, (const char* lang, const char* ended, const char* again,
 });
 EM_JS(void, page_button_words, (const char* ok, const char* yes, const char* no),
       { QuintoraUI.buttonWords(UTF8ToString(ok), UTF8ToString(yes), UTF8ToString(no)); });
-EM_JS(void, page_cursor, (int x, int y, int w, int h, const char* name),
-      { QuintoraUI.showCursor(x, y, w, h, UTF8ToString(name)); });
+EM_JS(void, page_cursor, (int x, int y, int w, int h, const char* name, int index),
+      { QuintoraUI.showCursor(x, y, w, h, UTF8ToString(name), index); });
 
 EM_JS(void, page_cell_name, (int index, const char* name), { QuintoraUI.cellName(index, UTF8ToString(name)); });
 EM_JS(void, page_announce, (const char* text), { QuintoraUI.announce(UTF8ToString(text)); });
@@ -82,6 +82,8 @@ public:
             if (!said.empty()) said += ", ";
             said += stone;
         }
+        const std::string ended = stones_.ended(game.state(), &lang::tr);
+        if (!ended.empty()) said += (said.empty() ? "" : ", ") + ended;
         if (!said.empty()) page_announce(said.c_str());
     }
 
@@ -110,12 +112,12 @@ std::optional<BoardKey> board_key(int code) {
 void show_cursor(const Game& game, const BoardCursor& cursor) {
     const auto at = cursor.at();
     if (!at) {
-        page_cursor(0, 0, 0, 0, "");
+        page_cursor(0, 0, 0, 0, "", -1);
         return;
     }
     const auto px = [](double twips) { return int(twips / twips_per_pixel + 0.5); };
     page_cursor(px(twips_x(at->x)), px(twips_y(at->y)), px(cell_width), px(cell_height),
-                cell_reading(game.state(), *at, &lang::tr).c_str());
+                cell_reading(game.state(), *at, &lang::tr).c_str(), (at->y - 1) * field_last + (at->x - 1));
 }
 
 // The page's menu bar, row by row from the game's table; a menu item gives

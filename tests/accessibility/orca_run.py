@@ -1,9 +1,9 @@
 #!/usr/bin/python3
 # SPDX-License-Identifier: GPL-3.0-or-later
-"""The real screen reader, Orca, following a short game in the window: run
-inside a private session bus (the accessibility bus starts from it), on an X
-server of its own with openbox, Orca's speech going to speech-dispatcher's
-dummy module and ALSA's null device,
+"""The real screen reader, Orca, following a short game in the window or
+the page: run inside a private session bus (the accessibility bus starts
+from it), on an X server of its own with openbox, Orca's speech going to
+speech-dispatcher's dummy module and ALSA's null device,
 
     dbus-run-session -- /usr/bin/python3 orca_run.py PROGRAM OUT_FOLDER
     dbus-run-session -- /usr/bin/python3 orca_run.py --page SITE_FOLDER OUT_FOLDER
@@ -14,10 +14,13 @@ on and Japanese asked for).
 Each step is keys typed by xdotool; what Orca said after it is read from its
 debug log ("SPEECH OUTPUT: ..."), written a line at a time: Orca opens it
 with 8 KB blocks, so it is started here with the file line-buffered. Prints
-each step and what was said (and writes it to OUT_FOLDER/heard.txt). For
-the window it then checks, over everything said (Orca may lag behind the
-keys): the player's stone with its colour and cell, a computer's stone with
-its colour and cell, the turn after 戻, and the boxes' titles and texts.
+each step and what was said (and writes it to OUT_FOLDER/heard.txt). The
+game: one player, black at K10 and the three computers after it; 戻, 進 and
+最初; then four players, two 再開 boxes, and black's five across row 10.
+Checked, each in the step that caused it or the next (Orca may lag): the
+player's stone with its colour and cell, a computer's stone, the turn after
+戻, what 進 and 最初 did, a box opened as another closes, and the win box's
+title and text.
 """
 
 import os
@@ -126,53 +129,73 @@ def main():
         subprocess.run(["xdotool", "windowactivate", "--sync", window], env=env)
         if PAGE:
             time.sleep(8)  # the program compiled and started
-            # The board takes the keyboard: the page's first stop for Tab.
-            subprocess.run(["xdotool", "key", "Tab"], env=env)
         log = Log(log_path)
+        if PAGE:
+            # The board has the keyboard as the page opens, and Orca goes to
+            # focus mode there; keys typed before it has would be its own
+            # (browse mode's).
+            heard_so_far = []
+            wait_for("Orca's focus mode on the board", lambda: heard_so_far.extend(log.said()) or
+                     "Focus mode" in heard_so_far)
         time.sleep(3)
         log.said()
         heard = []
 
         def step(name, *keys, wait=2.0):
-            subprocess.run(["xdotool", "key", "--delay", "150"] + list(keys), env=env, check=True)
+            if keys:
+                # In the page, Orca has to see each focus change (a menu's
+                # item, the board) before the next key, or it takes the key
+                # in browse mode: a slower typist there.
+                subprocess.run(["xdotool", "key", "--delay", "400" if PAGE else "150"] + list(keys), env=env,
+                               check=True)
             time.sleep(wait)
             said = log.said()
             heard.append((name, said))
             print("%-40s %s" % (name, " | ".join(said)), flush=True)
             return said
 
-        step("F10", "F10")
-        step("Down, Down, Down (4_PLAY)", "Down", "Down", "Down")
-        step("Return (4 players: the box)", "Return")
-        step("Return (OK)", "Return")
-        step("Right (the cursor shows)", "Right")
-        step("Right", "Right")
-        step("Return (black plays L10)", "Return")
-        subprocess.run(["xdotool", "key", "F10", "Right"], env=env)
-        time.sleep(1)
-        log.said()
-        step("局面: Down, Return (戻)", "Down", "Return")
-        # One player: black by keys, three computers follow.
         step("F10, Down, Right, Return (1_PLAY 黒)", "F10", "Down", "Right", "Return")
+        step("Return (OK)", "Return")
+        step("Right (the cursor shows at K10)", "Right")
+        step("Return (black plays K10; the computers follow)", "Return", wait=8.0)
+        step("F10, Right, Down, Return (戻)", "F10", "Right", "Down", "Return")
+        step("F10, Right, Down, Down, Return (進)", "F10", "Right", "Down", "Down", "Return")
+        step("F10, Right, Return (最初)", "F10", "Right", "Return")
+        step("F10, Down, Down, Down, Return (4_PLAY)", "F10", "Down", "Down", "Down", "Return")
+        step("Return (OK)", "Return")
         step("Return (the board: 再開 OKですか？)", "Return")
         step("Return (OK: 再開 黒の番です)", "Return")
         step("Return (OK)", "Return")
-        step("Return (black plays L10; the computers follow)", "Return", wait=8.0)
+        # Four players by keys, from K10: black makes five across row 10
+        # while the others fill the rows beside it.
+        for n, keys in enumerate([(), ("Down",), ("Right",), ("Right",), ("Up",), ("Right", "Down"), ("Right",),
+                                  ("Down",), ("Up", "Up"), ("Down", "Down", "Left"), ("Left",), ("Left",),
+                                  ("Up", "Up"), ("Down", "Down", "Down"), ("Right",), ("Right",),
+                                  ("Up", "Up", "Up")]):
+            step("move %d: %s" % (n + 1, ", ".join(keys + ("Return",))), *keys, "Return", wait=1.0)
+        step("(the win box)", wait=3.0)
         with open(os.path.join(OUT, "heard.txt"), "w", encoding="utf-8") as f:
             for name, said in heard:
                 f.write("%s\t%s\n" % (name, " | ".join(said)))
-        if not PAGE:
-            everything = " | ".join(s for _, said in heard for s in said)
-            wanted = {
-                "the player's stone": r"notification 黒 L10|L10 黒",
-                "a computer's stone": r"notification [青白赤] [A-HJ-T]1?[0-9]\.",
-                "the turn after 戻": r"notification 黒の番です, 0手目",
-                "a box's title and text": r"alert Quintora\. \| 黒の番です\.",
-            }
-            missing = [what for what, pattern in wanted.items() if not re.search(pattern, everything)]
-            if missing:
-                print("not heard:", ", ".join(missing), flush=True)
-                sys.exit(1)
+        # Each in the step that caused it or the next one (Orca may lag).
+        wanted = [
+            ("the player's stone", "Return (black plays K10", r"黒 K10"),
+            ("a computer's stone", "Return (black plays K10", r"[青白赤] [A-HJ-T]1?[0-9]\b"),
+            ("the turn after 戻", "F10, Right, Down, Return (戻)", r"赤の番です(, | \| )3手目|3手目 \| 赤の番です"),
+            ("what 進 did (red's stone again)", "F10, Right, Down, Down, Return (進)", r"赤 G7"),
+            ("what 最初 did", "F10, Right, Return (最初)", r"「対局」で始めて下さい"),
+            ("a box opened as another closes", "Return (OK: 再開 黒の番です)", r"再開.*黒の番です"),
+            ("the win box's title and text", "move 17", r"Quintora.*黒の勝ち！！"),
+        ]
+        names = [name for name, _ in heard]
+        missing = []
+        for what, at, pattern in wanted:
+            i = next(i for i, name in enumerate(names) if name.startswith(at))
+            if not re.search(pattern, " | ".join(s for _, said in heard[i:i + 2] for s in said)):
+                missing.append(what)
+        if missing:
+            print("not heard:", ", ".join(missing), flush=True)
+            sys.exit(1)
     finally:
         for p in reversed(started):
             p.terminate()

@@ -843,7 +843,7 @@ class BrowserTest(unittest.TestCase):
         self.assertEqual(evaluate("document.activeElement.getAttribute('aria-expanded')"), "true")
         self.browser.key("Escape", "Escape", 27)
         self.assertEqual(evaluate("document.querySelector('#menubar .open')"), None)
-        self.assertEqual(evaluate("document.activeElement.id"), "board")
+        self.assertEqual(evaluate("document.activeElement.id"), "cells")
         self.assertEqual(self.page.wait_idle(), "idle", "no Esc reached the game")
         # A box keeps Tab among its buttons, and is read with its text.
         self.page.menu("PLAY_4")
@@ -908,9 +908,8 @@ class BrowserTest(unittest.TestCase):
     def test_the_board_in_the_accessibility_tree(self):
         self.page.open()
         tree = self.ax_tree()
-        # The board takes its keys itself (a screen reader's browse mode
-        # would take the arrows otherwise); the menus are ARIA menus.
-        self.assertTrue(("application", "盤") in tree, "the canvas named")
+        # The board is read and focused as a grid, whose keys a screen
+        # reader's browse mode leaves to the page; the menus are ARIA menus.
         self.assertTrue(("menuitem", "対局") in tree and ("menuitem", "終了") in tree, "the menus")
         self.assertTrue(("grid", "盤") in tree, "the grid of cells")
         cells = [name for role, name in tree if role == "gridcell"]
@@ -918,9 +917,11 @@ class BrowserTest(unittest.TestCase):
         self.assertEqual((cells[0], cells[9 * 19 + 9], cells[360]), ("A1 空", "K10 空", "T19 空"))
         self.page.menu("PLAY_4")
         self.page.settle([])
+        self.browser.evaluate("document.getElementById('cells').focus()")
         for k in ("ArrowRight", "ArrowRight", "Enter"):  # the cursor on K10, L10, and black plays there
             self.press_key(k)
         self.assertEqual(self.page.wait_idle(), "idle")
+        self.assertEqual(self.browser.evaluate("document.activeElement.id"), "cell-181", "the focus on L10")
         self.assertEqual(self.browser.evaluate("document.getElementById('cell-181').textContent"), "L10 黒")
         # Chromium brings its tree up to date with the page after a frame or so.
         deadline = time.monotonic() + 10
@@ -948,7 +949,7 @@ class BrowserTest(unittest.TestCase):
         for c in captions:
             self.assertFalse(any(ord(ch) >= 0x3000 for ch in c), c)
         self.assertEqual(self.browser.evaluate("document.documentElement.lang"), "en")
-        self.assertEqual(self.browser.evaluate("document.getElementById('board').getAttribute('aria-label')"), "Board")
+        self.assertEqual(self.browser.evaluate("document.getElementById('cells').getAttribute('aria-label')"), "Board")
         self.browser.click(*self.page.cell_point(3, 3))
         self.assertEqual(self.page.wait_idle(), "box")
         self.assertEqual(self.browser.evaluate("document.getElementById('box-text').textContent"),

@@ -62,6 +62,11 @@
     page.dropDeferredMenu();  // the window is blocked by the box
     return new Promise(function (resolve) {
       const modal = document.getElementById("modal");
+      // A new box each time: a box opened as the last one closes would
+      // otherwise be the same element, never shown anew, and screen readers
+      // would not read it.
+      const old = document.getElementById("box");
+      old.replaceWith(old.cloneNode(true));
       document.getElementById("box-title").textContent = caption;
       // Our texts break lines with CR.
       document.getElementById("box-text").textContent = text.replace(/\r/g, "\n");
@@ -78,7 +83,8 @@
         finish: function (answer) {
           modal.hidden = true;
           boxOpen = null;
-          (before && before !== document.body && document.contains(before) ? before : page.canvas).focus({ preventScroll: true });
+          if (before && before !== document.body && document.contains(before) && !page.onBoard(before)) before.focus({ preventScroll: true });
+          else page.focusBoard();
           resolve(answer);
           if (later.length) later.shift()();
         },

@@ -61,6 +61,7 @@
       // small window): the press is taken back to the board's own pixels.
       const r = canvas.getBoundingClientRect();
       push(1, (e.clientX - r.left) * (WIDTH / r.width) * TWIPS, (e.clientY - r.top) * (HEIGHT / r.height) * TWIPS);
+      page.focusBoard();  // the keys are the board's after a click on it
       e.preventDefault();
     });
   }

@@ -4,7 +4,8 @@
 (function (ui, page) {
   "use strict";
   function setUpKeys() {
-    const canvas = page.canvas;
+    // The board takes the keyboard as the page opens, as the window's does.
+    page.focusBoard();
     const bar = document.getElementById("menubar");
     function closeMenus() {
       bar.querySelectorAll(".open").forEach(function (m) { m.classList.remove("open"); });
@@ -23,7 +24,7 @@
         } else if (onBoard(e.target)) {
           page.push(3, 27, 0);
         }
-        canvas.focus({ preventScroll: true });
+        page.focusBoard();
         e.preventDefault();
         return;
       }
@@ -45,7 +46,7 @@
   // focus: a field, a button or the room form's heading keep theirs.
   function onBoard(target) {
     return target === document.body || target === document.documentElement || target === page.canvas ||
-      !!target.closest("#cells");
+      page.onBoard(target);
   }
 
   // Keys the game takes for the board's cursor, by the numbers it knows them by.
@@ -54,7 +55,7 @@
 
   // The cursor over the board, in the board's layout pixels; drawn in the
   // page above the canvas, never into it.
-  ui.showCursor = function (x, y, w, h, name) {
+  ui.showCursor = function (x, y, w, h, name, index) {
     let c = document.getElementById("cursor");
     if (!c) {
       c = document.createElement("div");
@@ -62,12 +63,15 @@
       page.surface.appendChild(c);
     }
     c.hidden = !name;
+    page.cursorAt(name ? index : -1);
     if (!name) return;
     c.style.left = x + "px";
     c.style.top = y + "px";
     c.style.width = w + "px";
     c.style.height = h + "px";
-    ui.announce(name);
+    // The focused cell is read by its name; a board without the focus
+    // (the page just loaded, a click) says it in the live region.
+    if (!page.onBoard(document.activeElement)) ui.announce(name);
   };
 
   // The menu bar from the keyboard: F10 or Alt goes to it; Left and Right
@@ -128,7 +132,7 @@
         else if (e.key === "ArrowLeft") along(-1);
         else if (e.key === "ArrowDown" || e.key === "Enter" || e.key === " ") {
           if (entry.classList.contains("action")) {
-            if (e.key !== "ArrowDown") { entry.click(); page.canvas.focus({ preventScroll: true }); }
+            if (e.key !== "ArrowDown") { entry.click(); page.focusBoard(); }
           } else {
             openMenu(entry);
             this.focus(this.captions(entry.querySelector("ul"))[0]);
@@ -150,7 +154,7 @@
           this.focus(this.captions(entry.querySelector("ul"))[0]);
         } else {
           entry.click();
-          page.canvas.focus({ preventScroll: true });
+          page.focusBoard();
         }
       } else handled = false;
       if (handled) e.preventDefault();

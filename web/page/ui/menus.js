@@ -112,7 +112,7 @@
       item.addEventListener("click", function (e) {
         e.stopPropagation();
         closeMenus();
-        page.canvas.focus({ preventScroll: true });  // the keys go back to the board
+        page.focusBoard();  // the keys go back to the board
         page.push(2, Number(item.dataset.item), 0);
       });
     });

@@ -44,31 +44,30 @@
     if (changed) statusChanged();
   }
   // The board's cells for screen readers: a grid of 361 named cells the
-  // program keeps up to date ("K10 黒"), beside the canvas.
+  // program keeps up to date ("K10 黒"), beside the canvas. The grid, not the
+  // picture, takes the board's keyboard focus, and the cursor's cell takes it
+  // while the cursor shows: screen readers keep their own arrow keys out of
+  // a grid and read each cell as it is reached.
+  function board() {
+    return document.getElementById("cells");
+  }
+  let cursorCell = -1;
+  function focusBoard() {
+    const cell = cursorCell >= 0 ? document.getElementById("cell-" + cursorCell) : null;
+    (cell || board()).focus({ preventScroll: true });
+  }
+  function onBoard(element) {
+    return !!element && !!element.closest && !!element.closest("#cells");
+  }
+  // The cursor on cell index (-1: hidden); the focus follows it if the
+  // board has it.
+  function cursorAt(index) {
+    cursorCell = index;
+    if (onBoard(document.activeElement)) focusBoard();
+  }
   ui.cellName = function (index, name) {
-    let grid = document.getElementById("cells");
-    if (!grid) {
-      grid = document.createElement("div");
-      grid.id = "cells";
-      grid.className = "unseen";
-      grid.setAttribute("role", "grid");
-      grid.setAttribute("aria-label", page.canvas.getAttribute("aria-label"));
-      for (let y = 0; y < 19; y++) {
-        const row = document.createElement("div");
-        row.setAttribute("role", "row");
-        for (let x = 0; x < 19; x++) {
-          const cell = document.createElement("div");
-          cell.setAttribute("role", "gridcell");
-          cell.id = "cell-" + (y * 19 + x);
-          row.appendChild(cell);
-        }
-        grid.appendChild(row);
-      }
-      document.getElementById("window").appendChild(grid);
-    }
     document.getElementById("cell-" + index).textContent = name;
   };
-
 
   // The language the page speaks: ?lang=xx in the address, else the
   // browser's own list. The program picks the first it has a catalog for.
@@ -78,13 +77,11 @@
     return list.map(function (l) { return l.replace(/-/g, "_"); }).join(":");
   };
   // The page's own words in that language.
-  ui.words = function (lang, ended, again, board) {
+  ui.words = function (lang, ended, again, name) {
     document.documentElement.lang = lang;
     document.getElementById("ended-text").textContent = ended;
     document.getElementById("again").textContent = again;
-    page.canvas.setAttribute("aria-label", board);
-    const grid = document.getElementById("cells");
-    if (grid) grid.setAttribute("aria-label", board);
+    board().setAttribute("aria-label", name);
   };
   // Read out by screen readers: what was played, whose turn it is.
   ui.announce = function (text) {
@@ -92,6 +89,10 @@
     if (live) live.textContent = text;
   };
 
+  page.board = board;
+  page.focusBoard = focusBoard;
+  page.onBoard = onBoard;
+  page.cursorAt = cursorAt;
   page.statusText = statusText;
   page.statusErase = statusErase;
 })(QuintoraUI, QuintoraPage);
