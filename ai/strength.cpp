@@ -586,10 +586,12 @@ std::optional<Cell> searched_cell(const Board& board, const ScoreTables& t, i16 
             urgent.score[urgent.count++] = scores.score[k];
         }
     }
-    // Else, when the colour that moves next could make an open four, the
-    // root keeps only the cells that leave it none: the search counts on the
-    // others to stop what it leaves, and they need not.
-    if (urgent.count == 0) next_open_fours_stopped(board, t.near_flag, colour, scores, urgent);
+    // Else, with no stone that would leave it two fives to make, when the
+    // colour that moves next could make an open four, the root keeps only
+    // the cells that leave it none: the search counts on the others to stop
+    // what it leaves, and they need not.
+    if (urgent.count == 0 && threats_of(board, t.near_flag, colour).most < 2)
+        next_open_fours_stopped(board, t.near_flag, colour, scores, urgent);
     Ranked root;
     rank_cells(urgent.count > 0 ? urgent : scores, plan.own_width, root);
     if (urgent.count == 0) add_shape_cells(board, colour, scores, plan.shape, root);
