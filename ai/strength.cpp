@@ -231,6 +231,7 @@ public:
     }
 
     long nodes() const { return nodes_; }
+    bool spent(long cells) const { return plan_.cells > 0 && cells >= plan_.cells; }
 
     // Beam: lines of the searching colour's moves, the others answering as
     // 標準 does; at every step the best `reply_width` positions by the
@@ -256,7 +257,8 @@ public:
             next.push_back(Node{{}, evaluate(me_), k});
             save(next.back().at);
         }
-        for (int level = 1; level < plan_.depth && !next.empty() && nodes_ < plan_.nodes; ++level) {
+        long cells = 0;  // candidate cells the searching colour's positions held: the search's work grows with them
+        for (int level = 1; level < plan_.depth && !next.empty() && nodes_ < plan_.nodes && !spent(cells); ++level) {
             std::stable_sort(next.begin(), next.end(), [](const Node& a, const Node& b) { return a.value > b.value; });
             if (int(next.size()) > plan_.reply_width) next.resize(std::size_t(plan_.reply_width));
             beam.swap(next);
@@ -271,7 +273,8 @@ public:
                 Ranked moves;
                 rank_cells(scores, plan_.own_width, moves);
                 add_shape_cells(board_, me_, scores, plan_.shape, moves);
-                for (int k = 0; k < moves.count; ++k) {
+                for (int k = 0; k < moves.count && !spent(cells); ++k) {
+                    cells += scores.count;
                     restore(n.at);
                     const int r = step(moves.cell[k]);
                     if (r > 0) return root.cell[n.first];
@@ -526,7 +529,7 @@ void next_open_fours_stopped(const Board& board, const Board& near_flag, i16 col
 }  // namespace
 
 SearchPlan search_plan(i16 strength) {
-    if (strength == strength_master) return SearchPlan{SearchMethod::beam, 12, 4, 10, 6000, 0, 300, 4};
+    if (strength == strength_master) return SearchPlan{SearchMethod::beam, 12, 4, 10, 6000, 0, 300, 4, 60000};
     return SearchPlan{SearchMethod::beam, 8, 3, 5, 2000, 0, 300, 3};
 }
 

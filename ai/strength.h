@@ -33,6 +33,7 @@ struct SearchPlan {
     int forcing = 0;        // forecast: past the depth, this many more moves of the searching colour that make a four
     int threat = 0;         // forecast: the weight of cells where one stone leaves two, three, four fives to make
     int shape = 0;          // beside the best by the one-ply score, this many of the searching colour's cells that add most to its lines
+    long cells = 0;         // beam: past this many candidate cells of the positions it went on from, it stops (0: no limit)
 };
 
 // The plan of 上級 and 名人.
