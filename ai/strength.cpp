@@ -483,6 +483,13 @@ private:
             // Four fives from one stone and nobody to win before it: won.
             if (t.most >= 4 && !others_four) return won / 2;
             v += plan_.threat * (t.cells[2] + 3 * t.cells[3] + 6 * t.cells[4]);
+            // The others' such cells: a colour that searches takes them,
+            // though 標準 would not.
+            for (i16 c = colour_black; c <= colour_red && plan_.defend > 0; ++c)
+                if (c != me_) {
+                    const Threats o = threats_of(board_, near_, c);
+                    v -= plan_.defend * (o.cells[2] + 3 * o.cells[3] + 6 * o.cells[4]);
+                }
         }
         for (i16 c = colour_black; c <= colour_red; ++c)
             if (c != me_) v -= sum[c];

@@ -34,6 +34,7 @@ struct SearchPlan {
     int threat = 0;         // forecast: the weight of cells where one stone leaves two, three, four fives to make
     int shape = 0;          // beside the best by the one-ply score, this many of the searching colour's cells that add most to its lines
     long cells = 0;         // beam: past this many candidate cells of the positions it went on from, it stops (0: no limit)
+    int defend = 0;         // the weight of the other colours' cells where one stone leaves them two, three, four fives
 };
 
 // The plan of 上級 and 名人.

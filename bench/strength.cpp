@@ -6,7 +6,7 @@
 // played from every opening. Games that an order makes twice (two seats of
 // one strength swapped) are played once.
 //
-//   quintora_strength [--openings N] [--threads N] [--plan METHOD,DEPTH,OWN,REPLY,NODES[,FORCING[,THREAT[,SHAPE[,CELLS]]]]]
+//   quintora_strength [--openings N] [--threads N] [--plan METHOD,DEPTH,OWN,REPLY,NODES[,FORCING[,THREAT[,SHAPE[,CELLS[,DEFEND]]]]]]
 //                     [--expert-plan (the same)]
 //
 // One line per level against three 標準, the last for 名人, and before them
@@ -166,9 +166,9 @@ int main(int argc, char** argv) {
         else if (std::strcmp(argv[i], "--plan") == 0 || std::strcmp(argv[i], "--expert-plan") == 0) {
             char method[32] = {};
             SearchPlan p;
-            if (std::sscanf(argv[i + 1], "%31[a-z_],%d,%d,%d,%ld,%d,%d,%d,%ld", method, &p.depth, &p.own_width,
-                            &p.reply_width, &p.nodes, &p.forcing, &p.threat, &p.shape, &p.cells) < 5) {
-                std::fprintf(stderr, "--plan best_reply|paranoid|forecast,DEPTH,OWN,REPLY,NODES[,FORCING[,THREAT[,SHAPE[,CELLS]]]]\n");
+            if (std::sscanf(argv[i + 1], "%31[a-z_],%d,%d,%d,%ld,%d,%d,%d,%ld,%d", method, &p.depth, &p.own_width,
+                            &p.reply_width, &p.nodes, &p.forcing, &p.threat, &p.shape, &p.cells, &p.defend) < 5) {
+                std::fprintf(stderr, "--plan best_reply|paranoid|forecast,DEPTH,OWN,REPLY,NODES[,FORCING[,THREAT[,SHAPE[,CELLS[,DEFEND]]]]]\n");
                 return 2;
             }
             p.method = std::strcmp(method, "paranoid") == 0   ? SearchMethod::paranoid
