@@ -3,6 +3,7 @@
 
 #include <algorithm>
 #include <cstdint>
+#include <vector>
 
 #include "ai/search.h"
 #include "rules/five.h"
@@ -92,6 +93,111 @@ Shape shape_of(const Board& board, i16 colour, int x, int y) {
     return s;
 }
 
+// The cells where one stone of `colour` would leave it several fives to
+// make at once. The next three colours can stop one five each before its
+// turn comes back, so a stone that leaves four wins; three or two tie up
+// that many of them.
+struct Threats {
+    int most = 0;                 // the most fives one stone leaves
+    int cells[five_length] = {};  // cells whose stone leaves 1, 2, 3, 4 or more (index capped at 4)
+};
+Threats threats_of(const Board& board, const Board& near_flag, i16 colour) {
+    // For every empty cell, the five-cells a stone there would open: a
+    // window of five holding three of the colour and two empty cells, with
+    // no stone of the colour just outside it (the five must be exact).
+    struct Set {
+        int n = 0;
+        std::int16_t at[12];
+        void add(int v) {
+            for (int k = 0; k < n; ++k)
+                if (at[k] == v) return;
+            if (n < 12) at[n++] = std::int16_t(v);
+        }
+    };
+    static thread_local Set opens[board_size * board_size];
+    static constexpr int dirs[4][2] = {{0, 1}, {1, 0}, {1, 1}, {1, -1}};
+    int touched[board_size * board_size];
+    int touched_n = 0;
+    for (const auto& d : dirs)
+        for (int x = 1; x <= field_last; ++x)
+            for (int y = 1; y <= field_last; ++y) {
+                const int ex = x + d[0] * (five_length - 1), ey = y + d[1] * (five_length - 1);
+                if (!on_field(ex, ey)) continue;
+                int own = 0, empty[2], empties = 0;
+                for (int k = 0; k < five_length && empties <= 2; ++k) {
+                    const i16 v = board[x + d[0] * k][y + d[1] * k];
+                    if (v == colour) ++own;
+                    else if (v == cell_empty) {
+                        if (empties < 2) empty[empties] = (x + d[0] * k) * board_size + (y + d[1] * k);
+                        ++empties;
+                    } else {
+                        empties = 3;
+                    }
+                }
+                if (own != 3 || empties != 2) continue;
+                const int bx = x - d[0], by = y - d[1], ax = ex + d[0], ay = ey + d[1];
+                if (on_field(bx, by) && board[bx][by] == colour) continue;
+                if (on_field(ax, ay) && board[ax][ay] == colour) continue;
+                for (int k = 0; k < 2; ++k) {
+                    Set& s = opens[empty[k]];
+                    if (s.n == 0) touched[touched_n++] = empty[k];
+                    s.add(empty[1 - k]);
+                }
+            }
+    Threats t;
+    for (int k = 0; k < touched_n; ++k) {
+        Set& s = opens[touched[k]];
+        if (near_flag[touched[k] / board_size][touched[k] % board_size] == flag_yes) {
+            t.most = std::max(t.most, s.n);
+            ++t.cells[std::min(s.n, 4)];
+        }
+        s.n = 0;
+    }
+    return t;
+}
+
+// What a stone of `colour` on the empty cell (x, y) adds to the lines of
+// five cells that hold no other colour: the more of its stones such a line
+// holds, the more it is worth. Broken lines count as much as unbroken ones,
+// though the one-ply score sees only unbroken runs.
+int shape_gain(const Board& board, i16 colour, int x, int y) {
+    static constexpr int worth[five_length + 1] = {0, 1, 4, 16, 24, 1000};
+    static constexpr int dirs[4][2] = {{0, 1}, {1, 0}, {1, 1}, {1, -1}};
+    int gain = 0;
+    for (const auto& d : dirs)
+        for (int back = 0; back < five_length; ++back) {
+            const int sx = x - d[0] * back, sy = y - d[1] * back;
+            if (!on_field(sx, sy) || !on_field(sx + d[0] * (five_length - 1), sy + d[1] * (five_length - 1))) continue;
+            int own = 0;
+            bool clear = true;
+            for (int k = 0; k < five_length && clear; ++k) {
+                const i16 v = board[sx + d[0] * k][sy + d[1] * k];
+                if (v == colour) ++own;
+                else if (v != cell_empty) clear = false;
+            }
+            if (clear) gain += worth[own + 1] - worth[own];
+        }
+    return gain;
+}
+
+// Adds to `out` the `width` cells of `scores` with the greatest shape gain
+// that it does not hold yet.
+void add_shape_cells(const Board& board, i16 colour, const CandidateScores& scores, int width, Ranked& out) {
+    if (width <= 0) return;
+    CandidateScores gains;
+    for (int k = 0; k < scores.count; ++k) {
+        const Cell c = scores.cell[k];
+        bool held = false;
+        for (int m = 0; m < out.count && !held; ++m) held = out.cell[m].x == c.x && out.cell[m].y == c.y;
+        if (held) continue;
+        gains.cell[gains.count] = c;
+        gains.score[gains.count++] = shape_gain(board, colour, c.x, c.y);
+    }
+    Ranked more;
+    rank_cells(gains, width, more);
+    for (int k = 0; k < more.count && gains.count > 0; ++k) out.cell[out.count++] = more.cell[k];
+}
+
 // What lines of five cells hold for each colour: a line with stones of one
 // colour only counts for that colour, the more stones the more.
 constexpr double window_weight[five_length + 1] = {0, 1, 8, 60, 700, 0};
@@ -125,6 +231,66 @@ public:
     }
 
     long nodes() const { return nodes_; }
+    bool spent(long cells) const { return plan_.cells > 0 && cells >= plan_.cells; }
+
+    // Beam: lines of the searching colour's moves, the others answering as
+    // 標準 does; at every step the best `reply_width` positions by the
+    // judgement go on, each with its `own_width` best cells, `depth` steps
+    // deep. The first line found that wins gives its first cell; else the
+    // first cell of the line judged best at the deepest step reached.
+    Cell beam_of(const Ranked& root) {
+        struct Node {
+            Saved at;
+            double value;
+            int first;  // index in root
+        };
+        std::vector<Node> beam, next;
+        Saved start;
+        save(start);
+        // When every first cell loses, the first one.
+        int best_root = 0;
+        for (int k = 0; k < root.count; ++k) {
+            restore(start);
+            const int r = step(root.cell[k]);
+            if (r > 0) return root.cell[k];
+            if (r < 0) continue;
+            next.push_back(Node{{}, evaluate(me_), k});
+            save(next.back().at);
+        }
+        long cells = 0;  // candidate cells the searching colour's positions held: the search's work grows with them
+        for (int level = 1; level < plan_.depth && !next.empty() && nodes_ < plan_.nodes && !spent(cells); ++level) {
+            std::stable_sort(next.begin(), next.end(), [](const Node& a, const Node& b) { return a.value > b.value; });
+            if (int(next.size()) > plan_.reply_width) next.resize(std::size_t(plan_.reply_width));
+            beam.swap(next);
+            next.clear();
+            best_root = beam.front().first;
+            for (const Node& n : beam) {
+                restore(n.at);
+                Board working{};
+                working_board(board_, me_, working);
+                CandidateScores scores;
+                score_candidates(working, {near_, stops_, bonus_}, scores);
+                Ranked moves;
+                rank_cells(scores, plan_.own_width, moves);
+                add_shape_cells(board_, me_, scores, plan_.shape, moves);
+                for (int k = 0; k < moves.count && !spent(cells); ++k) {
+                    cells += scores.count;
+                    restore(n.at);
+                    const int r = step(moves.cell[k]);
+                    if (r > 0) return root.cell[n.first];
+                    if (r < 0) continue;
+                    next.push_back(Node{{}, evaluate(me_), n.first});
+                    save(next.back().at);
+                }
+            }
+        }
+        if (!next.empty()) {
+            const auto top = std::max_element(next.begin(), next.end(),
+                                              [](const Node& a, const Node& b) { return a.value < b.value; });
+            best_root = top->first;
+        }
+        return root.cell[best_root];
+    }
 
 private:
     static constexpr double infinity = 1e18;
@@ -152,6 +318,20 @@ private:
         if (調査_5並び(board_, colour, c.x, c.y) == flag_yes) return true;
         設定_五止座標(board_, stops_, colour, c.x, c.y);
         return false;
+    }
+
+    // One move of the searching colour and the others' answers as 標準
+    // gives them: 1 when it wins (a five, or a five to make when its turn
+    // comes back), -1 when another colour wins or the board is full.
+    int step(Cell c) {
+        ++nodes_;
+        if (put(c, me_)) return 1;
+        for (i16 o = next_colour(me_); o != me_; o = next_colour(o)) {
+            const auto reply = com置場所取得(board_, {near_, stops_, bonus_}, o);
+            if (!reply) return -1;
+            if (put(*reply, o)) return -1;
+        }
+        return five_for(board_, near_, me_) ? 1 : 0;
     }
 
     // Forecast: the searching colour plays `c`, the three others answer as
@@ -196,6 +376,7 @@ private:
         score_candidates(working, {near_, stops_, bonus_}, scores);
         Ranked moves;
         rank_cells(scores, plan_.reply_width, moves);
+        add_shape_cells(board_, me_, scores, plan_.shape, moves);
         if (moves.count == 0) return evaluate(me_);
         double best = -infinity;
         for (int k = 0; k < moves.count; ++k)
@@ -295,6 +476,21 @@ private:
                 }
         sum[to_move] += fours[to_move];
         double v = sum[me_];
+        if (to_move == me_ && plan_.threat > 0) {
+            const Threats t = threats_of(board_, near_, me_);
+            bool others_four = false;
+            for (i16 c = colour_black; c <= colour_red; ++c) others_four |= c != me_ && fours[c] > 0;
+            // Four fives from one stone and nobody to win before it: won.
+            if (t.most >= 4 && !others_four) return won / 2;
+            v += plan_.threat * (t.cells[2] + 3 * t.cells[3] + 6 * t.cells[4]);
+            // The others' such cells: a colour that searches takes them,
+            // though 標準 would not.
+            for (i16 c = colour_black; c <= colour_red && plan_.defend > 0; ++c)
+                if (c != me_) {
+                    const Threats o = threats_of(board_, near_, c);
+                    v -= plan_.defend * (o.cells[2] + 3 * o.cells[3] + 6 * o.cells[4]);
+                }
+        }
         for (i16 c = colour_black; c <= colour_red; ++c)
             if (c != me_) v -= sum[c];
         return v;
@@ -310,11 +506,38 @@ private:
     long nodes_ = 0;
 };
 
+// The cells of `scores` where a stone of `colour` leaves the colour after
+// it no cell that makes an open four; nothing when it has none anyway.
+void next_open_fours_stopped(const Board& board, const Board& near_flag, i16 colour, const CandidateScores& scores,
+                             CandidateScores& out) {
+    const i16 next = next_colour(colour);
+    Board trial;
+    std::copy(&board[0][0], &board[0][0] + board_size * board_size, &trial[0][0]);
+    auto has_open_four = [&] {
+        for (int i = 1; i <= field_last; ++i)
+            for (int j = 1; j <= field_last; ++j)
+                if (near_flag[i][j] == flag_yes && trial[i][j] == cell_empty && shape_of(trial, next, i, j).open_four)
+                    return true;
+        return false;
+    };
+    out.count = 0;
+    if (!has_open_four()) return;
+    for (int k = 0; k < scores.count; ++k) {
+        const Cell c = scores.cell[k];
+        trial[c.x][c.y] = colour;
+        if (!has_open_four()) {
+            out.cell[out.count] = c;
+            out.score[out.count++] = scores.score[k];
+        }
+        trial[c.x][c.y] = cell_empty;
+    }
+}
+
 }  // namespace
 
 SearchPlan search_plan(i16 strength) {
-    if (strength == strength_master) return SearchPlan{SearchMethod::forecast, 4, 5, 5, 4000, 0};
-    return SearchPlan{SearchMethod::forecast, 2, 6, 4, 400, 0};
+    if (strength == strength_master) return SearchPlan{SearchMethod::beam, 12, 4, 10, 6000, 0, 300, 4, 60000};
+    return SearchPlan{SearchMethod::beam, 8, 3, 5, 2000, 0, 300, 3};
 }
 
 std::optional<Cell> choose_cell(const Board& board, const ScoreTables& t, i16 colour, i16 strength) {
@@ -373,10 +596,17 @@ std::optional<Cell> searched_cell(const Board& board, const ScoreTables& t, i16 
             urgent.score[urgent.count++] = scores.score[k];
         }
     }
+    // Else, with no stone that would leave it two fives to make, when the
+    // colour that moves next could make an open four, the root keeps only
+    // the cells that leave it none: the search counts on the others to stop
+    // what it leaves, and they need not.
+    if (urgent.count == 0 && threats_of(board, t.near_flag, colour).most < 2)
+        next_open_fours_stopped(board, t.near_flag, colour, scores, urgent);
     Ranked root;
     rank_cells(urgent.count > 0 ? urgent : scores, plan.own_width, root);
+    if (urgent.count == 0) add_shape_cells(board, colour, scores, plan.shape, root);
     Search search(board, t, colour, plan);
-    const Cell best = search.best_of(root);
+    const Cell best = plan.method == SearchMethod::beam ? search.beam_of(root) : search.best_of(root);
     if (nodes_used) *nodes_used = search.nodes();
     return best;
 }

@@ -3,8 +3,9 @@
 // The computer at its four strengths. 標準 is the one-ply player of
 // search.h, exactly. 入門 takes the scores 標準 gives and picks among the
 // cells that come near the best. 上級 and 名人 look for fives to make and to
-// stop first, then search a few plies ahead over the cells the one-ply score
-// ranks highest. Every budget is counted in plies and nodes, never in time,
+// stop first, then search lines of their own moves ahead, the others
+// answering as 標準 would, over the cells the one-ply score ranks highest and
+// the cells that add most to their own lines of five. Every budget is counted in plies and nodes, never in time,
 // so a position and a strength always give the same cell.
 
 #include <optional>
@@ -19,16 +20,21 @@ namespace quintora {
 // the colours move in their real order and every other colour plays against
 // the searching one. Forecast: the others move in their real order as the
 // one-ply player (標準) would, five-stop map and all, so that only the
-// searching colour's moves branch.
-enum class SearchMethod { best_reply, paranoid, forecast };
+// searching colour's moves branch. Beam: the forecast's lines, but only the
+// best few positions of each step go on, so the lines reach much deeper.
+enum class SearchMethod { best_reply, paranoid, forecast, beam };
 
 struct SearchPlan {
     SearchMethod method = SearchMethod::best_reply;
     int depth = 3;          // plies: one move of the searching colour, or of a colour (paranoid) or all (best-reply) of the others
     int own_width = 8;      // of the searching colour's cells, the best this many by the one-ply score
-    int reply_width = 4;    // of each other colour's cells (forecast: of the searching colour's, past its first move)
+    int reply_width = 4;    // of each other colour's cells (forecast: of the searching colour's, past its first move; beam: positions kept at each step)
     long nodes = 20000;     // past this many positions, what is left is judged where it stands
     int forcing = 0;        // forecast: past the depth, this many more moves of the searching colour that make a four
+    int threat = 0;         // forecast: the weight of cells where one stone leaves two, three, four fives to make
+    int shape = 0;          // beside the best by the one-ply score, this many of the searching colour's cells that add most to its lines
+    long cells = 0;         // beam: past this many candidate cells of the positions it went on from, it stops (0: no limit)
+    int defend = 0;         // the weight of the other colours' cells where one stone leaves them two, three, four fives
 };
 
 // The plan of 上級 and 名人.

@@ -6,13 +6,15 @@
 // played from every opening. Games that an order makes twice (two seats of
 // one strength swapped) are played once.
 //
-//   quintora_strength [--openings N] [--threads N] [--plan METHOD,DEPTH,OWN,REPLY,NODES[,FORCING]]
+//   quintora_strength [--openings N] [--threads N] [--plan METHOD,DEPTH,OWN,REPLY,NODES[,FORCING[,THREAT[,SHAPE[,CELLS[,DEFEND]]]]]]
+//                     [--expert-plan (the same)]
 //
 // One line per level against three 標準, the last for 名人, and before them
 // one of two 名人 against two 上級:
 //   level=名人 opponents=標準x3 games=N wins=W draws=D share=S ci95=[lo,hi] move_p50_ms=A move_p95_ms=B
 // share = wins / games; par for one player of four is 0.25. --plan puts a
-// plan of its own in place of 名人's (to compare methods).
+// plan of its own in place of 名人's, --expert-plan in place of 上級's (to
+// compare methods).
 #include <algorithm>
 #include <array>
 #include <atomic>
@@ -36,11 +38,12 @@ namespace {
 
 const char* const level_names[strength_count] = {"標準", "入門", "上級", "名人"};
 
-std::optional<SearchPlan> plan_override;
+std::optional<SearchPlan> plan_override, expert_override;
 
 std::optional<Cell> choose(const GameState& s, i16 colour, i16 strength) {
     const ScoreTables t{s.near_flag, s.five_stop, s.centre_bonus};
     if (strength == strength_master && plan_override) return searched_cell(s.board, t, colour, *plan_override);
+    if (strength == strength_expert && expert_override) return searched_cell(s.board, t, colour, *expert_override);
     return choose_cell(s.board, t, colour, strength);
 }
 
@@ -160,20 +163,21 @@ int main(int argc, char** argv) {
     for (int i = 1; i + 1 < argc; i += 2) {
         if (std::strcmp(argv[i], "--openings") == 0) openings = std::max(1, std::atoi(argv[i + 1]));
         else if (std::strcmp(argv[i], "--threads") == 0) threads = std::max(1, std::atoi(argv[i + 1]));
-        else if (std::strcmp(argv[i], "--plan") == 0) {
+        else if (std::strcmp(argv[i], "--plan") == 0 || std::strcmp(argv[i], "--expert-plan") == 0) {
             char method[32] = {};
             SearchPlan p;
-            if (std::sscanf(argv[i + 1], "%31[a-z_],%d,%d,%d,%ld,%d", method, &p.depth, &p.own_width,
-                            &p.reply_width, &p.nodes, &p.forcing) < 5) {
-                std::fprintf(stderr, "--plan best_reply|paranoid|forecast,DEPTH,OWN,REPLY,NODES[,FORCING]\n");
+            if (std::sscanf(argv[i + 1], "%31[a-z_],%d,%d,%d,%ld,%d,%d,%d,%ld,%d", method, &p.depth, &p.own_width,
+                            &p.reply_width, &p.nodes, &p.forcing, &p.threat, &p.shape, &p.cells, &p.defend) < 5) {
+                std::fprintf(stderr, "--plan best_reply|paranoid|forecast,DEPTH,OWN,REPLY,NODES[,FORCING[,THREAT[,SHAPE[,CELLS[,DEFEND]]]]]\n");
                 return 2;
             }
             p.method = std::strcmp(method, "paranoid") == 0   ? SearchMethod::paranoid
                        : std::strcmp(method, "forecast") == 0 ? SearchMethod::forecast
+                       : std::strcmp(method, "beam") == 0     ? SearchMethod::beam
                                                               : SearchMethod::best_reply;
-            plan_override = p;
+            (std::strcmp(argv[i], "--plan") == 0 ? plan_override : expert_override) = p;
         } else {
-            std::fprintf(stderr, "usage: quintora_strength [--openings N] [--threads N] [--plan ...]\n");
+            std::fprintf(stderr, "usage: quintora_strength [--openings N] [--threads N] [--plan ...] [--expert-plan ...]\n");
             return 2;
         }
     }

@@ -645,7 +645,7 @@ void Room::take_seats(const std::string& sender, std::string_view payload) {
     // while it lived on, a broker stopped under it) and asks for them again below.
     for (int i = 0; i < seat_count; ++i) {
         const std::string& before = holders_[std::size_t(i)];
-        if (found_ && !before.empty() && before != orderer_ &&
+        if (found_ && !before.empty() && before != orderer_ && before != setup_.client &&
             m->holders[std::size_t(i)].empty())
             note({Word::seat_freed, before, 0, Seats(1 << i)});
     }

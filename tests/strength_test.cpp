@@ -81,6 +81,27 @@ TEST_P(Strengths, MakesAFourThree) {
     EXPECT_EQ(choose(GetParam()), (Cell{9, 10}));
 }
 
+// Blue: (11,13,15,17, 10) on row 10 and (14, 7,9,11,13) on column 14. On
+// (14,10) blue leaves four fives to make, (12,10), (16,10), (14,8) and
+// (14,12), and the three others can stop only three. The one-ply score sees
+// only runs of two there (400), like the ends of the two pairs (3,3)/(6,3)
+// and (3,16)/(6,16), which come first in column order.
+TEST_P(Strengths, LeavesFourFivesAtOnce) {
+    board(".\n.\n"
+          "...uu\n"
+          ".\n.\n.\n"
+          ".............u\n"
+          ".\n"
+          ".............u\n"
+          "..........u.u.u.u\n"
+          ".............u\n"
+          ".\n"
+          ".............u\n"
+          ".\n.\n"
+          "...uu\n");
+    EXPECT_EQ(choose(GetParam()), (Cell{14, 10}));
+}
+
 INSTANTIATE_TEST_SUITE_P(Searching, Strengths, ::testing::Values(strength_expert, strength_master),
                          [](const auto& info) { return std::string(info.param == strength_expert ? "Expert" : "Master"); });
 

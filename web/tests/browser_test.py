@@ -313,6 +313,17 @@ class BrowserTest(unittest.TestCase):
                                 sum(l.startswith("pic ") and "KARA" not in l for l in log) >= 361, setup)
                 self.assertEqual(self.browser.errors(), [])
 
+    def test_the_searching_strengths_play_the_native_cores_stones(self):
+        # 上級 and 名人 count their work in positions and cells, never in
+        # time: the page's stones are the desktop's, however long each took.
+        for strength in ("JYOKYU", "MEIJIN"):
+            with self.subTest(strength=strength):
+                commands = ["menu " + strength, "menu JYUNBAN_1"] + ["press %d %d" % c for c in spiral()[:6]]
+                self.page.open()
+                self.page.play(commands)
+                self.assertSameLog(commands, self.page.log())
+                self.assertEqual(self.browser.errors(), [])
+
     def test_back_forward_and_the_boxes_before_play_resumes(self):
         commands = ["menu PLAY_4"] + ["press %d %d" % c for c in spiral()[:6]] + [
             "menu MODORU", "menu MODORU", "menu MODORU", "menu SUSUMU",
