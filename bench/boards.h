@@ -72,6 +72,20 @@ struct NullPause : Pause {
     void wait(double seconds) override { asked += seconds; }
 };
 
+struct NullCanvas : Canvas {
+    void fill_rect(double, double, double, double, int) override {}
+    void draw_picture(std::string_view, double, double) override {}
+    void draw_text(double, double, std::string_view, int, double) override {}
+    void fill_circle(double, double, double, int) override {}
+    void show_icon(IconKind, int, double, double) override {}
+    void hide_icon(IconKind, int) override {}
+    void refresh() override {}
+};
+struct NullMarks : Marks {
+    bool ticks[mark_count]{};
+    bool checked(Mark m) const override { return ticks[int(m)]; }
+    void set_checked(Mark m, bool on) override { ticks[int(m)] = on; }
+};
 struct NullSound : SoundLibrary {
     std::int32_t next = 1;
     std::int32_t dsInitialize(std::int32_t) override { return 1; }

@@ -31,22 +31,6 @@ using Clock = std::chrono::steady_clock;
 
 namespace {
 
-struct PlainMarks : Marks {
-    bool ticks[mark_count]{};
-    bool checked(Mark m) const override { return ticks[int(m)]; }
-    void set_checked(Mark m, bool on) override { ticks[int(m)] = on; }
-};
-
-struct NoCanvas : Canvas {
-    void fill_rect(double, double, double, double, int) override {}
-    void draw_picture(std::string_view, double, double) override {}
-    void draw_text(double, double, std::string_view, int, double) override {}
-    void fill_circle(double, double, double, int) override {}
-    void show_icon(IconKind, int, double, double) override {}
-    void hide_icon(IconKind, int) override {}
-    void refresh() override {}
-};
-
 // The broker lets a client into the room its user name names: the room's id.
 LinkOptions locked(int port, const std::string& id) {
     return LinkOptions{{BrokerEndpoint{"127.0.0.1", port}}, false, {}, id, id};
@@ -145,11 +129,11 @@ private:
         to_move_ = game_.state().to_move;
     }
 
-    NoCanvas canvas_;
+    bench::NullCanvas canvas_;
     bench::NullDialogs shown_;
     bench::NullPause pause_;
     bench::NullSound sound_out_;
-    PlainMarks marks_;
+    bench::NullMarks marks_;
     bench::FailingExit exit_;
     RoomDialogs dialogs_{shown_};
     QuietSound sound_{sound_out_};
@@ -202,11 +186,11 @@ std::vector<double> broker_round_trips(int port, int count) {
     bench::NullDialogs d;
     bench::NullPause p;
     bench::NullSound s;
-    PlainMarks m;
+    bench::NullMarks m;
     bench::FailingExit e;
     RoomDialogs rd{d};
     QuietSound qs{s};
-    NoCanvas c;
+    bench::NullCanvas c;
     PosixStorage st;
     Game g{Platform{c, rd, p, qs, m, e, st}};
     Room r(g, rd, qs, link, crypto, RoomSetup{"echo", "echo", 0, random_hex128()});

@@ -72,21 +72,6 @@ namespace {
 
 constexpr int machines_per_room = 4;
 
-// A machine's window, sound and boxes: nothing shown, nothing waited for.
-struct NoCanvas : Canvas {
-    void fill_rect(double, double, double, double, int) override {}
-    void draw_picture(std::string_view, double, double) override {}
-    void draw_text(double, double, std::string_view, int, double) override {}
-    void fill_circle(double, double, double, int) override {}
-    void show_icon(IconKind, int, double, double) override {}
-    void hide_icon(IconKind, int) override {}
-    void refresh() override {}
-};
-struct NoMarks : Marks {
-    bool ticks[mark_count]{};
-    bool checked(Mark m) const override { return ticks[int(m)]; }
-    void set_checked(Mark m, bool on) override { ticks[int(m)] = on; }
-};
 // No sound system: no wave file is read.
 struct NoSound : bench::NullSound {
     std::int32_t dsInitialize(std::int32_t) override { return 0; }
@@ -104,11 +89,11 @@ struct Machine : Transport {
     bool connected = false;
     bool ended = false;  // its connection ended before it was in: to be tried again
     int subscribing = 0;  // subscriptions not yet granted
-    NoCanvas canvas;
+    bench::NullCanvas canvas;
     bench::NullDialogs shown;
     bench::NullPause pause;
     NoSound sound_out;
-    NoMarks marks;
+    bench::NullMarks marks;
     bench::FailingExit exit;
     PosixStorage storage;
     RoomDialogs dialogs{shown};

@@ -1,7 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // Arbitrary bytes as a wave file: first through the game's own check of the
 // RIFF header and the chunks behind it, and only when it lets them pass,
-// through the sound library's dsCreateDSB, as 読込_サウンド does; whatever it
+// through the sound library, copied (dsCreateDSB) and in place
+// (dsCreateDSBInPlace, as 読込_サウンド asks for it), which must agree; whatever it
 // decodes is then looped and mixed for a few device buffers, which runs SDL's
 // converter over it. The bytes sit in a heap block of exactly their length,
 // so AddressSanitizer reports any read past the file's end.
@@ -69,8 +70,13 @@ void try_image(const std::uint8_t* data, std::size_t size, bool repaired) {
     // says: it must stand on its own against any caller.
     if (!game_accepts && !repaired) return;
     SDL_ClearError();
-    const std::int32_t buffer = dsCreateDSB(sound_system, image.get(), 3);
-    note_outcome(repaired ? 1 : 0, buffer);
+    // The game asks for the samples in place (the image stays while the
+    // buffer lives): the library must take exactly what it takes as a copy.
+    const std::int32_t copied = dsCreateDSB(sound_system, image.get(), 3);
+    note_outcome(repaired ? 1 : 0, copied);
+    if (copied != 0 && dsFree(copied) != 1) std::abort();
+    const std::int32_t buffer = dsCreateDSBInPlace(sound_system, image.get(), 3);
+    if ((buffer == 0) != (copied == 0)) std::abort();
     if (buffer == 0) return;
     // A wave the library can play must not draw a warning from the game.
     if (!game_accepts) std::abort();
